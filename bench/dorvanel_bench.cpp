@@ -1,0 +1,142 @@
+// Times the engine, the straightforward addition algorithm and the report tool. Each case runs
+// in a child process of its own, so that its peak memory is its own.
+#include "distribution.h"
+#include "reference_distribution.h"
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
+#include <optional>
+#include <string>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+
+struct Measurement {
+    double seconds = 0;
+    double peakMegabytes = 0;
+};
+
+struct Case {
+    int dice;
+    int faces;
+    bool withReference;
+    std::optional<double> secondsTarget = std::nullopt;
+    std::optional<double> megabytesTarget = std::nullopt;
+};
+
+double Now() {
+    return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
+}
+
+// Runs `work` in a child; the child reports its wall time through a pipe, the parent reads
+// the child's peak resident memory from wait4.
+template <typename Work> std::optional<Measurement> InChild(Work work) {
+    int fds[2];
+    if (pipe(fds) != 0)
+        return std::nullopt;
+    const pid_t pid = fork();
+    if (pid == 0) {
+        close(fds[0]);
+        const double start = Now();
+        const bool ok = work();
+        const double seconds = ok ? Now() - start : -1;
+        const ssize_t written = write(fds[1], &seconds, sizeof seconds);
+        _exit(written == sizeof seconds && ok ? 0 : 1);
+    }
+    close(fds[1]);
+    double seconds = -1;
+    const bool got = read(fds[0], &seconds, sizeof seconds) == sizeof seconds;
+    close(fds[0]);
+    int status = 0;
+    rusage usage{};
+    wait4(pid, &status, 0, &usage);
+    if (!got || seconds < 0 || !WIFEXITED(status) || WEXITSTATUS(status) != 0)
+        return std::nullopt;
+    return Measurement{seconds, static_cast<double>(usage.ru_maxrss) / 1024.0};
+}
+
+std::string Verdict(double value, std::optional<double> target) {
+    if (!target)
+        return "";
+    char text[64];
+    std::snprintf(text, sizeof text, " (target %g: %s)", *target, value <= *target ? "met" : "MISSED");
+    return text;
+}
+
+bool missedAny = false;
+
+void Report(const char* label, const std::optional<Measurement>& m, std::optional<double> secondsTarget,
+            std::optional<double> megabytesTarget) {
+    if (!m) {
+        std::printf("  %-10s failed\n", label);
+        missedAny = true;
+        return;
+    }
+    const std::string time = Verdict(m->seconds, secondsTarget);
+    const std::string memory = Verdict(m->peakMegabytes, megabytesTarget);
+    missedAny |= time.find("MISSED") != std::string::npos || memory.find("MISSED") != std::string::npos;
+    std::printf("  %-10s %9.4f s%s   peak %8.1f MB%s\n", label, m->seconds, time.c_str(),
+                m->peakMegabytes, memory.c_str());
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    const bool quick = argc > 1 && std::strcmp(argv[1], "--quick") == 0;
+    if (argc > 1 && !quick) {
+        std::puts("Usage: dorvanel-bench [--quick]\n  --quick  leave out the straightforward algorithm");
+        return 2;
+    }
+
+    const std::vector<Case> cases = {
+        {3, 6, false},
+        {100, 6, true},
+        {200, 6, true},
+        {60, 60, true},
+        {1000, 6, false},
+        {100, 100, false},
+        {10000, 6, false, 0.1},
+        {2000, 100, false},
+        {1000, 1000, false, 1.2, 700.0},
+    };
+    for (const Case& c : cases) {
+        std::printf("%dd%d\n", c.dice, c.faces);
+        const auto engine = InChild([&] {
+            return dorvanel::ComputeDistribution(c.dice, c.faces).MaxValue() == c.dice * c.faces;
+        });
+        Report("engine", engine, c.secondsTarget, c.megabytesTarget);
+        if (c.withReference && !quick) {
+            const auto reference = InChild([&] {
+                return dorvanel::reference::ComputeDistributionByAddition(c.dice, c.faces).size() > 1;
+            });
+            Report("addition", reference, std::nullopt, std::nullopt);
+            if (engine && reference)
+                std::printf("  speed-up   %9.0fx\n", reference->seconds / engine->seconds);
+        }
+    }
+
+    std::printf("dorvanel-report 1000 1000 > /dev/null\n");
+    const auto tool = InChild([] {
+        const pid_t pid = fork();
+        if (pid == 0) {
+            const int null = open("/dev/null", O_WRONLY);
+            dup2(null, STDOUT_FILENO);
+            execl(DORVANEL_REPORT_TOOL, DORVANEL_REPORT_TOOL, "1000", "1000", static_cast<char*>(nullptr));
+            _exit(127);
+        }
+        int status = 0;
+        waitpid(pid, &status, 0);
+        return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+    });
+    // The tool runs in a grandchild: wait4 reports the largest of the two, which is the tool.
+    Report("tool", tool, 6.0, std::nullopt);
+
+    std::printf(missedAny ? "\nSome targets were missed.\n" : "\nAll targets met.\n");
+    return missedAny ? 1 : 0;
+}

@@ -1,0 +1,24 @@
+// One step of the recurrence that gives each count from the ones before it, on base-10^9 limbs.
+// With g(j) the count of total N + j:
+//   (j + 1)·g(j + 1) = (j + N)·g(j) + (N·D − N + D − j)·g(j − D) − (N·D + D − 1 − j)·g(j − D + 1)
+// It comes from the generating function ((1 − x^D) / (1 − x))^N and its derivative.
+#pragma once
+
+#include "decimal.h"
+
+#include <cstdint>
+
+namespace dorvanel {
+
+// numerator = a·x + b·y − c·z, for a result known to be non-negative, with y and z no longer
+// than x and coefficients below 2^32. Writes up to x.size() + 2 limbs, not trimmed, and
+// returns how many.
+std::size_t CombineCounts(std::uint64_t a, LimbSpan x, std::uint64_t b, LimbSpan y,
+                          std::uint64_t c, LimbSpan z, std::uint32_t* numerator);
+
+// quotient = numerator / divisor for a numerator that divisor (below 2^31) divides exactly.
+// Returns the quotient's normalised limb count. quotient may not overlap numerator.
+std::size_t DivideExactly(const std::uint32_t* numerator, std::size_t limbs,
+                          std::uint32_t divisor, std::uint32_t* quotient);
+
+} // namespace dorvanel

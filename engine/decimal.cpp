@@ -1,0 +1,163 @@
+#include "decimal.h"
+
+#include "errors.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace dorvanel {
+namespace {
+
+constexpr char kDigitPairs[] = "00010203040506070809"
+                               "10111213141516171819"
+                               "20212223242526272829"
+                               "30313233343536373839"
+                               "40414243444546474849"
+                               "50515253545556575859"
+                               "60616263646566676869"
+                               "70717273747576777879"
+                               "80818283848586878889"
+                               "90919293949596979899";
+
+void WritePair(char* out, std::uint32_t pair) { std::memcpy(out, kDigitPairs + 2 * pair, 2); }
+
+// All nine digits of a limb, leading zeros included.
+void WriteNineDigits(char* out, std::uint32_t limb) {
+    const std::uint32_t high = limb / 10000;
+    const std::uint32_t low = limb % 10000;
+    out[0] = static_cast<char>('0' + high / 10000);
+    const std::uint32_t highLow = high % 10000;
+    WritePair(out + 1, highLow / 100);
+    WritePair(out + 3, highLow % 100);
+    WritePair(out + 5, low / 100);
+    WritePair(out + 7, low % 100);
+}
+
+std::size_t LimbDigitCount(std::uint32_t limb) {
+    std::size_t n = 1;
+    for (std::uint32_t bound = 10; n < kLimbDigits && limb >= bound; bound *= 10)
+        ++n;
+    return n;
+}
+
+} // namespace
+
+std::size_t DigitCount(LimbSpan limbs) {
+    return (limbs.size() - 1) * kLimbDigits + LimbDigitCount(limbs.back());
+}
+
+std::size_t WriteDigits(LimbSpan limbs, char* out) {
+    char top[kLimbDigits];
+    WriteNineDigits(top, limbs.back());
+    const std::size_t topDigits = LimbDigitCount(limbs.back());
+    std::memcpy(out, top + kLimbDigits - topDigits, topDigits);
+    char* p = out + topDigits;
+    for (std::size_t i = limbs.size() - 1; i-- > 0; p += kLimbDigits)
+        WriteNineDigits(p, limbs[i]);
+    return static_cast<std::size_t>(p - out);
+}
+
+std::string LeadingDigits(LimbSpan limbs, std::size_t k) {
+    // Only the top limbs that can hold the first k digits are converted.
+    const std::size_t needed = std::min(limbs.size(), k / kLimbDigits + 2);
+    const LimbSpan top = limbs.subspan(limbs.size() - needed);
+    std::string digits(DigitCount(top), '0');
+    WriteDigits(top, digits.data());
+    digits.resize(std::min(k, digits.size()));
+    return digits;
+}
+
+Decimal::Decimal(std::uint64_t value) : limbs_{} {
+    do {
+        limbs_.push_back(static_cast<std::uint32_t>(value % kLimbBase));
+        value /= kLimbBase;
+    } while (value != 0);
+}
+
+Decimal Decimal::FromDigits(std::string_view digits) {
+    if (digits.empty() || !std::all_of(digits.begin(), digits.end(),
+                                       [](char c) { return c >= '0' && c <= '9'; }))
+        throw ConvertError("'" + std::string(digits) + "' is not a digit string");
+    Decimal result;
+    result.limbs_.clear();
+    for (std::size_t end = digits.size(); end > 0;) {
+        const std::size_t begin = end > kLimbDigits ? end - kLimbDigits : 0;
+        std::uint32_t limb = 0;
+        for (std::size_t i = begin; i < end; ++i)
+            limb = limb * 10 + static_cast<std::uint32_t>(digits[i] - '0');
+        result.limbs_.push_back(limb);
+        end = begin;
+    }
+    result.Trim();
+    return result;
+}
+
+Decimal Decimal::Power(std::uint32_t base, std::uint32_t exponent) {
+    Decimal result(1);
+    Decimal square(base);
+    while (exponent != 0) {
+        if (exponent & 1)
+            result = result * square;
+        exponent >>= 1;
+        if (exponent != 0)
+            square = square * square;
+    }
+    return result;
+}
+
+Decimal& Decimal::MultiplyBy(std::uint32_t factor) {
+    std::uint64_t carry = 0;
+    for (std::uint32_t& limb : limbs_) {
+        const std::uint64_t product = std::uint64_t{limb} * factor + carry;
+        limb = static_cast<std::uint32_t>(product % kLimbBase);
+        carry = product / kLimbBase;
+    }
+    for (; carry != 0; carry /= kLimbBase)
+        limbs_.push_back(static_cast<std::uint32_t>(carry % kLimbBase));
+    Trim();
+    return *this;
+}
+
+Decimal operator*(const Decimal& a, const Decimal& b) {
+    // Schoolbook product; each column gathers at most a few limb products before it is
+    // carried, so a 64-bit accumulator never overflows.
+    std::vector<std::uint64_t> columns(a.limbs_.size() + b.limbs_.size() + 1, 0);
+    for (std::size_t i = 0; i < a.limbs_.size(); ++i) {
+        std::uint64_t carry = 0;
+        const std::uint64_t ai = a.limbs_[i];
+        for (std::size_t j = 0; j < b.limbs_.size(); ++j) {
+            const std::uint64_t t = columns[i + j] + ai * b.limbs_[j] + carry;
+            columns[i + j] = t % kLimbBase;
+            carry = t / kLimbBase;
+        }
+        for (std::size_t k = i + b.limbs_.size(); carry != 0; ++k) {
+            const std::uint64_t t = columns[k] + carry;
+            columns[k] = t % kLimbBase;
+            carry = t / kLimbBase;
+        }
+    }
+    Decimal product;
+    product.limbs_.assign(columns.begin(), columns.end());
+    product.Trim();
+    return product;
+}
+
+std::strong_ordering operator<=>(const Decimal& a, const Decimal& b) {
+    if (a.limbs_.size() != b.limbs_.size())
+        return a.limbs_.size() <=> b.limbs_.size();
+    return std::lexicographical_compare_three_way(a.limbs_.rbegin(), a.limbs_.rend(),
+                                                  b.limbs_.rbegin(), b.limbs_.rend());
+}
+
+std::string Decimal::ToString() const {
+    std::string digits(DigitCount(), '0');
+    WriteDigits(limbs_, digits.data());
+    return digits;
+}
+
+void Decimal::Trim() {
+    while (limbs_.size() > 1 && limbs_.back() == 0)
+        limbs_.pop_back();
+}
+
+} // namespace dorvanel

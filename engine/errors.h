@@ -1,0 +1,64 @@
+// The failures the engine reports. Each is its own type so that a caller can tell a silent
+// stop from an error worth a message, and a refused size from a cancelled run.
+#pragma once
+
+#include <cstdint>
+#include <stdexcept>
+#include <string>
+
+namespace dorvanel {
+
+// Ends a command without any message: fewer than one die, or no totals at all.
+class SilentAbort : public std::exception {
+public:
+    const char* what() const noexcept override { return "Operation aborted"; }
+};
+
+// A run stopped by its cancellation flag; whatever it had computed is discarded.
+class AnalysisCancelled : public std::exception {
+public:
+    const char* what() const noexcept override { return "Analysis cancelled"; }
+};
+
+// A 32-bit signed result that does not fit.
+class IntegerOverflowError : public std::overflow_error {
+public:
+    IntegerOverflowError() : std::overflow_error("Integer overflow") {}
+};
+
+// Text that is not a number of the expected kind.
+class ConvertError : public std::invalid_argument {
+public:
+    using std::invalid_argument::invalid_argument;
+};
+
+// Overflow, division by zero or an invalid operation in floating-point arithmetic.
+class FloatingPointError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// An index outside the bounds of a table.
+class RangeCheckError : public std::out_of_range {
+public:
+    RangeCheckError() : std::out_of_range("Range check error") {}
+};
+
+// The table of counts would not fit in the memory the machine has free.
+class InsufficientMemoryError : public std::runtime_error {
+public:
+    InsufficientMemoryError(std::int32_t dice, std::int32_t faces, std::uint64_t bytesNeeded,
+                            std::uint64_t bytesAvailable);
+
+    std::uint64_t bytesNeeded() const { return bytesNeeded_; }
+    std::uint64_t bytesAvailable() const { return bytesAvailable_; }
+
+private:
+    std::uint64_t bytesNeeded_;
+    std::uint64_t bytesAvailable_;
+};
+
+// "1.5 GB", "730.2 MB", "12 KB": a byte count the way a message shows it.
+std::string DescribeBytes(std::uint64_t bytes);
+
+} // namespace dorvanel

@@ -1,0 +1,55 @@
+// Memory for the limbs of a table of counts: reserved without being touched, so that an
+// upper-bound estimate costs nothing until it is used, and able to grow past it if needed.
+#pragma once
+
+#include <atomic>
+#include <cstddef>
+#include <cstdint>
+#include <thread>
+
+namespace dorvanel {
+
+class LimbBuffer {
+public:
+    LimbBuffer() = default;
+    // Throws std::bad_alloc when the address space cannot be reserved.
+    explicit LimbBuffer(std::size_t capacity);
+    ~LimbBuffer();
+    LimbBuffer(LimbBuffer&& other) noexcept;
+    LimbBuffer& operator=(LimbBuffer&& other) noexcept;
+    LimbBuffer(const LimbBuffer&) = delete;
+    LimbBuffer& operator=(const LimbBuffer&) = delete;
+
+    std::uint32_t* data() { return data_; }
+    const std::uint32_t* data() const { return data_; }
+    std::size_t capacity() const { return capacity_; }
+
+    // Keeps the first `used` limbs and may move them. Throws std::bad_alloc.
+    void Grow(std::size_t capacity, std::size_t used);
+    // Gives the memory past the first `used` limbs back to the system.
+    void ReleaseBeyond(std::size_t used);
+
+private:
+    void Unmap();
+
+    std::uint32_t* data_ = nullptr;
+    std::size_t capacity_ = 0;
+    std::size_t mappedBytes_ = 0;
+};
+
+// Faults a buffer's pages in on another thread, in the order a writer fills them, so that the
+// writer does not stall on first-touch page faults. Contents are never changed. Stops when
+// destroyed; the buffer must not move or shrink while one exists.
+class BackgroundPageFaulting {
+public:
+    BackgroundPageFaulting(std::uint32_t* data, std::size_t limbs);
+    ~BackgroundPageFaulting();
+    BackgroundPageFaulting(const BackgroundPageFaulting&) = delete;
+    BackgroundPageFaulting& operator=(const BackgroundPageFaulting&) = delete;
+
+private:
+    std::atomic<bool> stop_{false};
+    std::thread thread_;
+};
+
+} // namespace dorvanel

@@ -1,0 +1,43 @@
+// The texts an analysis is reported in: five summary labels and one listing line per total.
+#pragma once
+
+#include "distribution_table.h"
+
+#include <cstdint>
+#include <string>
+
+namespace dorvanel {
+
+// "Total Possible Rolls: " and D^N. Where D^N leaves the extended range it is rendered from its
+// exact digits; beyond the digits that can be worked out quickly, and for zero dice of zero
+// faces to a negative power, it throws FloatingPointError.
+std::string TotalPossibleRollsText(std::int32_t dice, std::int32_t faces, char decimalSeparator = '.');
+// "Min.: N    Max.: N × D"
+std::string RangeText(const AnalysisBounds& bounds);
+// "Value: " and the mean total.
+std::string ValueText(const AnalysisBounds& bounds, char decimalSeparator = '.');
+// "Value Possibilities: " and the count of the mean total, or of the total just below it.
+std::string ValuePossibilitiesText(const DistributionTable& table, char decimalSeparator = '.');
+// "Probability of Value: " and that count's share of all outcomes in percent, cut (not
+// rounded) to three decimals, then "%".
+std::string ProbabilityText(const DistributionTable& table, char decimalSeparator = '.');
+
+// The listing: one line per total from MinValue to MaxValue, every one of which has a count
+// above zero: the total padded with spaces to the width of MaxValue, ": " and the count.
+class Listing {
+public:
+    explicit Listing(const DistributionTable& table);
+
+    std::int64_t LineCount() const;
+    std::int32_t TotalAt(std::int64_t line) const { return table_.MinValue() + static_cast<std::int32_t>(line); }
+    std::size_t LineLength(std::int64_t line) const;
+    std::string Line(std::int64_t line) const;
+    // Writes LineLength(line) characters, no terminator, and returns that length.
+    std::size_t WriteLine(std::int64_t line, char* out) const;
+
+private:
+    const DistributionTable& table_;
+    std::size_t width_;
+};
+
+} // namespace dorvanel

@@ -1,0 +1,26 @@
+// How much memory a table of counts takes, known before it is computed, and how much the
+// machine can give it.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+
+namespace dorvanel {
+
+struct TableSize {
+    std::uint64_t entries = 0; // stored counts: half of the totals, the rest mirror them
+    std::uint64_t limbs = 0;   // an upper bound on the base-10^9 limbs of all stored counts
+    std::uint64_t bytes = 0;   // everything the table holds while it is computed
+};
+
+// An upper bound, tight to a fraction of a percent for large tables. Needs dice >= 1,
+// faces >= 1 and dice × faces within the 32-bit signed range.
+TableSize EstimateTableSize(std::int32_t dice, std::int32_t faces);
+
+// Limbs of the largest count, with room for the numerator that produces it.
+std::uint64_t WorkingLimbs(std::int32_t dice, std::int32_t faces);
+
+// The machine's available physical memory less a safety margin; empty when unknown.
+std::optional<std::uint64_t> UsableMemory();
+
+} // namespace dorvanel

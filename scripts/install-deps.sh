@@ -1,0 +1,19 @@
+#!/usr/bin/env bash
+# Installs the Debian packages that building and testing Dorvanel needs, when any is missing.
+set -euo pipefail
+
+packages=(cmake ninja-build g++ qt6-base-dev)
+
+missing=()
+for package in "${packages[@]}"; do
+    if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed"; then
+        missing+=("$package")
+    fi
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+as_root=()
+[ "$(id -u)" -ne 0 ] && as_root=(sudo)
+echo "Installing: ${missing[*]}"
+"${as_root[@]}" env DEBIAN_FRONTEND=noninteractive apt-get update -q
+"${as_root[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends "${missing[@]}"

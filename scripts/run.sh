@@ -1,0 +1,7 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds, and starts Dorvanel.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+bash scripts/install-deps.sh
+bash scripts/build.sh build -DCMAKE_BUILD_TYPE=Release
+exec ./build/tools/dorvanel-report 3 6

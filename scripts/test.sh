@@ -1,0 +1,16 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds, and runs every test: once in a normal build, once under
+# AddressSanitizer and UndefinedBehaviorSanitizer.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+bash scripts/install-deps.sh
+
+export QT_QPA_PLATFORM=offscreen
+jobs=$(nproc)
+
+bash scripts/build.sh build -DCMAKE_BUILD_TYPE=RelWithDebInfo
+ctest --test-dir build --output-on-failure -j "$jobs"
+
+bash scripts/build.sh build-sanitize -DCMAKE_BUILD_TYPE=Debug -DDORVANEL_SANITIZE=ON
+ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+    ctest --test-dir build-sanitize --output-on-failure -j "$jobs"

@@ -1,0 +1,269 @@
+#include "digit_strings.h"
+#include "distribution.h"
+#include "errors.h"
+#include "reference_distribution.h"
+#include "table_size.h"
+
+#include <QTest>
+
+#include <atomic>
+#include <vector>
+
+using namespace dorvanel;
+
+namespace {
+
+QStringList AllCounts(const DistributionTable& table) {
+    QStringList counts;
+    for (std::int64_t t = 1; t <= table.MaxValue(); ++t)
+        counts << QString::fromStdString(table.Digits(t));
+    return counts;
+}
+
+// Compares every total, and every accessor on it, with the table built by addition.
+void CompareWithReference(std::int32_t dice, std::int32_t faces) {
+    const DistributionTable table = ComputeDistribution(dice, faces);
+    const std::vector<std::string> expected = reference::ComputeDistributionByAddition(dice, faces);
+    QCOMPARE(static_cast<std::size_t>(table.MaxValue()) + 1, expected.size());
+    for (std::int32_t t = 1; t <= table.MaxValue(); ++t) {
+        const std::string& count = expected[static_cast<std::size_t>(t)];
+        if (table.Digits(t) != count)
+            QFAIL(qPrintable(QString("%1d%2, total %3: %4, expected %5")
+                                 .arg(dice).arg(faces).arg(t)
+                                 .arg(QString::fromStdString(table.Digits(t)),
+                                      QString::fromStdString(count))));
+        QCOMPARE(table.DigitCount(t), count.size());
+        QCOMPARE(table.IsZero(t), count == "0");
+        QCOMPARE(table.LeadingDigits(t, 6), count.substr(0, 6));
+    }
+}
+
+} // namespace
+
+class TestDistribution : public QObject {
+    Q_OBJECT
+private slots:
+    void beginAnalysis_data() {
+        QTest::addColumn<int>("dice");
+        QTest::addColumn<int>("faces");
+        QTest::addColumn<int>("minValue");
+        QTest::addColumn<int>("maxValue");
+        QTest::addColumn<double>("meanValue");
+        QTest::newRow("1d6") << 1 << 6 << 1 << 6 << 3.5;
+        QTest::newRow("3d6") << 3 << 6 << 3 << 18 << 10.5;
+        QTest::newRow("1d1") << 1 << 1 << 1 << 1 << 1.0;
+        QTest::newRow("no dice") << 0 << 6 << 0 << 0 << 0.0;
+        QTest::newRow("both negative") << -5 << -3 << -5 << 15 << 5.0;
+        QTest::newRow("largest in range") << 10000 << 1000 << 10000 << 10000000 << 5005000.0;
+    }
+    void beginAnalysis() {
+        QFETCH(int, dice);
+        QFETCH(int, faces);
+        const AnalysisBounds bounds = BeginAnalysis(dice, faces);
+        QTEST(bounds.MinValue, "minValue");
+        QTEST(bounds.MaxValue, "maxValue");
+        QTEST(bounds.MeanValue, "meanValue");
+    }
+
+    void integerOverflow_data() {
+        QTest::addColumn<int>("dice");
+        QTest::addColumn<int>("faces");
+        QTest::newRow("product") << 46341 << 46341;
+        QTest::newRow("negative product") << 46341 << -46341;
+        QTest::newRow("sum of min and max") << 1073741824 << 1;
+        QTest::newRow("largest dice") << 2147483647 << 1;
+    }
+    void integerOverflow() {
+        QFETCH(int, dice);
+        QFETCH(int, faces);
+        QVERIFY_THROWS_EXCEPTION(IntegerOverflowError, BeginAnalysis(dice, faces));
+        QVERIFY_THROWS_EXCEPTION(IntegerOverflowError, ComputeDistribution(dice, faces));
+    }
+
+    void silentAbort_data() {
+        QTest::addColumn<int>("dice");
+        QTest::addColumn<int>("faces");
+        QTest::newRow("no dice") << 0 << 6;
+        QTest::newRow("negative dice") << -2 << 6;
+        QTest::newRow("negative dice and faces") << -5 << -3;
+        QTest::newRow("no faces") << 5 << 0;
+        QTest::newRow("negative faces") << 5 << -3;
+    }
+    void silentAbort() {
+        QFETCH(int, dice);
+        QFETCH(int, faces);
+        QVERIFY_THROWS_EXCEPTION(SilentAbort, ComputeDistribution(dice, faces));
+    }
+
+    void smallTables_data() {
+        QTest::addColumn<int>("dice");
+        QTest::addColumn<int>("faces");
+        QTest::addColumn<QStringList>("counts");
+        QTest::newRow("1d6") << 1 << 6 << QStringList{"1", "1", "1", "1", "1", "1"};
+        QTest::newRow("3d6") << 3 << 6
+                             << QStringList{"0", "0", "1", "3", "6", "10", "15", "21", "25",
+                                            "27", "27", "25", "21", "15", "10", "6", "3", "1"};
+        QTest::newRow("2d1") << 2 << 1 << QStringList{"0", "1"};
+        QTest::newRow("1d1") << 1 << 1 << QStringList{"1"};
+        QTest::newRow("2d2") << 2 << 2 << QStringList{"0", "1", "2", "1"};
+    }
+    void smallTables() {
+        QFETCH(int, dice);
+        QFETCH(int, faces);
+        QFETCH(QStringList, counts);
+        const DistributionTable table = ComputeDistribution(dice, faces);
+        QCOMPARE(AllCounts(table), counts);
+        QCOMPARE(table.MinValue(), dice);
+        QCOMPARE(table.MaxValue(), dice * faces);
+    }
+
+    void tenDiceOfSix() {
+        const DistributionTable table = ComputeDistribution(10, 6);
+        QCOMPARE(table.Digits(35), std::string("4395456"));
+        QCOMPARE(table.MeanValue(), 35.0);
+    }
+
+    void outsideTheTable() {
+        const DistributionTable table = ComputeDistribution(3, 6);
+        for (std::int64_t total : {std::int64_t{0}, std::int64_t{-1}, std::int64_t{19}}) {
+            QVERIFY_THROWS_EXCEPTION(RangeCheckError, table.Digits(total));
+            QVERIFY_THROWS_EXCEPTION(RangeCheckError, table.IsZero(total));
+        }
+        const DistributionTable none;
+        QVERIFY(none.empty());
+        QCOMPARE(none.MaxValue(), 0);
+        QVERIFY_THROWS_EXCEPTION(RangeCheckError, none.Digits(1));
+    }
+
+    void agreesWithAdditionForSmallDice() {
+        for (std::int32_t dice = 1; dice <= 12; ++dice)
+            for (std::int32_t faces = 1; faces <= 12; ++faces)
+                CompareWithReference(dice, faces);
+    }
+
+    void agreesWithAdditionForLargerCases_data() {
+        QTest::addColumn<int>("dice");
+        QTest::addColumn<int>("faces");
+        QTest::newRow("60d6") << 60 << 6;
+        QTest::newRow("25d40") << 25 << 40;
+        QTest::newRow("8d300") << 8 << 300;
+        QTest::newRow("40d2") << 40 << 2;
+    }
+    void agreesWithAdditionForLargerCases() {
+        QFETCH(int, dice);
+        QFETCH(int, faces);
+        CompareWithReference(dice, faces);
+    }
+
+    void countsAddUpToAllOutcomes_data() {
+        QTest::addColumn<int>("dice");
+        QTest::addColumn<int>("faces");
+        QTest::addColumn<QString>("outcomes");
+        QTest::newRow("100d100") << 100 << 100 << "1" + QString(200, '0');
+        QTest::newRow("500d10") << 500 << 10 << "1" + QString(500, '0');
+        QTest::newRow("3000d2") << 3000 << 2 << "";
+    }
+    void countsAddUpToAllOutcomes() {
+        QFETCH(int, dice);
+        QFETCH(int, faces);
+        QFETCH(QString, outcomes);
+        const DistributionTable table = ComputeDistribution(dice, faces);
+        std::string sum = "0";
+        for (std::int64_t t = table.MinValue(); t <= table.MaxValue(); ++t)
+            sum = AddDigitStrings(sum, table.Digits(t));
+        if (outcomes.isEmpty()) {
+            // 2^N by doubling.
+            std::string power = "1";
+            for (int i = 0; i < dice; ++i)
+                power = AddDigitStrings(power, power);
+            QCOMPARE(sum, power);
+        } else {
+            QCOMPARE(QString::fromStdString(sum), outcomes);
+        }
+    }
+
+    void progressIsReportedInOrder() {
+        std::vector<std::pair<double, double>> reports;
+        RunControl control;
+        control.onProgress = [&](double run, double stage) { reports.emplace_back(run, stage); };
+        ComputeDistribution(400, 20, control);
+        QVERIFY(reports.size() > 10);
+        QVERIFY(reports.size() < 2000);
+        for (std::size_t i = 0; i < reports.size(); ++i) {
+            QVERIFY(reports[i].first >= 0.0 && reports[i].first <= 1.0);
+            QVERIFY(reports[i].second >= 0.0 && reports[i].second <= 1.0);
+            if (i > 0)
+                QVERIFY(reports[i].first >= reports[i - 1].first);
+        }
+        QCOMPARE(reports.back(), std::make_pair(1.0, 1.0));
+    }
+
+    void cancellation() {
+        std::atomic<bool> cancel{true};
+        RunControl control;
+        control.cancel = &cancel;
+        QVERIFY_THROWS_EXCEPTION(AnalysisCancelled, ComputeDistribution(200, 20, control));
+
+        // Raised halfway through a run.
+        cancel = false;
+        int reports = 0;
+        control.onProgress = [&](double run, double) {
+            ++reports;
+            if (run > 0.5)
+                cancel = true;
+        };
+        QVERIFY_THROWS_EXCEPTION(AnalysisCancelled, ComputeDistribution(400, 20, control));
+        QVERIFY(reports > 1);
+
+        // A table too small to check the flag still completes.
+        QCOMPARE(ComputeDistribution(1, 6, RunControl{}).Digits(6), std::string("1"));
+    }
+
+    void refusesTablesThatDoNotFit() {
+        RunControl control;
+        control.memoryLimit = 100'000;
+        try {
+            ComputeDistribution(100, 100, control);
+            QFAIL("no error");
+        } catch (const InsufficientMemoryError& error) {
+            QCOMPARE(error.bytesAvailable(), std::uint64_t{100'000});
+            QVERIFY(error.bytesNeeded() > 100'000);
+            const QString message = error.what();
+            QVERIFY2(message.contains("100 dice of 100 faces"), qPrintable(message));
+            QVERIFY2(message.contains(QString::fromStdString(DescribeBytes(error.bytesNeeded()))),
+                     qPrintable(message));
+        }
+        control.memoryLimit = EstimateTableSize(100, 100).bytes;
+        QCOMPARE(ComputeDistribution(100, 100, control).Digits(100), std::string("1"));
+    }
+
+    void theLargestInputsAreRefusedOnThisKindOfMachine() {
+        // About 60 GB: refused at once, nothing allocated.
+        RunControl control;
+        control.memoryLimit = std::uint64_t{32} << 30;
+        QVERIFY_THROWS_EXCEPTION(InsufficientMemoryError, ComputeDistribution(10000, 1000, control));
+    }
+
+    void sizeEstimateIsATightUpperBound_data() {
+        QTest::addColumn<int>("dice");
+        QTest::addColumn<int>("faces");
+        QTest::addColumn<double>("slack");
+        QTest::newRow("3d6, crude bound") << 3 << 6 << 100.0;
+        QTest::newRow("1000d6, crude bound") << 1000 << 6 << 100.0;
+        QTest::newRow("3000d30, sampled bound") << 3000 << 30 << 1.02;
+        QTest::newRow("500d500, sampled bound") << 500 << 500 << 1.02;
+    }
+    void sizeEstimateIsATightUpperBound() {
+        QFETCH(int, dice);
+        QFETCH(int, faces);
+        QFETCH(double, slack);
+        const TableSize estimate = EstimateTableSize(dice, faces);
+        const DistributionTable table = ComputeDistribution(dice, faces);
+        QVERIFY(estimate.bytes >= table.StorageBytes());
+        QVERIFY2(static_cast<double>(estimate.bytes) <= slack * static_cast<double>(table.StorageBytes()),
+                 qPrintable(QString("%1 estimated, %2 used").arg(estimate.bytes).arg(table.StorageBytes())));
+    }
+};
+
+QTEST_APPLESS_MAIN(TestDistribution)
+#include "tst_distribution.moc"

@@ -1,0 +1,184 @@
+#include "distribution.h"
+#include "errors.h"
+#include "report.h"
+
+#include <QTest>
+
+#include <cmath>
+
+using namespace dorvanel;
+
+namespace {
+
+QStringList Labels(std::int32_t dice, std::int32_t faces) {
+    const AnalysisBounds bounds = BeginAnalysis(dice, faces);
+    const DistributionTable table = ComputeDistribution(dice, faces);
+    return {QString::fromStdString(TotalPossibleRollsText(dice, faces)),
+            QString::fromStdString(RangeText(bounds)), QString::fromStdString(ValueText(bounds)),
+            QString::fromStdString(ValuePossibilitiesText(table)),
+            QString::fromStdString(ProbabilityText(table))};
+}
+
+QStringList ListingLines(const DistributionTable& table) {
+    const Listing listing(table);
+    QStringList lines;
+    for (std::int64_t i = 0; i < listing.LineCount(); ++i)
+        lines << QString::fromStdString(listing.Line(i));
+    return lines;
+}
+
+} // namespace
+
+class TestReport : public QObject {
+    Q_OBJECT
+private slots:
+    void labels_data() {
+        QTest::addColumn<int>("dice");
+        QTest::addColumn<int>("faces");
+        QTest::addColumn<QStringList>("labels");
+        QTest::newRow("3d6") << 3 << 6
+                             << QStringList{"Total Possible Rolls: 216", "Min.: 3    Max.: 18",
+                                            "Value: 10.5", "Value Possibilities: 27",
+                                            "Probability of Value: 12.5%"};
+        QTest::newRow("1d6, cut not rounded")
+            << 1 << 6
+            << QStringList{"Total Possible Rolls: 6", "Min.: 1    Max.: 6", "Value: 3.5",
+                           "Value Possibilities: 1", "Probability of Value: 16.666%"};
+        QTest::newRow("2d6") << 2 << 6
+                             << QStringList{"Total Possible Rolls: 36", "Min.: 2    Max.: 12",
+                                            "Value: 7", "Value Possibilities: 6",
+                                            "Probability of Value: 16.666%"};
+        QTest::newRow("1d1") << 1 << 1
+                             << QStringList{"Total Possible Rolls: 1", "Min.: 1    Max.: 1",
+                                            "Value: 1", "Value Possibilities: 1",
+                                            "Probability of Value: 100%"};
+        QTest::newRow("1d1000, rounded to a double before the cut")
+            << 1 << 1000
+            << QStringList{"Total Possible Rolls: 1000", "Min.: 1    Max.: 1000", "Value: 500.5",
+                           "Value Possibilities: 1", "Probability of Value: 0.1%"};
+        QTest::newRow("20d6, exponent form")
+            << 20 << 6
+            << QStringList{"Total Possible Rolls: 3.65615844006298E15", "Min.: 20    Max.: 120",
+                           "Value: 70", "Value Possibilities: 189456975899496",
+                           "Probability of Value: 5.181%"};
+        QTest::newRow("10d6") << 10 << 6
+                              << QStringList{"Total Possible Rolls: 60466176", "Min.: 10    Max.: 60",
+                                             "Value: 35", "Value Possibilities: 4395456",
+                                             "Probability of Value: 7.269%"};
+        // Beyond a double, inside the extended range: still the extended arithmetic.
+        QTest::newRow("400d6") << 400 << 6
+                               << QStringList{"Total Possible Rolls: 1.82179771682187E311",
+                                              "Min.: 400    Max.: 2400", "Value: 1400",
+                                              "Value Possibilities: 2.12698584564002E309",
+                                              "Probability of Value: 1.167%"};
+    }
+    void labels() {
+        QFETCH(int, dice);
+        QFETCH(int, faces);
+        QFETCH(QStringList, labels);
+        QCOMPARE(Labels(dice, faces), labels);
+    }
+
+    void listing_data() {
+        QTest::addColumn<int>("dice");
+        QTest::addColumn<int>("faces");
+        QTest::addColumn<int>("line");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<int>("lineCount");
+        QTest::newRow("3d6 first") << 3 << 6 << 0 << " 3: 1" << 16;
+        QTest::newRow("3d6 peak") << 3 << 6 << 7 << "10: 27" << 16;
+        QTest::newRow("3d6 last") << 3 << 6 << 15 << "18: 1" << 16;
+        QTest::newRow("1d1") << 1 << 1 << 0 << "1: 1" << 1;
+        QTest::newRow("1d1000 first") << 1 << 1000 << 0 << "   1: 1" << 1000;
+        QTest::newRow("1d1000 last") << 1 << 1000 << 999 << "1000: 1" << 1000;
+        QTest::newRow("10d6 first") << 10 << 6 << 0 << "10: 1" << 51;
+        QTest::newRow("10d6 mean") << 10 << 6 << 25 << "35: 4395456" << 51;
+        QTest::newRow("10d6 last") << 10 << 6 << 50 << "60: 1" << 51;
+        QTest::newRow("2d1, only the reachable total") << 2 << 1 << 0 << "2: 1" << 1;
+    }
+    void listing() {
+        QFETCH(int, dice);
+        QFETCH(int, faces);
+        QFETCH(int, line);
+        QFETCH(QString, text);
+        QFETCH(int, lineCount);
+        const DistributionTable table = ComputeDistribution(dice, faces);
+        const Listing listing(table);
+        QCOMPARE(listing.LineCount(), lineCount);
+        QCOMPARE(QString::fromStdString(listing.Line(line)), text);
+        QCOMPARE(listing.LineLength(line), static_cast<std::size_t>(text.size()));
+    }
+
+    void listingOf3d6() {
+        const DistributionTable table = ComputeDistribution(3, 6);
+        QCOMPARE(ListingLines(table),
+                 (QStringList{" 3: 1", " 4: 3", " 5: 6", " 6: 10", " 7: 15", " 8: 21", " 9: 25",
+                              "10: 27", "11: 27", "12: 25", "13: 21", "14: 15", "15: 10", "16: 6",
+                              "17: 3", "18: 1"}));
+        QCOMPARE(Listing(DistributionTable()).LineCount(), 0);
+    }
+
+    void decimalSeparator() {
+        const AnalysisBounds bounds = BeginAnalysis(3, 6);
+        QCOMPARE(ValueText(bounds, ','), std::string("Value: 10,5"));
+        QCOMPARE(ProbabilityText(ComputeDistribution(3, 6), ','),
+                 std::string("Probability of Value: 12,5%"));
+        QCOMPARE(TotalPossibleRollsText(20, 6, ','), std::string("Total Possible Rolls: 3,65615844006298E15"));
+    }
+
+    void typedValuesOutsideTheRange_data() {
+        QTest::addColumn<int>("dice");
+        QTest::addColumn<int>("faces");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("no dice") << 0 << 6 << "Total Possible Rolls: 1";
+        QTest::newRow("negative dice") << -1 << 4 << "Total Possible Rolls: 0.25";
+        QTest::newRow("tiny") << -10 << 6 << "Total Possible Rolls: 1.65381716879202E-8";
+        QTest::newRow("no faces") << 5 << 0 << "Total Possible Rolls: 0";
+        QTest::newRow("negative faces") << 3 << -6 << "Total Possible Rolls: -216";
+        QTest::newRow("negative faces, overflowing")
+            << 6401 << -6 << "Total Possible Rolls: -8.83392495776984E4980";
+    }
+    void typedValuesOutsideTheRange() {
+        QFETCH(int, dice);
+        QFETCH(int, faces);
+        QTEST(QString::fromStdString(TotalPossibleRollsText(dice, faces)), "text");
+    }
+
+    void zeroToANegativePower() {
+        QVERIFY_THROWS_EXCEPTION(FloatingPointError, TotalPossibleRollsText(-1, 0));
+    }
+
+    void powersTooLargeToWorkOut() {
+        // Far beyond any table that fits; the overflow error stands.
+        QVERIFY_THROWS_EXCEPTION(FloatingPointError, TotalPossibleRollsText(1000000, 1000));
+    }
+
+    void beyondTheExtendedRange() {
+        // 6^6400 passes 10^4932: the texts come from exact digits.
+        QCOMPARE(Labels(6400, 6),
+                 (QStringList{"Total Possible Rolls: 1.47232082629497E4980", "Min.: 6400    Max.: 38400",
+                              "Value: 22400", "Value Possibilities: 4.29900919830675E4977",
+                              "Probability of Value: 0.291%"}));
+    }
+
+    void beyondTheExtendedRangeAgreesWithTheory() {
+        // Two faces: the count at the mean is the central binomial coefficient C(n, n/2), whose
+        // logarithm lgamma gives to about 13 digits, and whose share of 2^n is close to
+        // sqrt(2 / (pi n)) (1 - 1 / (4n)), here 0.623…%.
+        const int n = 16400;
+        const DistributionTable table = ComputeDistribution(n, 2);
+        const long double log10Count =
+            (std::lgamma(static_cast<long double>(n) + 1) - 2 * std::lgamma(static_cast<long double>(n) / 2 + 1)) /
+            std::log(10.0L);
+        const long double exponent = std::floor(log10Count);
+        const QString mantissa = QString::number(static_cast<double>(std::pow(10.0L, log10Count - exponent)), 'f', 11);
+        const QString text = QString::fromStdString(ValuePossibilitiesText(table));
+        QVERIFY2(text.startsWith("Value Possibilities: " + mantissa), qPrintable(text + " vs " + mantissa));
+        QVERIFY2(text.endsWith(QString("E%1").arg(static_cast<int>(exponent))), qPrintable(text));
+        QCOMPARE(ProbabilityText(table), std::string("Probability of Value: 0.623%"));
+        QCOMPARE(TotalPossibleRollsText(n, 2), std::string("Total Possible Rolls: 7.79702432797315E4936"));
+    }
+};
+
+QTEST_APPLESS_MAIN(TestReport)
+#include "tst_report.moc"

@@ -1,0 +1,94 @@
+#include <QProcess>
+#include <QTest>
+
+namespace {
+
+struct Run {
+    int exitCode;
+    QByteArray out;
+    QByteArray err;
+};
+
+Run RunTool(const QStringList& arguments) {
+    QProcess process;
+    process.start(DORVANEL_REPORT_TOOL, arguments);
+    process.closeWriteChannel();
+    if (!process.waitForFinished(60000))
+        qFatal("dorvanel-report did not finish");
+    return {process.exitCode(), process.readAllStandardOutput(), process.readAllStandardError()};
+}
+
+} // namespace
+
+class TestReportTool : public QObject {
+    Q_OBJECT
+private slots:
+    void fullReport() {
+        const Run run = RunTool({"3", "6"});
+        QCOMPARE(run.exitCode, 0);
+        QCOMPARE(run.err, QByteArray());
+        QCOMPARE(run.out, QByteArray("Total Possible Rolls: 216\n"
+                                     "Min.: 3    Max.: 18\n"
+                                     "Value: 10.5\n"
+                                     "Value Possibilities: 27\n"
+                                     "Probability of Value: 12.5%\n"
+                                     " 3: 1\n 4: 3\n 5: 6\n 6: 10\n 7: 15\n 8: 21\n 9: 25\n10: 27\n"
+                                     "11: 27\n12: 25\n13: 21\n14: 15\n15: 10\n16: 6\n17: 3\n18: 1\n"));
+    }
+
+    void summaryOnly() {
+        const Run run = RunTool({"--summary", "10", "6"});
+        QCOMPARE(run.exitCode, 0);
+        QCOMPARE(run.out, QByteArray("Total Possible Rolls: 60466176\n"
+                                     "Min.: 10    Max.: 60\n"
+                                     "Value: 35\n"
+                                     "Value Possibilities: 4395456\n"
+                                     "Probability of Value: 7.269%\n"));
+    }
+
+    void listingOfALargeRun() {
+        const Run run = RunTool({"300", "100"});
+        QCOMPARE(run.exitCode, 0);
+        const QList<QByteArray> lines = run.out.split('\n');
+        QCOMPARE(lines.size(), 5 + (30000 - 300 + 1) + 1); // and the final newline
+        QCOMPARE(lines[5], QByteArray("  300: 1"));
+        QCOMPARE(lines[5 + 29700], QByteArray("30000: 1"));
+        QVERIFY(lines[5 + 1].startsWith("  301: 300"));
+    }
+
+    void help() {
+        const Run run = RunTool({"--help"});
+        QCOMPARE(run.exitCode, 0);
+        QVERIFY(run.out.contains("Usage: dorvanel-report DICE FACES"));
+    }
+
+    void usageErrors_data() {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("no arguments") << QStringList{} << "expected two numbers";
+        QTest::newRow("one argument") << QStringList{"3"} << "expected two numbers";
+        QTest::newRow("three arguments") << QStringList{"3", "6", "1"} << "expected two numbers";
+        QTest::newRow("not an integer") << QStringList{"three", "6"} << "DICE must be a whole number";
+        QTest::newRow("fraction") << QStringList{"3", "6.5"} << "FACES must be a whole number";
+        QTest::newRow("no dice") << QStringList{"0", "6"} << "DICE must be between 1 and 10000";
+        QTest::newRow("too many dice") << QStringList{"10001", "6"} << "DICE must be between 1 and 10000";
+        QTest::newRow("negative faces") << QStringList{"3", "-6"} << "FACES must be between 1 and 1000";
+        QTest::newRow("too many faces") << QStringList{"3", "1001"} << "FACES must be between 1 and 1000";
+        QTest::newRow("beyond 32 bits") << QStringList{"99999999999", "6"} << "DICE must be a whole number";
+        QTest::newRow("unknown option") << QStringList{"--fast", "3", "6"} << "unknown option";
+        QTest::newRow("does not fit in memory") << QStringList{"10000", "1000"} << "Not enough memory for 10000 dice of 1000 faces";
+    }
+    void usageErrors() {
+        QFETCH(QStringList, arguments);
+        QFETCH(QString, message);
+        const Run run = RunTool(arguments);
+        QCOMPARE(run.exitCode, 2);
+        QCOMPARE(run.out, QByteArray());
+        const QString err = QString::fromUtf8(run.err);
+        QVERIFY2(err.contains(message), qPrintable(err));
+        QCOMPARE(err.count('\n'), 1);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestReportTool)
+#include "tst_report_tool.moc"

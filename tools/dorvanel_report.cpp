@@ -1,0 +1,138 @@
+// dorvanel-report DICE FACES [--summary]: the five summary texts and the listing of an
+// analysis, for scripts, checks and benchmarks.
+#include "conversions.h"
+#include "distribution.h"
+#include "errors.h"
+#include "report.h"
+
+#include <cstdio>
+#include <cstring>
+#include <exception>
+#include <string>
+#include <vector>
+
+namespace {
+
+constexpr const char* kUsage =
+    "Usage: dorvanel-report DICE FACES [--summary]\n"
+    "\n"
+    "Counts, exactly, in how many of the FACES^DICE ordered outcomes of rolling DICE dice\n"
+    "with faces 1..FACES each total comes up.\n"
+    "\n"
+    "Prints five summary lines (possible rolls, range, mean total, the count of the mean\n"
+    "total and its probability), then one line per total with its exact count.\n"
+    "\n"
+    "  DICE       number of dice, 1 to 10000\n"
+    "  FACES      number of faces, 1 to 1000\n"
+    "  --summary  print only the five summary lines\n"
+    "  --help     show this help\n";
+
+constexpr int kUsageError = 2;
+
+struct Arguments {
+    std::int32_t dice = 0;
+    std::int32_t faces = 0;
+    bool summaryOnly = false;
+};
+
+struct UsageError {
+    std::string message;
+};
+
+std::int32_t ParseInRange(const std::string& text, const char* what, std::int32_t low,
+                          std::int32_t high) {
+    std::int32_t value = 0;
+    try {
+        value = dorvanel::StrToInt(text);
+    } catch (const dorvanel::ConvertError&) {
+        throw UsageError{std::string(what) + " must be a whole number, not '" + text + "'"};
+    }
+    if (value < low || value > high)
+        throw UsageError{std::string(what) + " must be between " + std::to_string(low) + " and " +
+                         std::to_string(high) + ", not " + text};
+    return value;
+}
+
+Arguments Parse(const std::vector<std::string>& args) {
+    Arguments parsed;
+    std::vector<std::string> numbers;
+    for (const std::string& arg : args) {
+        if (arg == "--summary")
+            parsed.summaryOnly = true;
+        else if (arg.size() > 1 && arg[0] == '-' && (arg[1] < '0' || arg[1] > '9'))
+            throw UsageError{"unknown option '" + arg + "'"};
+        else
+            numbers.push_back(arg);
+    }
+    if (numbers.size() != 2)
+        throw UsageError{"expected two numbers, DICE and FACES, but got " +
+                         std::to_string(numbers.size())};
+    parsed.dice = ParseInRange(numbers[0], "DICE", 1, 10000);
+    parsed.faces = ParseInRange(numbers[1], "FACES", 1, 1000);
+    return parsed;
+}
+
+// Streams the listing through one buffer, never holding the whole text.
+void WriteListing(const dorvanel::DistributionTable& table, std::FILE* out) {
+    const dorvanel::Listing listing(table);
+    constexpr std::size_t kBufferSize = std::size_t{1} << 22;
+    std::vector<char> buffer(kBufferSize);
+    std::size_t filled = 0;
+    auto flush = [&] {
+        if (std::fwrite(buffer.data(), 1, filled, out) != filled)
+            throw std::runtime_error(std::string("cannot write the listing: ") + std::strerror(errno));
+        filled = 0;
+    };
+    for (std::int64_t line = 0; line < listing.LineCount(); ++line) {
+        const std::size_t length = listing.LineLength(line) + 1;
+        if (filled + length > buffer.size()) {
+            flush();
+            if (length > buffer.size())
+                buffer.resize(length);
+        }
+        filled += listing.WriteLine(line, buffer.data() + filled);
+        buffer[filled++] = '\n';
+    }
+    flush();
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    const std::vector<std::string> args(argv + 1, argv + argc);
+    for (const std::string& arg : args) {
+        if (arg == "--help" || arg == "-h") {
+            std::fputs(kUsage, stdout);
+            return 0;
+        }
+    }
+    Arguments parsed;
+    try {
+        parsed = Parse(args);
+    } catch (const UsageError& error) {
+        std::fprintf(stderr, "dorvanel-report: %s (see --help)\n", error.message.c_str());
+        return kUsageError;
+    }
+
+    try {
+        const dorvanel::AnalysisBounds bounds = dorvanel::BeginAnalysis(parsed.dice, parsed.faces);
+        const std::string possibleRolls = dorvanel::TotalPossibleRollsText(parsed.dice, parsed.faces);
+        const dorvanel::DistributionTable table =
+            dorvanel::ComputeDistribution(parsed.dice, parsed.faces);
+        std::printf("%s\n%s\n%s\n%s\n%s\n", possibleRolls.c_str(),
+                    dorvanel::RangeText(bounds).c_str(), dorvanel::ValueText(bounds).c_str(),
+                    dorvanel::ValuePossibilitiesText(table).c_str(),
+                    dorvanel::ProbabilityText(table).c_str());
+        if (!parsed.summaryOnly)
+            WriteListing(table, stdout);
+        if (std::fflush(stdout) != 0)
+            throw std::runtime_error(std::string("cannot write the output: ") + std::strerror(errno));
+    } catch (const dorvanel::InsufficientMemoryError& error) {
+        std::fprintf(stderr, "dorvanel-report: %s\n", error.what());
+        return kUsageError;
+    } catch (const std::exception& error) {
+        std::fprintf(stderr, "dorvanel-report: %s\n", error.what());
+        return 1;
+    }
+    return 0;
+}
