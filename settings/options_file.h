@@ -1,0 +1,33 @@
+// The options file: where it is, and reading and writing it as a list of lines.
+#pragma once
+
+#include <cstddef>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace dorvanel {
+
+// Far beyond any settings file, small enough that a wrong file is refused at once.
+inline constexpr std::size_t kMaxOptionsFileSize = 64 * 1024;
+inline constexpr std::size_t kMaxOptionsLineLength = 1024;
+
+// The directory followed directly by this platform's separator and "options.DAT", without any
+// check, so that a root directory gives two separators in a row.
+std::string OptionsFilePath(const std::string& settingsDir);
+
+// The file's text as lines. Text larger than kMaxOptionsFileSize, with a NUL byte or with a
+// line longer than kMaxOptionsLineLength is no settings file: SettingsFileError naming `path`.
+std::vector<std::string> ParseOptionsText(std::string_view text, const std::string& path);
+
+// The file's lines, or none when there is no file. A file that cannot be read, is not a regular
+// file or is refused by ParseOptionsText throws SettingsFileError naming `path`; it never reads
+// more than one byte past the size limit.
+std::optional<std::vector<std::string>> ReadOptionsFile(const std::string& path);
+
+// Writes the lines with CR LF, creating or replacing the file; the old file stays whole when
+// that fails (see WriteFileAtomically).
+void WriteOptionsFile(const std::string& path, const std::vector<std::string>& lines);
+
+} // namespace dorvanel

@@ -1,0 +1,36 @@
+// The settings as a list of lines: a key on a line of its own, followed by a value line for the
+// keys that take one.
+#pragma once
+
+#include "display_settings.h"
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace dorvanel {
+
+// The nine lines of the built-in defaults.
+const std::vector<std::string>& DefaultSettingsLines();
+
+// The lines "Save settings" writes: the flags that are set, then the three colours and the
+// style, each key followed by its value in decimal.
+std::vector<std::string> FormatSettingsLines(const DisplaySettings& settings);
+
+struct ApplyResult {
+    // False for an empty list: nothing changes, and the window leaves even its swatches alone.
+    bool applied = false;
+    // The settings with every line up to the failure, if any, applied.
+    DisplaySettings settings;
+    // The conversion error that stopped the apply. The lines before it stay applied; the
+    // window shows `settings`, then reports this.
+    std::optional<std::string> error;
+};
+
+// Applies the lines to `current`: both flags are cleared first, every line is compared with
+// the keys exactly (so value lines too), and the last occurrence of a key wins. A value that is
+// not a 32-bit integer, or a missing value line, which reads as an empty line, stops the apply.
+ApplyResult ApplySettingsLines(const std::vector<std::string>& lines,
+                               const DisplaySettings& current);
+
+} // namespace dorvanel
