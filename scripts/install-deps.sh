@@ -2,7 +2,9 @@
 # Installs the Debian packages that building and testing Dorvanel needs, when any is missing.
 set -euo pipefail
 
-packages=(cmake ninja-build g++ qt6-base-dev)
+# Fonts: the nearest faces to the window's sans and fixed-pitch ones. clang and its runtime
+# build the settings parser's fuzz target.
+packages=(cmake ninja-build g++ qt6-base-dev fonts-liberation2 fonts-dejavu-core clang libclang-rt-14-dev)
 
 missing=()
 for package in "${packages[@]}"; do

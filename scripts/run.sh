@@ -4,4 +4,4 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh
 bash scripts/build.sh build -DCMAKE_BUILD_TYPE=Release
-exec ./build/tools/dorvanel-report 3 6
+exec ./build/ui/dorvanel

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds, and runs every test: once in a normal build, once under
-# AddressSanitizer and UndefinedBehaviorSanitizer.
+# AddressSanitizer and UndefinedBehaviorSanitizer; then fuzzes the settings parser briefly.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh
@@ -14,3 +14,5 @@ ctest --test-dir build --output-on-failure -j "$jobs"
 bash scripts/build.sh build-sanitize -DCMAKE_BUILD_TYPE=Debug -DDORVANEL_SANITIZE=ON
 ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
     ctest --test-dir build-sanitize --output-on-failure -j "$jobs"
+
+bash scripts/fuzz-settings.sh 20

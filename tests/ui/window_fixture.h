@@ -1,0 +1,58 @@
+// A window under test: started in a temporary current directory, with errors captured instead
+// of shown in a dialog.
+#pragma once
+
+#include "error_reporter.h"
+#include "tform1.h"
+
+#include <QDir>
+#include <QStringList>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <memory>
+
+namespace dorvanel::testing {
+
+class WindowFixture {
+public:
+    WindowFixture() : previousDir_(QDir::currentPath()) {
+        QDir::setCurrent(dir_.path());
+        previousHandler_ = SetErrorHandler([this](QWidget*, const QString& message) { errors << message; });
+    }
+    ~WindowFixture() {
+        window.reset();
+        SetErrorHandler(previousHandler_);
+        QDir::setCurrent(previousDir_);
+    }
+
+    // Creates and shows the window and waits for its first analysis.
+    TForm1& Start() {
+        window = std::make_unique<TForm1>();
+        window->show();
+        if (!QTest::qWaitForWindowExposed(window.get()))
+            qFatal("the window was not shown");
+        window->activateWindow();
+        if (!QTest::qWaitForWindowActive(window.get()))
+            qWarning("the window did not become active");
+        WaitForAnalysis();
+        return *window;
+    }
+
+    void WaitForAnalysis() const {
+        QTRY_VERIFY_WITH_TIMEOUT(!window->IsAnalysisRunning(), 60000);
+        QCoreApplication::processEvents();
+    }
+
+    QString DirPath() const { return dir_.path(); }
+
+    QStringList errors;
+    std::unique_ptr<TForm1> window;
+
+private:
+    QTemporaryDir dir_;
+    QString previousDir_;
+    ErrorHandler previousHandler_;
+};
+
+} // namespace dorvanel::testing

@@ -1,0 +1,48 @@
+// Runs the distribution computation off the window's thread. One run at a time: starting
+// another cancels the one before, whose result, if it still arrives, is dropped. Signals are
+// delivered on the window's thread.
+#pragma once
+
+#include "distribution_table.h"
+
+#include <QObject>
+#include <QThreadPool>
+
+#include <atomic>
+#include <cstdint>
+#include <memory>
+
+namespace dorvanel {
+
+class AnalysisRunner : public QObject {
+    Q_OBJECT
+public:
+    explicit AnalysisRunner(QObject* parent = nullptr);
+    ~AnalysisRunner() override;
+
+    void Start(std::int32_t dice, std::int32_t faces);
+    // Stops the current run, if any, and says so with Cancelled.
+    void Cancel();
+    // Stops the current run, if any, silently: nothing of it is delivered.
+    void Discard();
+    bool IsRunning() const { return current_ != nullptr; }
+
+signals:
+    void Progress(double run, double stage);
+    void Finished(std::shared_ptr<const DistributionTable> table);
+    void Failed(const QString& message);
+    void Cancelled();
+
+private:
+    struct Run {
+        std::atomic<bool> cancel{false};
+    };
+
+    // Hands a result to the window's thread, unless its run has been replaced since.
+    template <typename Deliver> void Post(const std::shared_ptr<Run>& run, Deliver deliver);
+
+    std::shared_ptr<Run> current_;
+    QThreadPool workers_;
+};
+
+} // namespace dorvanel

@@ -1,0 +1,212 @@
+#include "listing_view.h"
+
+#include "error_reporter.h"
+#include "errors.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QContextMenuEvent>
+#include <QKeyEvent>
+#include <QMenu>
+#include <QPainter>
+#include <QScrollBar>
+
+#include <algorithm>
+
+namespace dorvanel {
+namespace {
+// Beyond this a copy would take gigabytes of clipboard text.
+constexpr std::uint64_t kMaxCopyBytes = std::uint64_t{256} << 20;
+} // namespace
+
+ListingView::ListingView(QWidget* parent) : QAbstractScrollArea(parent) {
+    setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    setFocusPolicy(Qt::StrongFocus);
+    viewport()->setCursor(Qt::IBeamCursor);
+}
+
+void ListingView::Clear() { SetTable(nullptr); }
+
+void ListingView::SetTable(std::shared_ptr<const DistributionTable> table) {
+    listing_.reset();
+    table_ = std::move(table);
+    longestLine_ = 0;
+    if (table_ && !table_->empty()) {
+        listing_.emplace(*table_);
+        // The count at the mean is the largest, so its line is the longest.
+        longestLine_ = listing_->LineLength(static_cast<std::int64_t>(table_->MeanValue()) - table_->MinValue());
+    }
+    anchor_ = cursor_ = -1;
+    verticalScrollBar()->setValue(0);
+    horizontalScrollBar()->setValue(0);
+    UpdateScrollBars();
+    viewport()->update();
+}
+
+std::int64_t ListingView::LineCount() const { return listing_ ? listing_->LineCount() : 0; }
+
+QString ListingView::LineText(std::int64_t line) const {
+    return QString::fromStdString(listing_->Line(line));
+}
+
+std::int64_t ListingView::FirstVisibleLine() const { return verticalScrollBar()->value(); }
+
+std::optional<std::pair<std::int64_t, std::int64_t>> ListingView::Selection() const {
+    if (anchor_ < 0)
+        return std::nullopt;
+    return std::make_pair(std::min(anchor_, cursor_), std::max(anchor_, cursor_));
+}
+
+void ListingView::SelectLines(std::int64_t first, std::int64_t last) {
+    if (LineCount() == 0)
+        return;
+    anchor_ = std::clamp<std::int64_t>(first, 0, LineCount() - 1);
+    cursor_ = std::clamp<std::int64_t>(last, 0, LineCount() - 1);
+    viewport()->update();
+}
+
+void ListingView::SelectAll() { SelectLines(0, LineCount() - 1); }
+
+void ListingView::CopySelection() {
+    const auto selection = Selection();
+    if (!selection)
+        return;
+    std::uint64_t bytes = 0;
+    for (std::int64_t line = selection->first; line <= selection->second && bytes <= kMaxCopyBytes; ++line)
+        bytes += listing_->LineLength(line) + 1;
+    if (bytes > kMaxCopyBytes) {
+        ReportError(this, tr("The selected lines hold more than %1 of text, too much to copy. "
+                             "Select fewer lines.")
+                              .arg(QString::fromStdString(DescribeBytes(kMaxCopyBytes))));
+        return;
+    }
+    std::string text;
+    text.reserve(bytes);
+    for (std::int64_t line = selection->first; line <= selection->second; ++line) {
+        text += listing_->Line(line);
+        text += '\n';
+    }
+    QApplication::clipboard()->setText(QString::fromStdString(text));
+}
+
+void ListingView::ScrollToLine(std::int64_t line) {
+    verticalScrollBar()->setValue(static_cast<int>(std::clamp<std::int64_t>(line, 0, verticalScrollBar()->maximum())));
+}
+
+int ListingView::LineHeight() const { return fontMetrics().height(); }
+
+int ListingView::CharWidth() const { return std::max(1, fontMetrics().horizontalAdvance(QLatin1Char('0'))); }
+
+int ListingView::VisibleLines() const { return std::max(1, viewport()->height() / LineHeight()); }
+
+std::int64_t ListingView::LineAt(int y) const {
+    return FirstVisibleLine() + std::max(0, y) / LineHeight();
+}
+
+void ListingView::UpdateScrollBars() {
+    const std::int64_t hiddenLines = std::max<std::int64_t>(0, LineCount() - VisibleLines());
+    verticalScrollBar()->setRange(0, static_cast<int>(std::min<std::int64_t>(hiddenLines, INT_MAX)));
+    verticalScrollBar()->setPageStep(VisibleLines());
+    const std::int64_t textWidth = static_cast<std::int64_t>(longestLine_) * CharWidth();
+    horizontalScrollBar()->setRange(0, static_cast<int>(std::clamp<std::int64_t>(textWidth - viewport()->width(), 0, INT_MAX)));
+    horizontalScrollBar()->setPageStep(viewport()->width());
+    horizontalScrollBar()->setSingleStep(CharWidth());
+}
+
+void ListingView::paintEvent(QPaintEvent*) {
+    QPainter painter(viewport());
+    const QColor background = palette().color(QPalette::Base);
+    const QColor text = palette().color(QPalette::Text);
+    painter.fillRect(viewport()->rect(), background);
+    if (!listing_)
+        return;
+
+    const int lineHeight = LineHeight();
+    const int charWidth = CharWidth();
+    const int shift = horizontalScrollBar()->value();
+    const std::size_t firstChar = static_cast<std::size_t>(shift / charWidth);
+    const int ascent = fontMetrics().ascent();
+    const auto selection = Selection();
+    const std::int64_t first = FirstVisibleLine();
+    const std::int64_t last = std::min(LineCount() - 1, first + VisibleLines());
+    for (std::int64_t line = first; line <= last; ++line) {
+        const int top = static_cast<int>(line - first) * lineHeight;
+        const bool selected = selection && line >= selection->first && line <= selection->second;
+        if (selected)
+            painter.fillRect(QRect(0, top, viewport()->width(), lineHeight), text);
+        painter.setPen(selected ? background : text);
+        // Only the characters in view are drawn: lines may be tens of thousands wide.
+        const std::size_t length = listing_->LineLength(line);
+        if (firstChar >= length)
+            continue;
+        lineBuffer_.resize(length);
+        listing_->WriteLine(line, lineBuffer_.data());
+        const std::size_t visible = std::min(length - firstChar, static_cast<std::size_t>(viewport()->width() / charWidth + 2));
+        painter.drawText(static_cast<int>(firstChar) * charWidth - shift, top + ascent,
+                         QString::fromLatin1(lineBuffer_.data() + firstChar, static_cast<qsizetype>(visible)));
+    }
+}
+
+void ListingView::resizeEvent(QResizeEvent* event) {
+    QAbstractScrollArea::resizeEvent(event);
+    UpdateScrollBars();
+}
+
+void ListingView::MoveCursorTo(std::int64_t line, bool extend) {
+    if (LineCount() == 0)
+        return;
+    cursor_ = std::clamp<std::int64_t>(line, 0, LineCount() - 1);
+    if (!extend || anchor_ < 0)
+        anchor_ = cursor_;
+    if (cursor_ < FirstVisibleLine())
+        ScrollToLine(cursor_);
+    else if (cursor_ >= FirstVisibleLine() + VisibleLines())
+        ScrollToLine(cursor_ - VisibleLines() + 1);
+    viewport()->update();
+}
+
+void ListingView::mousePressEvent(QMouseEvent* event) {
+    if (event->button() == Qt::LeftButton)
+        MoveCursorTo(LineAt(event->position().toPoint().y()), event->modifiers() & Qt::ShiftModifier);
+    QAbstractScrollArea::mousePressEvent(event);
+}
+
+void ListingView::mouseMoveEvent(QMouseEvent* event) {
+    if (event->buttons() & Qt::LeftButton)
+        MoveCursorTo(LineAt(event->position().toPoint().y()), true);
+}
+
+void ListingView::keyPressEvent(QKeyEvent* event) {
+    const bool extend = event->modifiers() & Qt::ShiftModifier;
+    if (event->matches(QKeySequence::Copy)) {
+        CopySelection();
+    } else if (event->matches(QKeySequence::SelectAll)) {
+        SelectAll();
+    } else if (event->key() == Qt::Key_Down) {
+        MoveCursorTo(cursor_ + 1, extend);
+    } else if (event->key() == Qt::Key_Up) {
+        MoveCursorTo(cursor_ - 1, extend);
+    } else if (event->key() == Qt::Key_PageDown) {
+        MoveCursorTo(cursor_ + VisibleLines(), extend);
+    } else if (event->key() == Qt::Key_PageUp) {
+        MoveCursorTo(cursor_ - VisibleLines(), extend);
+    } else if (event->key() == Qt::Key_Home && (event->modifiers() & Qt::ControlModifier)) {
+        MoveCursorTo(0, extend);
+    } else if (event->key() == Qt::Key_End && (event->modifiers() & Qt::ControlModifier)) {
+        MoveCursorTo(LineCount() - 1, extend);
+    } else {
+        QAbstractScrollArea::keyPressEvent(event);
+    }
+}
+
+void ListingView::contextMenuEvent(QContextMenuEvent* event) {
+    QMenu menu(this);
+    QAction* copy = menu.addAction(tr("Copy"), this, &ListingView::CopySelection);
+    copy->setEnabled(Selection().has_value());
+    QAction* selectAll = menu.addAction(tr("Select All"), this, &ListingView::SelectAll);
+    selectAll->setEnabled(LineCount() > 0);
+    menu.exec(event->globalPos());
+}
+
+} // namespace dorvanel

@@ -1,0 +1,63 @@
+// The listing of an analysis: one line per total, produced on demand from the table, so that a
+// million lines of thousands of digits each never exist as one text. Lines can be selected and
+// copied.
+#pragma once
+
+#include "distribution_table.h"
+#include "report.h"
+
+#include <QAbstractScrollArea>
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+
+namespace dorvanel {
+
+class ListingView : public QAbstractScrollArea {
+    Q_OBJECT
+public:
+    explicit ListingView(QWidget* parent = nullptr);
+
+    void Clear();
+    void SetTable(std::shared_ptr<const DistributionTable> table);
+    const std::shared_ptr<const DistributionTable>& Table() const { return table_; }
+
+    std::int64_t LineCount() const;
+    QString LineText(std::int64_t line) const;
+    std::int64_t FirstVisibleLine() const;
+
+    // Selected lines, from first to last inclusive; empty when nothing is selected.
+    std::optional<std::pair<std::int64_t, std::int64_t>> Selection() const;
+    void SelectLines(std::int64_t first, std::int64_t last);
+    void SelectAll();
+    // Puts the selected lines on the clipboard; a selection too large to copy is reported.
+    void CopySelection();
+    void ScrollToLine(std::int64_t line);
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
+
+private:
+    int LineHeight() const;
+    int CharWidth() const;
+    int VisibleLines() const;
+    std::int64_t LineAt(int y) const;
+    void MoveCursorTo(std::int64_t line, bool extend);
+    void UpdateScrollBars();
+
+    std::shared_ptr<const DistributionTable> table_;
+    std::optional<Listing> listing_;
+    std::size_t longestLine_ = 0;
+    std::int64_t anchor_ = -1;
+    std::int64_t cursor_ = -1;
+    mutable std::string lineBuffer_;
+};
+
+} // namespace dorvanel

@@ -1,0 +1,26 @@
+// The plot area: shows the picture the graph was last drawn on.
+#pragma once
+
+#include <QImage>
+#include <QWidget>
+
+namespace dorvanel {
+
+class PlotImage : public QWidget {
+    Q_OBJECT
+public:
+    explicit PlotImage(QWidget* parent = nullptr);
+
+    // A blank picture of the control's current size, to draw on.
+    QImage BlankPicture() const;
+    void SetPicture(QImage picture);
+    const QImage& Picture() const { return picture_; }
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    QImage picture_;
+};
+
+} // namespace dorvanel

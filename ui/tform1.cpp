@@ -1,0 +1,183 @@
+#include "tform1.h"
+
+#include "distribution.h"
+#include "error_reporter.h"
+#include "errors.h"
+#include "listing_view.h"
+#include "plot_image.h"
+#include "report.h"
+#include "spin_edit.h"
+#include "table_size.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QDir>
+#include <QLabel>
+#include <QLocale>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QShortcut>
+#include <QSplitter>
+
+#include <limits>
+
+namespace dorvanel {
+namespace {
+
+constexpr int kProgressSteps = 1000;
+const QString kNoAnalysisYet = QStringLiteral("Total Possible Rolls: NA");
+
+char DecimalSeparator() {
+    const QString point = QLocale().decimalPoint();
+    return point.size() == 1 && point[0].unicode() < 128 ? static_cast<char>(point[0].unicode()) : '.';
+}
+
+void SetCaption(QLabel* label, const QString& text) {
+    label->setText(text);
+    label->adjustSize();
+}
+
+QString Text(const std::string& text) { return QString::fromStdString(text); }
+
+// Throws InsufficientMemoryError when the table of counts for these inputs cannot fit, so that
+// such a run is refused before anything on the window changes.
+void CheckTableFits(std::int32_t dice, std::int32_t faces) {
+    const std::int64_t product = std::int64_t{dice} * faces;
+    if (dice < 1 || product < 1 || product > std::numeric_limits<std::int32_t>::max() ||
+        product + dice > std::numeric_limits<std::int32_t>::max())
+        return; // stops silently or with an overflow later, as any such input does
+    const std::optional<std::uint64_t> usable = UsableMemory();
+    const std::uint64_t needed = EstimateTableSize(dice, faces).bytes;
+    if (usable && needed > *usable)
+        throw InsufficientMemoryError(dice, faces, needed, *usable);
+}
+
+} // namespace
+
+TForm1::TForm1(QWidget* parent) : QMainWindow(parent) {
+    BuildLayout();
+    connect(Analyze, &QPushButton::clicked, this, &TForm1::AnalyzeClick);
+    connect(Xa1, &QAction::triggered, this, &TForm1::AnalyzeClick);
+    connect(new QShortcut(QKeySequence(Qt::Key_Escape), this), &QShortcut::activated, this,
+            &TForm1::CancelAnalysis);
+    connect(Splitter1, &QSplitter::splitterMoved, this, &TForm1::Splitter1Moved);
+    connect(Reverttoinitialsettings1, &QAction::triggered, this, &TForm1::Reverttoinitialsettings1Click);
+    connect(Restoredefaultsettings1, &QAction::triggered, this, &TForm1::Restoredefaultsettings1Click);
+    connect(Savesettings1, &QAction::triggered, this, &TForm1::Savesettings1Click);
+    connect(&runner_, &AnalysisRunner::Progress, this, &TForm1::ShowProgress);
+    connect(&runner_, &AnalysisRunner::Finished, this, &TForm1::AnalysisFinished);
+    connect(&runner_, &AnalysisRunner::Cancelled, this, [this] {
+        RestoreVisibleState();
+        AnalysisEnded();
+    });
+    connect(&runner_, &AnalysisRunner::Failed, this, [this](const QString& message) {
+        RestoreVisibleState();
+        AnalysisEnded();
+        ReportError(this, message);
+    });
+    FormCreate();
+}
+
+TForm1::~TForm1() = default;
+
+void TForm1::FormCreate() {
+    // The layout has already made vidGraf fill what the other controls leave.
+    SettingsDir_ = QDir::currentPath();
+    AnalyzeClick();
+}
+
+void TForm1::resizeEvent(QResizeEvent* event) {
+    QMainWindow::resizeEvent(event);
+    // The plot area takes its new size only once the layout has run, after this event.
+    if (!resizePending_) {
+        resizePending_ = true;
+        QMetaObject::invokeMethod(this, &TForm1::FormResize, Qt::QueuedConnection);
+    }
+}
+
+void TForm1::FormResize() {
+    resizePending_ = false;
+    if (lbNum->text() != kNoAnalysisYet)
+        DrawGraph();
+    SetCaption(lbDispSize, QStringLiteral("Display size: %1 x %2 pixels")
+                               .arg(vidGraf->width())
+                               .arg(vidGraf->height() - 20));
+}
+
+void TForm1::closeEvent(QCloseEvent* event) {
+    FormClose();
+    event->accept();
+}
+
+void TForm1::FormClose() {
+    runner_.Cancel();
+    Savesettings1Click();
+}
+
+void TForm1::Splitter1Moved() { DrawGraph(); }
+
+void TForm1::AnalyzeClick() {
+    RunReportingErrors(this, [this] {
+        const std::int32_t faces = seDieType->Value();
+        const std::int32_t dice = seDieNo->Value();
+        CheckTableFits(dice, faces);
+
+        // A cancelled run puts back what the window showed before the first of any runs that
+        // replaced one another.
+        const VisibleState before =
+            beforeRun_ ? *beforeRun_ : VisibleState{lbNum->text(), lbRng->text(), lbVal->text(), meRes->Table()};
+        runner_.Discard();
+        beforeRun_.reset();
+        meRes->Clear();
+        pb1->setValue(0);
+        SetCaption(lbNum, Text(TotalPossibleRollsText(dice, faces, DecimalSeparator())));
+        const AnalysisBounds bounds = BeginAnalysis(dice, faces);
+        SetCaption(lbRng, Text(RangeText(bounds)));
+        SetCaption(lbVal, Text(ValueText(bounds, DecimalSeparator())));
+        if (dice < 1 || bounds.MaxValue < 1) {
+            AnalysisEnded();
+            throw SilentAbort();
+        }
+        pb1->setRange(0, kProgressSteps);
+        pb2->setRange(0, kProgressSteps);
+        beforeRun_ = before;
+        runner_.Start(dice, faces);
+    });
+}
+
+void TForm1::CancelAnalysis() { runner_.Cancel(); }
+
+void TForm1::ShowProgress(double run, double stage) {
+    pb1->setValue(static_cast<int>(run * kProgressSteps));
+    pb2->setValue(static_cast<int>(stage * kProgressSteps));
+}
+
+void TForm1::AnalysisFinished(std::shared_ptr<const DistributionTable> table) {
+    RunReportingErrors(this, [&] {
+        const QString possibilities = Text(ValuePossibilitiesText(*table, DecimalSeparator()));
+        const QString probability = Text(ProbabilityText(*table, DecimalSeparator()));
+        analysis_ = std::move(table);
+        meRes->SetTable(analysis_);
+        AnalysisEnded();
+        SetCaption(lbValNo, possibilities);
+        SetCaption(lbValPerc, probability);
+        DrawGraph();
+    });
+}
+
+void TForm1::AnalysisEnded() {
+    beforeRun_.reset();
+    pb1->setValue(0);
+    pb2->setValue(0);
+}
+
+void TForm1::RestoreVisibleState() {
+    if (!beforeRun_)
+        return;
+    SetCaption(lbNum, beforeRun_->possibleRolls);
+    SetCaption(lbRng, beforeRun_->range);
+    SetCaption(lbVal, beforeRun_->value);
+    meRes->SetTable(beforeRun_->listing);
+}
+
+} // namespace dorvanel

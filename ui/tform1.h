@@ -1,0 +1,119 @@
+// The program's one window: the two inputs, the Analyze command, the summary labels, the
+// listing, the graph and its options, and the Options menu.
+#pragma once
+
+#include "analysis_runner.h"
+#include "distribution_table.h"
+
+#include <QMainWindow>
+#include <QString>
+
+#include <memory>
+#include <optional>
+
+class QAction;
+class QCheckBox;
+class QFrame;
+class QLabel;
+class QMenu;
+class QMenuBar;
+class QProgressBar;
+class QPushButton;
+class QSplitter;
+
+namespace dorvanel {
+
+class ColorSwatch;
+class ListingView;
+class PlotImage;
+class RadioGroup;
+class SpinEdit;
+
+class TForm1 : public QMainWindow {
+    Q_OBJECT
+public:
+    explicit TForm1(QWidget* parent = nullptr);
+    ~TForm1() override;
+
+    // The directory that was current at start-up.
+    const QString& SettingsDir() const { return SettingsDir_; }
+    // The last completed analysis; null before the first one completes.
+    const std::shared_ptr<const DistributionTable>& AnalysisState() const { return analysis_; }
+    bool IsAnalysisRunning() const { return runner_.IsRunning(); }
+
+    PlotImage* vidGraf;
+    QFrame* Panel1;
+    SpinEdit* seDieNo;
+    QLabel* Label1;
+    SpinEdit* seDieType;
+    QPushButton* Analyze;
+    QLabel* lbNum;
+    QProgressBar* pb1;
+    ListingView* meRes;
+    QSplitter* Splitter1;
+    QProgressBar* pb2;
+    QCheckBox* cbRange1;
+    QCheckBox* cbClearGraf;
+    QPushButton* btnClearGraf;
+    QPushButton* Button1;
+    ColorSwatch* Shape1;
+    QLabel* lbRng;
+    QLabel* lbVal;
+    RadioGroup* radGraf;
+    QMenuBar* MainMenu1;
+    QMenu* X1;
+    QAction* Xa1;
+    QPushButton* Button2;
+    ColorSwatch* Shape2;
+    QPushButton* Button3;
+    ColorSwatch* Shape3;
+    QCheckBox* cbWholeY;
+    QMenu* Options1;
+    QAction* Reverttoinitialsettings1;
+    QAction* Restoredefaultsettings1;
+    QAction* N1;
+    QAction* Savesettings1;
+    QLabel* lbValNo;
+    QLabel* lbValPerc;
+    QLabel* lbDispSize;
+
+public slots:
+    void AnalyzeClick();
+    void DrawGraph();
+    void Reverttoinitialsettings1Click();
+    void Restoredefaultsettings1Click();
+    void Savesettings1Click();
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    // What a run changes before its result arrives, so that a cancelled or failed run can
+    // put it back.
+    struct VisibleState {
+        QString possibleRolls;
+        QString range;
+        QString value;
+        std::shared_ptr<const DistributionTable> listing;
+    };
+
+    void BuildLayout();
+    void FormCreate();
+    void FormResize();
+    void FormClose();
+    void Splitter1Moved();
+    void CancelAnalysis();
+    void AnalysisFinished(std::shared_ptr<const DistributionTable> table);
+    void AnalysisEnded();
+    void RestoreVisibleState();
+    void ShowProgress(double run, double stage);
+
+    QString SettingsDir_;
+    std::shared_ptr<const DistributionTable> analysis_;
+    AnalysisRunner runner_;
+    std::optional<VisibleState> beforeRun_;
+    bool resizePending_ = false;
+};
+
+} // namespace dorvanel

@@ -1,0 +1,205 @@
+// The window's controls, placed as laid out for 96 pixels per inch.
+#include "tform1.h"
+
+#include "color_swatch.h"
+#include "listing_view.h"
+#include "plot_image.h"
+#include "radio_group.h"
+#include "spin_edit.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QFrame>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QMenuBar>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QSplitter>
+#include <QVBoxLayout>
+
+namespace dorvanel {
+namespace {
+
+constexpr int kClientWidth = 637;
+constexpr int kClientHeight = 336;
+
+// A sans face of 8 points at 96 dpi, and the nearest installed one where it is missing.
+QFont SansFont(int pixelSize, bool bold = false) {
+    QFont font;
+    font.setFamilies({QStringLiteral("MS Sans Serif"), QStringLiteral("Liberation Sans"), QStringLiteral("DejaVu Sans")});
+    font.setStyleHint(QFont::SansSerif);
+    font.setPixelSize(pixelSize);
+    font.setBold(bold);
+    return font;
+}
+
+// The listing needs a fixed pitch so that the padded totals line up.
+QFont FixedFont(int pixelSize) {
+    QFont font;
+    font.setFamilies({QStringLiteral("Fixedsys"), QStringLiteral("DejaVu Sans Mono"), QStringLiteral("Monospace")});
+    font.setStyleHint(QFont::TypeWriter);
+    font.setFixedPitch(true);
+    font.setPixelSize(pixelSize);
+    return font;
+}
+
+QLabel* PlacedLabel(QWidget* parent, const QString& text, int left, int top) {
+    auto* label = new QLabel(text, parent);
+    label->move(left, top);
+    label->adjustSize();
+    return label;
+}
+
+template <typename Control> Control* Placed(Control* control, int left, int top, int width, int height) {
+    control->setGeometry(left, top, width, height);
+    return control;
+}
+
+// A check box keeps its laid-out size unless this platform's font needs more room.
+QCheckBox* PlacedCheckBox(QWidget* parent, const QString& text, int left, int top, int width, int height) {
+    auto* box = new QCheckBox(text, parent);
+    box->setGeometry(left, top, std::max(width, box->sizeHint().width()), height);
+    return box;
+}
+
+QProgressBar* ProgressBar(QWidget* parent) {
+    auto* bar = new QProgressBar(parent);
+    bar->setRange(0, 100);
+    bar->setValue(0);
+    bar->setTextVisible(false);
+    bar->setFixedHeight(13);
+    return bar;
+}
+
+} // namespace
+
+void TForm1::BuildLayout() {
+    setWindowTitle(QStringLiteral("Dorvanel v. 1.0"));
+    setFont(SansFont(11));
+
+    auto* client = new QWidget(this);
+    auto* column = new QVBoxLayout(client);
+    column->setContentsMargins(0, 0, 0, 0);
+    column->setSpacing(0);
+    setCentralWidget(client);
+
+    Panel1 = new QFrame(client);
+    Panel1->setFrameStyle(QFrame::Panel | QFrame::Raised);
+    Panel1->setFixedHeight(84);
+    column->addWidget(Panel1);
+
+    seDieNo = Placed(new SpinEdit(1, 10000, 3, Panel1), 8, 7, 49, 26);
+    seDieNo->setFont(SansFont(13));
+    Label1 = Placed(new QLabel(QStringLiteral("D"), Panel1), 60, 7, 15, 24);
+    Label1->setFont(SansFont(19, true));
+    seDieType = Placed(new SpinEdit(1, 1000, 6, Panel1), 75, 7, 49, 26);
+    seDieType->setFont(SansFont(13));
+    Analyze = Placed(new QPushButton(QStringLiteral("Analyze"), Panel1), 5, 40, 75, 17);
+
+    lbNum = PlacedLabel(Panel1, QStringLiteral("Total Possible Rolls: NA"), 127, 3);
+    lbRng = PlacedLabel(Panel1, QStringLiteral("Ranges: NA"), 127, 15);
+    lbVal = PlacedLabel(Panel1, QStringLiteral("Value: NA"), 127, 28);
+    lbValNo = PlacedLabel(Panel1, QStringLiteral("Value Possibilities: NA66666666666666666666666"), 127, 40);
+    lbValPerc = PlacedLabel(Panel1, QStringLiteral("Probability of Value: NA"), 127, 53);
+    lbDispSize = PlacedLabel(Panel1, QStringLiteral("Dispaly Size: "), 127, 65);
+
+    cbClearGraf = PlacedCheckBox(Panel1, QStringLiteral("Clear screen for new graph?"), 259, 6, 153, 17);
+    cbClearGraf->setChecked(true);
+    cbClearGraf->hide();
+    btnClearGraf = Placed(new QPushButton(QStringLiteral("Clear Graph"), Panel1), 9, 11, 36, 25);
+    btnClearGraf->hide();
+    cbRange1 = PlacedCheckBox(Panel1, QStringLiteral("Show entire X range?"), 284, 66, 121, 17);
+    cbRange1->setChecked(true);
+    cbWholeY = PlacedCheckBox(Panel1, QStringLiteral("Show entire Y range?"), 410, 66, 123, 17);
+
+    Shape1 = Placed(new ColorSwatch(Qt::green, Panel1), 415, 3, 20, 20);
+    Shape2 = Placed(new ColorSwatch(Qt::blue, Panel1), 415, 24, 20, 20);
+    Shape3 = Placed(new ColorSwatch(Qt::black, Panel1), 415, 45, 20, 20);
+    Button1 = Placed(new QPushButton(QStringLiteral("Select Pen Color"), Panel1), 436, 3, 98, 21);
+    Button2 = Placed(new QPushButton(QStringLiteral("Select Fill Brush"), Panel1), 436, 24, 98, 21);
+    Button3 = Placed(new QPushButton(QStringLiteral("Select Background"), Panel1), 436, 45, 98, 21);
+
+    // The radio group keeps to the panel's right edge, inside its one-pixel bevel.
+    radGraf = new RadioGroup(QStringLiteral("Select graph style"), {QStringLiteral("Line"), QStringLiteral("Bar")}, Panel1);
+    radGraf->SetItemIndex(0);
+    radGraf->setFixedSize(100, 82);
+    auto* panelRow = new QHBoxLayout(Panel1);
+    panelRow->setContentsMargins(0, 1, 1, 1);
+    panelRow->addStretch();
+    panelRow->addWidget(radGraf);
+
+    pb1 = ProgressBar(client);
+    column->addWidget(pb1);
+    pb2 = ProgressBar(client);
+    column->addWidget(pb2);
+
+    Splitter1 = new QSplitter(Qt::Horizontal, client);
+    Splitter1->setHandleWidth(3);
+    Splitter1->setChildrenCollapsible(false);
+    Splitter1->setStyleSheet(QStringLiteral("QSplitter::handle { background: red; }"));
+    column->addWidget(Splitter1, 1);
+
+    meRes = new ListingView(Splitter1);
+    meRes->setFont(FixedFont(11));
+    QPalette listingColors = meRes->palette();
+    listingColors.setColor(QPalette::Base, QColor(0, 0, 128));
+    listingColors.setColor(QPalette::Text, Qt::yellow);
+    meRes->setPalette(listingColors);
+    meRes->setMinimumWidth(20);
+    vidGraf = new PlotImage(Splitter1);
+    vidGraf->setMinimumWidth(20);
+    Splitter1->addWidget(meRes);
+    Splitter1->addWidget(vidGraf);
+    Splitter1->setStretchFactor(0, 0);
+    Splitter1->setStretchFactor(1, 1);
+    Splitter1->setSizes({193, kClientWidth - 193 - 3});
+    Splitter1->handle(1)->setCursor(Qt::SplitHCursor);
+
+    MainMenu1 = menuBar();
+    Options1 = MainMenu1->addMenu(QStringLiteral("Options"));
+    Reverttoinitialsettings1 = Options1->addAction(QStringLiteral("Revert to initial settings"));
+    Restoredefaultsettings1 = Options1->addAction(QStringLiteral("Restore default settings"));
+    N1 = Options1->addSeparator();
+    Savesettings1 = Options1->addAction(QStringLiteral("Save settings"));
+    // Enter runs an analysis wherever the focus is: a shortcut of a hidden menu item, also
+    // held by the window itself so that it works while the menu is hidden.
+    X1 = MainMenu1->addMenu(QStringLiteral("X"));
+    X1->menuAction()->setVisible(false);
+    Xa1 = X1->addAction(QStringLiteral("Xa"));
+    Xa1->setShortcuts({QKeySequence(Qt::Key_Return), QKeySequence(Qt::Key_Enter)});
+    Xa1->setShortcutContext(Qt::WindowShortcut);
+    addAction(Xa1);
+
+    setTabOrder(seDieNo, seDieType);
+    setTabOrder(seDieType, Analyze);
+    setTabOrder(Analyze, cbRange1);
+    setTabOrder(cbRange1, cbClearGraf);
+    setTabOrder(cbClearGraf, btnClearGraf);
+    setTabOrder(btnClearGraf, Button1);
+    setTabOrder(Button1, radGraf);
+    setTabOrder(radGraf, Button2);
+    setTabOrder(Button2, Button3);
+    setTabOrder(Button3, cbWholeY);
+    setTabOrder(cbWholeY, meRes);
+
+    for (auto [object, name] : std::initializer_list<std::pair<QObject*, const char*>>{
+             {vidGraf, "vidGraf"}, {Panel1, "Panel1"}, {seDieNo, "seDieNo"}, {Label1, "Label1"},
+             {seDieType, "seDieType"}, {Analyze, "Analyze"}, {lbNum, "lbNum"}, {pb1, "pb1"},
+             {meRes, "meRes"}, {Splitter1, "Splitter1"}, {pb2, "pb2"}, {cbRange1, "cbRange1"},
+             {cbClearGraf, "cbClearGraf"}, {btnClearGraf, "btnClearGraf"}, {Button1, "Button1"},
+             {Shape1, "Shape1"}, {lbRng, "lbRng"}, {lbVal, "lbVal"}, {radGraf, "radGraf"},
+             {MainMenu1, "MainMenu1"}, {X1, "X1"}, {Xa1, "Xa1"}, {Button2, "Button2"},
+             {Shape2, "Shape2"}, {Button3, "Button3"}, {Shape3, "Shape3"}, {cbWholeY, "cbWholeY"},
+             {Options1, "Options1"}, {Reverttoinitialsettings1, "Reverttoinitialsettings1"},
+             {Restoredefaultsettings1, "Restoredefaultsettings1"}, {N1, "N1"},
+             {Savesettings1, "Savesettings1"}, {lbValNo, "lbValNo"}, {lbValPerc, "lbValPerc"},
+             {lbDispSize, "lbDispSize"}})
+        object->setObjectName(QString::fromLatin1(name));
+
+    move(181, 121);
+    resize(kClientWidth, kClientHeight + MainMenu1->sizeHint().height());
+    setMinimumWidth(kClientWidth);
+}
+
+} // namespace dorvanel
