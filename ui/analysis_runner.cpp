@@ -40,13 +40,18 @@ void AnalysisRunner::Start(std::int32_t dice, std::int32_t faces) {
         RunControl control;
         control.cancel = &run->cancel;
         control.onProgress = [this, run](double whole, double stage) {
-            if (!run->cancel.load(std::memory_order_relaxed))
-                QMetaObject::invokeMethod(
-                    this, [this, run, whole, stage] {
-                        if (current_ == run)
-                            emit Progress(whole, stage);
-                    },
-                    Qt::QueuedConnection);
+            run->run = whole;
+            run->stage = stage;
+            if (run->progressPosted.exchange(true))
+                return;
+            QMetaObject::invokeMethod(
+                this,
+                [this, run] {
+                    run->progressPosted = false;
+                    if (current_ == run)
+                        emit Progress(run->run, run->stage);
+                },
+                Qt::QueuedConnection);
         };
         try {
             auto table = std::make_shared<const DistributionTable>(ComputeDistribution(dice, faces, control));

@@ -36,6 +36,11 @@ signals:
 private:
     struct Run {
         std::atomic<bool> cancel{false};
+        // The latest progress, and whether a delivery of it is already on its way: the window
+        // takes it when it gets round to it, never a backlog of stale updates.
+        std::atomic<double> run{0};
+        std::atomic<double> stage{0};
+        std::atomic<bool> progressPosted{false};
     };
 
     // Hands a result to the window's thread, unless its run has been replaced since.
