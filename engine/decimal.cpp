@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <stdexcept>
 
 namespace dorvanel {
 namespace {
@@ -65,6 +66,20 @@ std::string LeadingDigits(LimbSpan limbs, std::size_t k) {
     WriteDigits(top, digits.data());
     digits.resize(std::min(k, digits.size()));
     return digits;
+}
+
+std::uint32_t LeadingDigitsValue(LimbSpan limbs, std::size_t k) {
+    constexpr std::uint32_t kPowersOfTen[] = {
+        1, 10, 100, 1'000, 10'000, 100'000, 1'000'000, 10'000'000, 100'000'000, kLimbBase};
+    if (k > kLimbDigits)
+        throw std::out_of_range("at most nine leading digits fit a limb");
+    const std::uint32_t top = limbs.back();
+    const std::size_t topDigits = LimbDigitCount(top);
+    if (k <= topDigits || limbs.size() == 1)
+        return top / kPowersOfTen[topDigits - std::min(k, topDigits)];
+    const std::size_t fromNext = k - topDigits;
+    return top * kPowersOfTen[fromNext] +
+           limbs[limbs.size() - 2] / kPowersOfTen[kLimbDigits - fromNext];
 }
 
 Decimal::Decimal(std::uint64_t value) : limbs_{} {

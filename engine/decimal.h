@@ -26,6 +26,10 @@ std::size_t WriteDigits(LimbSpan limbs, char* out);
 // The first min(k, DigitCount) digits.
 std::string LeadingDigits(LimbSpan limbs, std::size_t k);
 
+// The same digits as a number, for k up to kLimbDigits; a larger k throws std::out_of_range.
+// Read from the top two limbs, so a caller scanning many counts builds no strings.
+std::uint32_t LeadingDigitsValue(LimbSpan limbs, std::size_t k);
+
 class Decimal {
 public:
     Decimal() : limbs_{0} {}

@@ -47,6 +47,10 @@ std::string DistributionTable::LeadingDigits(std::int64_t total, std::size_t k) 
     return dorvanel::LeadingDigits(Count(total), k);
 }
 
+std::uint32_t DistributionTable::LeadingDigitsValue(std::int64_t total, std::size_t k) const {
+    return dorvanel::LeadingDigitsValue(Count(total), k);
+}
+
 std::size_t DistributionTable::WriteDigits(std::int64_t total, char* out) const {
     return dorvanel::WriteDigits(Count(total), out);
 }

@@ -40,6 +40,8 @@ public:
     std::size_t DigitCount(std::int64_t total) const;
     std::string Digits(std::int64_t total) const;
     std::string LeadingDigits(std::int64_t total, std::size_t k) const;
+    // The first min(k, DigitCount) digits as a number, k at most 9; no string is built.
+    std::uint32_t LeadingDigitsValue(std::int64_t total, std::size_t k) const;
     // Writes the digit string (DigitCount characters, no terminator) and returns its length.
     std::size_t WriteDigits(std::int64_t total, char* out) const;
 

@@ -1,0 +1,11 @@
+#include "graph_colors.h"
+
+namespace dorvanel {
+
+QColor ColorFromBgr(std::int32_t bgr) {
+    const auto value = static_cast<std::uint32_t>(bgr);
+    return QColor(static_cast<int>(value & 0xFF), static_cast<int>((value >> 8) & 0xFF),
+                  static_cast<int>((value >> 16) & 0xFF));
+}
+
+} // namespace dorvanel

@@ -1,0 +1,20 @@
+// The graph's three colours, held as the settings file stores them: 0x00BBGGRR, red in the
+// low byte.
+#pragma once
+
+#include <QColor>
+
+#include <cstdint>
+
+namespace dorvanel {
+
+struct GraphColors {
+    std::int32_t pen = 0x00FF00;        // lime: baseline, curve, bar outlines
+    std::int32_t fill = 0xFF0000;       // blue: stems, bar interiors
+    std::int32_t background = 0x000000; // black
+};
+
+// The plain colour of a 0x00BBGGRR value; a non-zero high byte is ignored.
+QColor ColorFromBgr(std::int32_t bgr);
+
+} // namespace dorvanel

@@ -1,0 +1,90 @@
+#include "graph_scaling.h"
+
+#include "errors.h"
+#include "whole_range_scale.h"
+
+#include <cmath>
+#include <stdexcept>
+
+namespace dorvanel {
+namespace {
+
+// A count is cut to its first six digits of the reference width, then to five by rounding.
+constexpr std::int32_t kKeptDigits = 6;
+constexpr std::int32_t kPlainWidth = 5;
+
+// Round(v / 10), halves to the even neighbour, in integers.
+std::int32_t DivideByTenHalfEven(std::uint32_t value) {
+    std::uint32_t quotient = value / 10;
+    const std::uint32_t remainder = value % 10;
+    if (remainder > 5 || (remainder == 5 && quotient % 2 == 1))
+        ++quotient;
+    return static_cast<std::int32_t>(quotient);
+}
+
+} // namespace
+
+GraphScaling::GraphScaling(const DistributionTable& table, const GraphOptions& options,
+                           std::int32_t width, std::int32_t height)
+    : table_(table), options_(options), width_(width), height_(height) {
+    if (table.empty())
+        throw std::invalid_argument("no analysis to draw");
+    // The total at the mean, the lower one when the mean ends in a half: the peak.
+    const std::int64_t meanTotal = (std::int64_t{table.MinValue()} + table.MaxValue()) / 2;
+    if (options.wholeYRange) {
+        const WholeRangeScale whole = WholeRangeScaleOf(table.faces(), table.dice());
+        referenceWidth_ = whole.referenceWidth;
+        yTop_ = whole.yTop;
+    } else {
+        referenceWidth_ = static_cast<std::int32_t>(table.DigitCount(meanTotal));
+    }
+
+    scaledHalf_.resize(static_cast<std::size_t>(meanTotal - table.MinValue()) + 1);
+    for (std::size_t j = 0; j < scaledHalf_.size(); ++j)
+        scaledHalf_[j] = ScaleCount(table.MinValue() + static_cast<std::int64_t>(j));
+
+    if (!options.wholeYRange)
+        yTop_ = Scaled(meanTotal);
+}
+
+std::int32_t GraphScaling::ScaleCount(std::int64_t total) const {
+    if (referenceWidth_ <= kPlainWidth)
+        return static_cast<std::int32_t>(table_.LeadingDigitsValue(total, kPlainWidth));
+    // Aligned to the reference width with leading zeros, the first six characters hold
+    // this many of the count's own digits.
+    const std::int64_t digits = static_cast<std::int64_t>(table_.DigitCount(total));
+    const std::int64_t kept = digits + kKeptDigits - referenceWidth_;
+    if (kept <= 0)
+        return 0;
+    return DivideByTenHalfEven(table_.LeadingDigitsValue(total, static_cast<std::size_t>(kept)));
+}
+
+std::int32_t GraphScaling::Scaled(std::int64_t total) const {
+    if (total < 1 || total > table_.MaxValue())
+        throw RangeCheckError();
+    if (total < table_.MinValue())
+        return 0;
+    const std::int64_t spread = std::int64_t{table_.MaxValue()} - table_.MinValue();
+    std::int64_t j = total - table_.MinValue();
+    if (j > spread / 2)
+        j = spread - j; // counts are symmetric about the mean
+    return scaledHalf_[static_cast<std::size_t>(j)];
+}
+
+std::int64_t GraphScaling::X(std::int64_t total) const {
+    // In bar style a total's bar ends where the next total's point would be.
+    const std::int64_t k = options_.style == kBarStyle ? total + 1 : total;
+    const std::int64_t maxValue = table_.MaxValue();
+    if (options_.wholeXRange)
+        return width_ * k / (maxValue + 1);
+    const std::int64_t minValue = table_.MinValue();
+    return (k - minValue) * width_ / (maxValue + 1 - minValue);
+}
+
+std::int64_t GraphScaling::Y(std::int64_t total) const {
+    const std::int64_t product =
+        std::int64_t{Scaled(total)} * (std::int64_t{height_} - 2 * kMargin);
+    return Baseline() - static_cast<std::int64_t>(std::trunc(static_cast<double>(product) / yTop_));
+}
+
+} // namespace dorvanel
