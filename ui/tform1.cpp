@@ -5,11 +5,13 @@
 #include "errors.h"
 #include "listing_view.h"
 #include "plot_image.h"
+#include "radio_group.h"
 #include "report.h"
 #include "spin_edit.h"
 #include "table_size.h"
 
 #include <QAction>
+#include <QCheckBox>
 #include <QCloseEvent>
 #include <QDir>
 #include <QLabel>
@@ -57,6 +59,13 @@ void CheckTableFits(std::int32_t dice, std::int32_t faces) {
 TForm1::TForm1(QWidget* parent) : QMainWindow(parent) {
     BuildLayout();
     connect(Analyze, &QPushButton::clicked, this, &TForm1::AnalyzeClick);
+    connect(Button1, &QPushButton::clicked, this, &TForm1::Button1Click);
+    connect(Button2, &QPushButton::clicked, this, &TForm1::Button2Click);
+    connect(Button3, &QPushButton::clicked, this, &TForm1::Button3Click);
+    connect(btnClearGraf, &QPushButton::clicked, this, &TForm1::btnClearGrafClick);
+    connect(radGraf, &RadioGroup::Clicked, this, &TForm1::radGrafClick);
+    connect(cbRange1, &QCheckBox::clicked, this, &TForm1::radGrafClick);
+    connect(cbWholeY, &QCheckBox::clicked, this, &TForm1::radGrafClick);
     connect(Xa1, &QAction::triggered, this, &TForm1::AnalyzeClick);
     connect(new QShortcut(QKeySequence(Qt::Key_Escape), this), &QShortcut::activated, this,
             &TForm1::CancelAnalysis);
@@ -84,6 +93,7 @@ void TForm1::FormCreate() {
     // The layout has already made vidGraf fill what the other controls leave.
     SettingsDir_ = QDir::currentPath();
     AnalyzeClick();
+    RunReportingErrors(this, [this] { LoadSettings(); });
 }
 
 void TForm1::resizeEvent(QResizeEvent* event) {
@@ -110,7 +120,7 @@ void TForm1::closeEvent(QCloseEvent* event) {
 }
 
 void TForm1::FormClose() {
-    runner_.Cancel();
+    runner_.Discard();
     Savesettings1Click();
 }
 

@@ -3,13 +3,19 @@
 #pragma once
 
 #include "analysis_runner.h"
+#include "color_dialog.h"
+#include "display_settings.h"
 #include "distribution_table.h"
+#include "graph_scaling.h"
+#include "settings_lines.h"
 
 #include <QMainWindow>
 #include <QString>
 
 #include <memory>
 #include <optional>
+#include <string>
+#include <vector>
 
 class QAction;
 class QCheckBox;
@@ -55,6 +61,7 @@ public:
     QCheckBox* cbRange1;
     QCheckBox* cbClearGraf;
     QPushButton* btnClearGraf;
+    ColorDialog dlgColor{0x00FF00};
     QPushButton* Button1;
     ColorSwatch* Shape1;
     QLabel* lbRng;
@@ -67,8 +74,13 @@ public:
     ColorSwatch* Shape2;
     QPushButton* Button3;
     ColorSwatch* Shape3;
+    ColorDialog dlgFill{0xFF0000};
+    ColorDialog dlgBG{0x000000};
     QCheckBox* cbWholeY;
+    // The current settings snapshot, and the built-in defaults, as settings lines.
+    std::vector<std::string> mbOptions;
     QMenu* Options1;
+    const std::vector<std::string>& mbDefault = DefaultSettingsLines();
     QAction* Reverttoinitialsettings1;
     QAction* Restoredefaultsettings1;
     QAction* N1;
@@ -80,6 +92,11 @@ public:
 public slots:
     void AnalyzeClick();
     void DrawGraph();
+    void btnClearGrafClick();
+    void Button1Click();
+    void Button2Click();
+    void Button3Click();
+    void radGrafClick();
     void Reverttoinitialsettings1Click();
     void Restoredefaultsettings1Click();
     void Savesettings1Click();
@@ -103,6 +120,12 @@ private:
     void FormResize();
     void FormClose();
     void Splitter1Moved();
+    GraphOptions CurrentGraphOptions() const;
+    void ChooseColor(ColorDialog& dialog, ColorSwatch* swatch);
+    DisplaySettings CurrentSettings() const;
+    std::string OptionsFile() const;
+    void ApplySettings();
+    void LoadSettings();
     void CancelAnalysis();
     void AnalysisFinished(std::shared_ptr<const DistributionTable> table);
     void AnalysisEnded();

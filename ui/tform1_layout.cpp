@@ -2,6 +2,7 @@
 #include "tform1.h"
 
 #include "color_swatch.h"
+#include "graph_colors.h"
 #include "listing_view.h"
 #include "plot_image.h"
 #include "radio_group.h"
@@ -113,9 +114,9 @@ void TForm1::BuildLayout() {
     cbRange1->setChecked(true);
     cbWholeY = PlacedCheckBox(Panel1, QStringLiteral("Show entire Y range?"), 410, 66, 123, 17);
 
-    Shape1 = Placed(new ColorSwatch(Qt::green, Panel1), 415, 3, 20, 20);
-    Shape2 = Placed(new ColorSwatch(Qt::blue, Panel1), 415, 24, 20, 20);
-    Shape3 = Placed(new ColorSwatch(Qt::black, Panel1), 415, 45, 20, 20);
+    Shape1 = Placed(new ColorSwatch(ColorFromBgr(dlgColor.Color()), Panel1), 415, 3, 20, 20);
+    Shape2 = Placed(new ColorSwatch(ColorFromBgr(dlgFill.Color()), Panel1), 415, 24, 20, 20);
+    Shape3 = Placed(new ColorSwatch(ColorFromBgr(dlgBG.Color()), Panel1), 415, 45, 20, 20);
     Button1 = Placed(new QPushButton(QStringLiteral("Select Pen Color"), Panel1), 436, 3, 98, 21);
     Button2 = Placed(new QPushButton(QStringLiteral("Select Fill Brush"), Panel1), 436, 24, 98, 21);
     Button3 = Placed(new QPushButton(QStringLiteral("Select Background"), Panel1), 436, 45, 98, 21);

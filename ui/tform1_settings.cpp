@@ -1,9 +1,69 @@
+// The display settings: the options file, and the commands that load, apply, revert, restore
+// and save them.
 #include "tform1.h"
+
+#include "color_swatch.h"
+#include "error_reporter.h"
+#include "errors.h"
+#include "graph_colors.h"
+#include "options_file.h"
+#include "radio_group.h"
+#include "settings_lines.h"
+
+#include <QCheckBox>
+#include <QFile>
 
 namespace dorvanel {
 
-void TForm1::Reverttoinitialsettings1Click() {}
-void TForm1::Restoredefaultsettings1Click() {}
-void TForm1::Savesettings1Click() {}
+std::string TForm1::OptionsFile() const {
+    return OptionsFilePath(QFile::encodeName(SettingsDir_).toStdString());
+}
+
+DisplaySettings TForm1::CurrentSettings() const {
+    return {cbRange1->isChecked(), cbWholeY->isChecked(), dlgColor.Color(), dlgFill.Color(),
+            dlgBG.Color(),         radGraf->ItemIndex()};
+}
+
+void TForm1::ApplySettings() {
+    const ApplyResult result = ApplySettingsLines(mbOptions, CurrentSettings());
+    if (!result.applied)
+        return;
+    const DisplaySettings& settings = result.settings;
+    cbRange1->setChecked(settings.showX);
+    cbWholeY->setChecked(settings.showY);
+    radGraf->SetItemIndex(settings.graphStyle);
+    dlgColor.SetColor(settings.penColor);
+    dlgFill.SetColor(settings.fillColor);
+    dlgBG.SetColor(settings.backgroundColor);
+    // Refilled even when a line failed, so that a swatch never shows another colour than the
+    // one the graph is drawn in.
+    Shape1->SetColor(ColorFromBgr(settings.penColor));
+    Shape2->SetColor(ColorFromBgr(settings.fillColor));
+    Shape3->SetColor(ColorFromBgr(settings.backgroundColor));
+    if (result.error)
+        throw ConvertError(*result.error);
+}
+
+void TForm1::LoadSettings() {
+    if (std::optional<std::vector<std::string>> lines = ReadOptionsFile(OptionsFile()))
+        mbOptions = std::move(*lines);
+    ApplySettings();
+}
+
+void TForm1::Reverttoinitialsettings1Click() {
+    RunReportingErrors(this, [this] { ApplySettings(); });
+    DrawGraph();
+}
+
+void TForm1::Restoredefaultsettings1Click() {
+    mbOptions = mbDefault;
+    RunReportingErrors(this, [this] { ApplySettings(); });
+    DrawGraph();
+}
+
+void TForm1::Savesettings1Click() {
+    mbOptions = FormatSettingsLines(CurrentSettings());
+    RunReportingErrors(this, [this] { WriteOptionsFile(OptionsFile(), mbOptions); });
+}
 
 } // namespace dorvanel

@@ -1,0 +1,159 @@
+#include "color_dialog.h"
+#include "color_swatch.h"
+#include "plot_image.h"
+#include "radio_group.h"
+#include "spin_edit.h"
+#include "window_fixture.h"
+
+#include <QCheckBox>
+#include <QPushButton>
+#include <QTest>
+
+using namespace dorvanel;
+using dorvanel::testing::WindowFixture;
+
+namespace {
+
+// Answers colour dialogs without showing one: with `answer`, or as if cancelled.
+class ScriptedChooser {
+public:
+    explicit ScriptedChooser(std::optional<QColor> answer)
+        : previous_(SetColorChooser([this, answer](QWidget*, QColor initial) {
+              offered << initial;
+              return answer;
+          })) {}
+    ~ScriptedChooser() { SetColorChooser(previous_); }
+
+    QList<QColor> offered;
+
+private:
+    ColorChooser previous_;
+};
+
+QRgb At(const TForm1& w, int x, int y) { return w.vidGraf->Picture().pixel(x, y); }
+
+} // namespace
+
+class TestWindowGraph : public QObject {
+    Q_OBJECT
+private slots:
+    void startUpDrawsTheDefaultGraph() {
+        WindowFixture fixture;
+        TForm1& w = fixture.Start();
+        const QImage picture = w.vidGraf->Picture();
+        QCOMPARE(picture.size(), QSize(441, 226));
+        const int baseline = 226 - 10;
+        QCOMPARE(QColor(picture.pixel(0, 0)), QColor(Qt::black));
+        QCOMPARE(QColor(picture.pixel(440, baseline)), QColor(0, 255, 0)); // lime baseline
+        // Totals 10 and 11 reach the top of the plot at y = 10.
+        const int x10 = 441 * 10 / 19;
+        QCOMPARE(QColor(picture.pixel(x10, 10)), QColor(0, 255, 0));
+        // A blue stem runs under each point.
+        QCOMPARE(QColor(picture.pixel(441 * 7 / 19, baseline - 5)), QColor(0, 0, 255));
+    }
+
+    void colourButtons_data() {
+        QTest::addColumn<QString>("button");
+        QTest::addColumn<QString>("swatch");
+        QTest::newRow("pen") << "Button1" << "Shape1";
+        QTest::newRow("fill") << "Button2" << "Shape2";
+        QTest::newRow("background") << "Button3" << "Shape3";
+    }
+    void colourButtons() {
+        QFETCH(QString, button);
+        QFETCH(QString, swatch);
+        WindowFixture fixture;
+        TForm1& w = fixture.Start();
+        auto* colourSwatch = w.findChild<ColorSwatch*>(swatch);
+        const QColor before = colourSwatch->Color();
+        ScriptedChooser chooser(QColor(200, 100, 50));
+        QTest::mouseClick(w.findChild<QPushButton*>(button), Qt::LeftButton);
+        QCOMPARE(chooser.offered, QList<QColor>{before});
+        QCOMPARE(colourSwatch->Color(), QColor(200, 100, 50));
+        QVERIFY(w.vidGraf->Picture().pixelColor(w.vidGraf->width() / 2, w.vidGraf->height() / 2 + 40) !=
+                    QColor(Qt::white));
+    }
+
+    void backgroundColourIsDrawnAndSaved() {
+        WindowFixture fixture;
+        TForm1& w = fixture.Start();
+        ScriptedChooser chooser(QColor(10, 20, 30));
+        QTest::mouseClick(w.Button3, Qt::LeftButton);
+        QCOMPARE(w.dlgBG.Color(), (30 << 16) | (20 << 8) | 10);
+        QCOMPARE(QColor(At(w, 0, 0)), QColor(10, 20, 30));
+    }
+
+    void aCancelledDialogStillRedraws() {
+        WindowFixture fixture;
+        TForm1& w = fixture.Start();
+        // Changed without a click, so not yet drawn.
+        w.cbWholeY->setChecked(true);
+        const QImage before = w.vidGraf->Picture();
+        ScriptedChooser chooser(std::nullopt);
+        QTest::mouseClick(w.Button1, Qt::LeftButton);
+        QCOMPARE(w.dlgColor.Color(), 65280);
+        QCOMPARE(w.Shape1->Color(), QColor(0, 255, 0));
+        QVERIFY(w.vidGraf->Picture() != before);
+    }
+
+    void optionControlsRedraw_data() {
+        QTest::addColumn<QString>("control");
+        QTest::newRow("whole Y range") << "cbWholeY";
+        QTest::newRow("whole X range") << "cbRange1";
+    }
+    void optionControlsRedraw() {
+        QFETCH(QString, control);
+        WindowFixture fixture;
+        TForm1& w = fixture.Start();
+        const QImage before = w.vidGraf->Picture();
+        auto* box = w.findChild<QCheckBox*>(control);
+        QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(6, box->height() / 2));
+        QVERIFY(w.vidGraf->Picture() != before);
+    }
+
+    void barStyleFromTheRadioGroup() {
+        WindowFixture fixture;
+        TForm1& w = fixture.Start();
+        auto buttons = w.radGraf->findChildren<QAbstractButton*>();
+        QCOMPARE(buttons.size(), 2);
+        QTest::mouseClick(buttons[1], Qt::LeftButton, {}, QPoint(4, buttons[1]->height() / 2));
+        QCOMPARE(w.radGraf->ItemIndex(), 1);
+        // Inside the bar of total 10, which reaches the top.
+        const int left = 441 * 10 / 19;
+        const int right = 441 * 11 / 19;
+        QCOMPARE(QColor(At(w, (left + right) / 2, 100)), QColor(0, 0, 255));
+        // The last bar runs to the right edge.
+        QVERIFY(QColor(At(w, 440, 215)) != QColor(Qt::black));
+    }
+
+    void theGraphKeepsTheLastCompletedAnalysis() {
+        WindowFixture fixture;
+        TForm1& w = fixture.Start();
+        const QImage before = w.vidGraf->Picture();
+        w.seDieNo->SetValue(10);
+        w.DrawGraph();
+        QCOMPARE(w.vidGraf->Picture(), before);
+        // A silent stop changes the labels, not the graph.
+        w.seDieNo->SetValue(0);
+        w.seDieNo->setFocus();
+        QTest::keyClick(w.seDieNo, Qt::Key_Return);
+        fixture.WaitForAnalysis();
+        w.DrawGraph();
+        QCOMPARE(w.vidGraf->Picture(), before);
+    }
+
+    void theHiddenClearButtonFillsTheBackground() {
+        WindowFixture fixture;
+        TForm1& w = fixture.Start();
+        QVERIFY(w.btnClearGraf->isHidden());
+        w.btnClearGraf->click();
+        const QImage picture = w.vidGraf->Picture();
+        QCOMPARE(picture.size(), w.vidGraf->size());
+        for (int y = 0; y < picture.height(); y += 7)
+            for (int x = 0; x < picture.width(); x += 7)
+                QCOMPARE(QColor(picture.pixel(x, y)), QColor(Qt::black));
+    }
+};
+
+QTEST_MAIN(TestWindowGraph)
+#include "tst_window_graph.moc"

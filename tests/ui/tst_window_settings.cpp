@@ -1,0 +1,191 @@
+#include "color_dialog.h"
+#include "color_swatch.h"
+#include "graph_colors.h"
+#include "plot_image.h"
+#include "radio_group.h"
+#include "window_fixture.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QLabel>
+#include <QFile>
+#include <QTest>
+
+using namespace dorvanel;
+using dorvanel::testing::WindowFixture;
+
+namespace {
+
+const QByteArray kDefaultFile = "SHOWX\r\nPENCOLOR\r\n65280\r\nFILLCOLOR\r\n16711680\r\n"
+                                "BACKGROUNDCOLOR\r\n0\r\nGRAPHSTYLE\r\n0\r\n";
+
+struct Shown {
+    bool wholeX;
+    bool wholeY;
+    int pen;
+    int fill;
+    int background;
+    int style;
+    bool operator==(const Shown&) const = default;
+};
+
+Shown ShownSettings(const TForm1& w) {
+    return {w.cbRange1->isChecked(), w.cbWholeY->isChecked(), w.dlgColor.Color(),
+            w.dlgFill.Color(),       w.dlgBG.Color(),         w.radGraf->ItemIndex()};
+}
+
+const Shown kDefaults{true, false, 65280, 16711680, 0, 0};
+
+void WriteFile(const QString& path, const QByteArray& content) {
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(content);
+}
+
+QByteArray ReadFile(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+QString OptionsPath(const WindowFixture& fixture) { return fixture.DirPath() + "/options.DAT"; }
+
+} // namespace
+
+Q_DECLARE_METATYPE(Shown)
+
+class TestWindowSettings : public QObject {
+    Q_OBJECT
+private slots:
+    void loadedAtStartUp_data() {
+        QTest::addColumn<QByteArray>("file");
+        QTest::addColumn<Shown>("shown");
+        QTest::addColumn<QStringList>("errors");
+        QTest::newRow("defaults") << kDefaultFile << kDefaults << QStringList{};
+        QTest::newRow("only SHOWY") << QByteArray("SHOWY\r\n") << Shown{false, true, 65280, 16711680, 0, 0}
+                                    << QStringList{};
+        QTest::newRow("empty file") << QByteArray() << kDefaults << QStringList{};
+        QTest::newRow("keys in lower case or with a space are not keys")
+            << QByteArray("showy\r\nSHOWX \r\nGRAPHSTYLE\r\n1\r\n") << Shown{false, false, 65280, 16711680, 0, 1}
+            << QStringList{};
+        QTest::newRow("every setting, LF only")
+            << QByteArray("SHOWY\nPENCOLOR\n255\nFILLCOLOR\n-1\nBACKGROUNDCOLOR\n16777215\nGRAPHSTYLE\n1\n")
+            << Shown{false, true, 255, -1, 16777215, 1} << QStringList{};
+        QTest::newRow("a style of neither line nor bar")
+            << QByteArray("SHOWX\rGRAPHSTYLE\r-1\r") << Shown{true, false, 65280, 16711680, 0, -1} << QStringList{};
+        QTest::newRow("a value that is not an integer stops there")
+            << QByteArray("GRAPHSTYLE\r\n1\r\nPENCOLOR\r\nblue\r\nSHOWY\r\n")
+            << Shown{false, false, 65280, 16711680, 0, 1} << QStringList{"'blue' is not a valid integer value"};
+        QTest::newRow("a missing last value line")
+            << QByteArray("SHOWY\r\nGRAPHSTYLE") << Shown{false, true, 65280, 16711680, 0, 0}
+            << QStringList{"'' is not a valid integer value"};
+    }
+    void loadedAtStartUp() {
+        QFETCH(QByteArray, file);
+        QFETCH(Shown, shown);
+        QFETCH(QStringList, errors);
+        WindowFixture fixture;
+        WriteFile(OptionsPath(fixture), file);
+        TForm1& w = fixture.Start();
+        QCOMPARE(ShownSettings(w), shown);
+        QCOMPARE(fixture.errors, errors);
+        QCOMPARE(w.Shape1->Color(), ColorFromBgr(shown.pen));
+        QCOMPARE(w.Shape3->Color(), ColorFromBgr(shown.background));
+        QCOMPARE(QColor(w.vidGraf->Picture().pixel(0, 0)), ColorFromBgr(shown.background));
+        QCOMPARE(w.lbNum->text(), QString("Total Possible Rolls: 216"));
+    }
+
+    void aFileThatIsNoSettingsFileIsRefused() {
+        WindowFixture fixture;
+        WriteFile(OptionsPath(fixture), QByteArray(200 * 1024, 'S'));
+        TForm1& w = fixture.Start();
+        QCOMPARE(fixture.errors.size(), 1);
+        QVERIFY2(fixture.errors[0].contains("is not a settings file"), qPrintable(fixture.errors[0]));
+        QCOMPARE(ShownSettings(w), kDefaults);
+    }
+
+    void theFileIsWrittenOnEveryClose() {
+        WindowFixture fixture;
+        TForm1& w = fixture.Start();
+        QVERIFY(!QFile::exists(OptionsPath(fixture)));
+        w.close();
+        QCOMPARE(ReadFile(OptionsPath(fixture)), kDefaultFile);
+    }
+
+    void everySettingRoundTrips() {
+        WindowFixture fixture;
+        TForm1& w = fixture.Start();
+        w.cbRange1->setChecked(false);
+        w.cbWholeY->setChecked(true);
+        w.radGraf->SetItemIndex(1);
+        w.dlgColor.SetColor(1);
+        w.dlgFill.SetColor(-16777216);
+        w.dlgBG.SetColor(0x123456);
+        w.Savesettings1->trigger();
+        QCOMPARE(ReadFile(OptionsPath(fixture)),
+                 QByteArray("SHOWY\r\nPENCOLOR\r\n1\r\nFILLCOLOR\r\n-16777216\r\nBACKGROUNDCOLOR\r\n1193046\r\n"
+                            "GRAPHSTYLE\r\n1\r\n"));
+        fixture.window.reset();
+        TForm1& again = fixture.Start();
+        QCOMPARE(ShownSettings(again), (Shown{false, true, 1, -16777216, 0x123456, 1}));
+    }
+
+    void revertBringsBackTheSavedSettings() {
+        WindowFixture fixture;
+        TForm1& w = fixture.Start();
+        w.radGraf->SetItemIndex(1);
+        w.Savesettings1->trigger();
+        w.radGraf->SetItemIndex(0);
+        w.cbWholeY->setChecked(true);
+        w.Reverttoinitialsettings1->trigger();
+        QCOMPARE(ShownSettings(w), (Shown{true, false, 65280, 16711680, 0, 1}));
+    }
+
+    void restoreThenRevertAppliesTheDefaults() {
+        WindowFixture fixture;
+        WriteFile(OptionsPath(fixture), "SHOWY\r\nGRAPHSTYLE\r\n1\r\nBACKGROUNDCOLOR\r\n255\r\n");
+        TForm1& w = fixture.Start();
+        QCOMPARE(ShownSettings(w), (Shown{false, true, 65280, 16711680, 255, 1}));
+        w.Restoredefaultsettings1->trigger();
+        QCOMPARE(ShownSettings(w), kDefaults);
+        QCOMPARE(QColor(w.vidGraf->Picture().pixel(0, 0)), QColor(Qt::black));
+        w.cbRange1->setChecked(false);
+        w.Reverttoinitialsettings1->trigger();
+        QCOMPARE(ShownSettings(w), kDefaults);
+        // Restoring does not write the file; the next save does.
+        QCOMPARE(ReadFile(OptionsPath(fixture)), QByteArray("SHOWY\r\nGRAPHSTYLE\r\n1\r\nBACKGROUNDCOLOR\r\n255\r\n"));
+    }
+
+    void revertWithNoFileOnlyRedraws() {
+        WindowFixture fixture;
+        TForm1& w = fixture.Start();
+        w.cbWholeY->setChecked(true); // not drawn: no click
+        const QImage before = w.vidGraf->Picture();
+        w.Reverttoinitialsettings1->trigger();
+        QCOMPARE(ShownSettings(w), (Shown{true, true, 65280, 16711680, 0, 0}));
+        QVERIFY(w.vidGraf->Picture() != before);
+    }
+
+    void aFailedSaveIsReportedAndLosesNothing() {
+        WindowFixture fixture;
+        TForm1& w = fixture.Start();
+        // A directory where the file should be: no save can replace it.
+        QVERIFY(QDir(fixture.DirPath()).mkdir("options.DAT"));
+        w.close();
+        QCOMPARE(fixture.errors.size(), 1);
+        QVERIFY2(fixture.errors[0].contains("options.DAT"), qPrintable(fixture.errors[0]));
+        QVERIFY(QFileInfo(OptionsPath(fixture)).isDir());
+    }
+
+    void theFileStaysInTheStartUpDirectory() {
+        WindowFixture fixture;
+        TForm1& w = fixture.Start();
+        QTemporaryDir elsewhere;
+        QDir::setCurrent(elsewhere.path());
+        w.Savesettings1->trigger();
+        QVERIFY(QFile::exists(OptionsPath(fixture)));
+        QVERIFY(!QFile::exists(elsewhere.path() + "/options.DAT"));
+    }
+};
+
+QTEST_MAIN(TestWindowSettings)
+#include "tst_window_settings.moc"
