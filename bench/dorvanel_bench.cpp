@@ -31,7 +31,8 @@ struct Case {
 };
 
 double Now() {
-    return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
+    return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch())
+        .count();
 }
 
 // Runs `work` in a child; the child reports its wall time through a pipe, the parent reads
@@ -65,14 +66,15 @@ std::string Verdict(double value, std::optional<double> target) {
     if (!target)
         return "";
     char text[64];
-    std::snprintf(text, sizeof text, " (target %g: %s)", *target, value <= *target ? "met" : "MISSED");
+    std::snprintf(text, sizeof text, " (target %g: %s)", *target,
+                  value <= *target ? "met" : "MISSED");
     return text;
 }
 
 bool missedAny = false;
 
-void Report(const char* label, const std::optional<Measurement>& m, std::optional<double> secondsTarget,
-            std::optional<double> megabytesTarget) {
+void Report(const char* label, const std::optional<Measurement>& m,
+            std::optional<double> secondsTarget, std::optional<double> megabytesTarget) {
     if (!m) {
         std::printf("  %-10s failed\n", label);
         missedAny = true;
@@ -80,7 +82,8 @@ void Report(const char* label, const std::optional<Measurement>& m, std::optiona
     }
     const std::string time = Verdict(m->seconds, secondsTarget);
     const std::string memory = Verdict(m->peakMegabytes, megabytesTarget);
-    missedAny |= time.find("MISSED") != std::string::npos || memory.find("MISSED") != std::string::npos;
+    missedAny |=
+        time.find("MISSED") != std::string::npos || memory.find("MISSED") != std::string::npos;
     std::printf("  %-10s %9.4f s%s   peak %8.1f MB%s\n", label, m->seconds, time.c_str(),
                 m->peakMegabytes, memory.c_str());
 }
@@ -90,20 +93,15 @@ void Report(const char* label, const std::optional<Measurement>& m, std::optiona
 int main(int argc, char** argv) {
     const bool quick = argc > 1 && std::strcmp(argv[1], "--quick") == 0;
     if (argc > 1 && !quick) {
-        std::puts("Usage: dorvanel-bench [--quick]\n  --quick  leave out the straightforward algorithm");
+        std::puts(
+            "Usage: dorvanel-bench [--quick]\n  --quick  leave out the straightforward algorithm");
         return 2;
     }
 
     const std::vector<Case> cases = {
-        {3, 6, false},
-        {100, 6, true},
-        {200, 6, true},
-        {60, 60, true},
-        {1000, 6, false},
-        {100, 100, false},
-        {10000, 6, false, 0.1},
-        {2000, 100, false},
-        {1000, 1000, false, 1.2, 700.0},
+        {3, 6, false},          {100, 6, true},     {200, 6, true},
+        {60, 60, true},         {1000, 6, false},   {100, 100, false},
+        {10000, 6, false, 0.1}, {2000, 100, false}, {1000, 1000, false, 1.2, 700.0},
     };
     for (const Case& c : cases) {
         std::printf("%dd%d\n", c.dice, c.faces);
@@ -113,7 +111,8 @@ int main(int argc, char** argv) {
         Report("engine", engine, c.secondsTarget, c.megabytesTarget);
         if (c.withReference && !quick) {
             const auto reference = InChild([&] {
-                return dorvanel::reference::ComputeDistributionByAddition(c.dice, c.faces).size() > 1;
+                return dorvanel::reference::ComputeDistributionByAddition(c.dice, c.faces).size() >
+                       1;
             });
             Report("addition", reference, std::nullopt, std::nullopt);
             if (engine && reference)
@@ -127,7 +126,8 @@ int main(int argc, char** argv) {
         if (pid == 0) {
             const int null = open("/dev/null", O_WRONLY);
             dup2(null, STDOUT_FILENO);
-            execl(DORVANEL_REPORT_TOOL, DORVANEL_REPORT_TOOL, "1000", "1000", static_cast<char*>(nullptr));
+            execl(DORVANEL_REPORT_TOOL, DORVANEL_REPORT_TOOL, "1000", "1000",
+                  static_cast<char*>(nullptr));
             _exit(127);
         }
         int status = 0;

@@ -25,7 +25,8 @@ bool missedAny = false;
 void Report(const char* what, double milliseconds, double target) {
     const bool met = milliseconds <= target;
     missedAny |= !met;
-    std::printf("  %-52s %9.1f ms (target %g: %s)\n", what, milliseconds, target, met ? "met" : "MISSED");
+    std::printf("  %-52s %9.1f ms (target %g: %s)\n", what, milliseconds, target,
+                met ? "met" : "MISSED");
 }
 
 void WaitWhileRunning(const dorvanel::TForm1& window) {

@@ -78,7 +78,9 @@ std::string FormatGeneral(bool negative, std::string digits, int pointPosition,
     throw ConvertError("'" + std::string(text) + "' is not a valid floating point value");
 }
 
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+bool IsDigit(char c) {
+    return c >= '0' && c <= '9';
+}
 
 // For a checked number "[-]digits[.digits][e[±]digits]": the power of ten of its leading
 // significant digit, saturated far beyond any floating range.
@@ -89,8 +91,9 @@ long long LeadingDigitPosition(const std::string& number) {
     const std::size_t lead = mantissa.find_first_of("123456789");
     if (lead == std::string::npos)
         return std::numeric_limits<int>::min();
-    long long position = lead < point ? static_cast<long long>(point - lead) - 1
-                                      : static_cast<long long>(point) - static_cast<long long>(lead);
+    long long position = lead < point
+                             ? static_cast<long long>(point - lead) - 1
+                             : static_cast<long long>(point) - static_cast<long long>(lead);
     if (exponentAt != std::string::npos) {
         long long exponent = 0;
         for (char c : number.substr(exponentAt + 1))
@@ -110,8 +113,8 @@ std::int64_t CheckedToInt64(long double value) {
 }
 
 long double IntPower(long double base, std::int32_t exponent) {
-    std::uint32_t remaining =
-        exponent < 0 ? 0u - static_cast<std::uint32_t>(exponent) : static_cast<std::uint32_t>(exponent);
+    std::uint32_t remaining = exponent < 0 ? 0u - static_cast<std::uint32_t>(exponent)
+                                           : static_cast<std::uint32_t>(exponent);
     long double result = 1.0L;
     long double square = base;
     while (remaining != 0) {
@@ -131,7 +134,9 @@ long double IntPower(long double base, std::int32_t exponent) {
 
 } // namespace
 
-std::string IntToStr(std::int64_t value) { return std::to_string(value); }
+std::string IntToStr(std::int64_t value) {
+    return std::to_string(value);
+}
 
 std::int32_t StrToInt(std::string_view text) {
     std::string_view digits = text;
@@ -218,9 +223,9 @@ std::string FloatToStr(long double value, char decimalSeparator) {
 
     // "d.ddddddddddddddddde±x": 18 significant digits, correctly rounded.
     char buffer[64];
-    const auto result = std::to_chars(buffer, buffer + sizeof buffer, std::fabs(value),
-                                      std::chars_format::scientific,
-                                      static_cast<int>(kConversionDigits - 1));
+    const auto result =
+        std::to_chars(buffer, buffer + sizeof buffer, std::fabs(value),
+                      std::chars_format::scientific, static_cast<int>(kConversionDigits - 1));
     const std::string_view text(buffer, static_cast<std::size_t>(result.ptr - buffer));
     const std::size_t e = text.find('e');
     std::string digits;
@@ -246,7 +251,8 @@ std::string FormatIntegerDigits(std::string_view digits, char decimalSeparator) 
         // Nearest 18 digits, ties to even, as the conversion of an extended value gives them.
         const std::string_view rest = digits.substr(kConversionDigits);
         const bool restBeyondFive = rest.find_first_not_of('0', 1) != std::string_view::npos;
-        const bool up = rest[0] > '5' || (rest[0] == '5' && (restBeyondFive || (kept.back() - '0') % 2 == 1));
+        const bool up =
+            rest[0] > '5' || (rest[0] == '5' && (restBeyondFive || (kept.back() - '0') % 2 == 1));
         if (up && IncrementDigits(kept))
             ++pointPosition;
     }
@@ -264,8 +270,12 @@ long double Power(long double base, long double exponent) {
     return std::exp(exponent * std::log(base));
 }
 
-std::int64_t Trunc(long double value) { return CheckedToInt64(std::trunc(value)); }
+std::int64_t Trunc(long double value) {
+    return CheckedToInt64(std::trunc(value));
+}
 
-std::int64_t Round(long double value) { return CheckedToInt64(std::nearbyint(value)); }
+std::int64_t Round(long double value) {
+    return CheckedToInt64(std::nearbyint(value));
+}
 
 } // namespace dorvanel

@@ -29,8 +29,8 @@ struct CarryingWriter {
 
 } // namespace
 
-std::size_t CombineCounts(std::uint64_t a, LimbSpan x, std::uint64_t b, LimbSpan y,
-                          std::uint64_t c, LimbSpan z, std::uint32_t* numerator) {
+std::size_t CombineCounts(std::uint64_t a, LimbSpan x, std::uint64_t b, LimbSpan y, std::uint64_t c,
+                          LimbSpan z, std::uint32_t* numerator) {
     const auto sa = static_cast<std::int64_t>(a);
     const auto sb = static_cast<std::int64_t>(b);
     const auto sc = static_cast<std::int64_t>(c);
@@ -48,8 +48,8 @@ std::size_t CombineCounts(std::uint64_t a, LimbSpan x, std::uint64_t b, LimbSpan
     return i;
 }
 
-std::size_t DivideExactly(const std::uint32_t* numerator, std::size_t limbs,
-                          std::uint32_t divisor, std::uint32_t* quotient) {
+std::size_t DivideExactly(const std::uint32_t* numerator, std::size_t limbs, std::uint32_t divisor,
+                          std::uint32_t* quotient) {
     if (divisor == 1) {
         std::memcpy(quotient, numerator, limbs * sizeof(std::uint32_t));
     } else {

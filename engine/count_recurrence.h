@@ -13,12 +13,12 @@ namespace dorvanel {
 // numerator = a·x + b·y − c·z, for a result known to be non-negative, with y and z no longer
 // than x and coefficients below 2^32. Writes up to x.size() + 2 limbs, not trimmed, and
 // returns how many.
-std::size_t CombineCounts(std::uint64_t a, LimbSpan x, std::uint64_t b, LimbSpan y,
-                          std::uint64_t c, LimbSpan z, std::uint32_t* numerator);
+std::size_t CombineCounts(std::uint64_t a, LimbSpan x, std::uint64_t b, LimbSpan y, std::uint64_t c,
+                          LimbSpan z, std::uint32_t* numerator);
 
 // quotient = numerator / divisor for a numerator that divisor (below 2^31) divides exactly.
 // Returns the quotient's normalised limb count. quotient may not overlap numerator.
-std::size_t DivideExactly(const std::uint32_t* numerator, std::size_t limbs,
-                          std::uint32_t divisor, std::uint32_t* quotient);
+std::size_t DivideExactly(const std::uint32_t* numerator, std::size_t limbs, std::uint32_t divisor,
+                          std::uint32_t* quotient);
 
 } // namespace dorvanel

@@ -20,7 +20,9 @@ constexpr char kDigitPairs[] = "00010203040506070809"
                                "80818283848586878889"
                                "90919293949596979899";
 
-void WritePair(char* out, std::uint32_t pair) { std::memcpy(out, kDigitPairs + 2 * pair, 2); }
+void WritePair(char* out, std::uint32_t pair) {
+    std::memcpy(out, kDigitPairs + 2 * pair, 2);
+}
 
 // All nine digits of a limb, leading zeros included.
 void WriteNineDigits(char* out, std::uint32_t limb) {
@@ -90,8 +92,8 @@ Decimal::Decimal(std::uint64_t value) : limbs_{} {
 }
 
 Decimal Decimal::FromDigits(std::string_view digits) {
-    if (digits.empty() || !std::all_of(digits.begin(), digits.end(),
-                                       [](char c) { return c >= '0' && c <= '9'; }))
+    if (digits.empty() ||
+        !std::all_of(digits.begin(), digits.end(), [](char c) { return c >= '0' && c <= '9'; }))
         throw ConvertError("'" + std::string(digits) + "' is not a digit string");
     Decimal result;
     result.limbs_.clear();

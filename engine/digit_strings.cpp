@@ -2,7 +2,9 @@
 
 namespace dorvanel {
 
-bool IsDigitString(const std::string& s) { return s.size() == 1 && s[0] >= '0' && s[0] <= '9'; }
+bool IsDigitString(const std::string& s) {
+    return s.size() == 1 && s[0] >= '0' && s[0] <= '9';
+}
 
 std::string AddDigitStrings(std::string a, std::string b) {
     if (a.size() > b.size())

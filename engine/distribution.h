@@ -16,9 +16,9 @@ namespace dorvanel {
 using ProgressCallback = std::function<void(double run, double stage)>;
 
 struct RunControl {
-    ProgressCallback onProgress;                // called from the computing thread
-    const std::atomic<bool>* cancel = nullptr;  // checked at every total
-    std::optional<std::uint64_t> memoryLimit;   // bytes; by default UsableMemory()
+    ProgressCallback onProgress;               // called from the computing thread
+    const std::atomic<bool>* cancel = nullptr; // checked at every total
+    std::optional<std::uint64_t> memoryLimit;  // bytes; by default UsableMemory()
 };
 
 // MinValue = N, MaxValue = N × D, MeanValue = (N + MaxValue) / 2.0, in 32-bit signed

@@ -11,13 +11,17 @@ namespace {
 
 constexpr std::size_t kHugePage = std::size_t{2} << 20;
 
-std::size_t PageSize() { return static_cast<std::size_t>(sysconf(_SC_PAGESIZE)); }
+std::size_t PageSize() {
+    return static_cast<std::size_t>(sysconf(_SC_PAGESIZE));
+}
 
-std::size_t RoundUp(std::size_t bytes, std::size_t unit) { return (bytes + unit - 1) / unit * unit; }
+std::size_t RoundUp(std::size_t bytes, std::size_t unit) {
+    return (bytes + unit - 1) / unit * unit;
+}
 
 void* MapBytes(std::size_t bytes) {
-    void* p = mmap(nullptr, bytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS | MAP_NORESERVE,
-                   -1, 0);
+    void* p = mmap(nullptr, bytes, PROT_READ | PROT_WRITE,
+                   MAP_PRIVATE | MAP_ANONYMOUS | MAP_NORESERVE, -1, 0);
     if (p == MAP_FAILED)
         throw std::bad_alloc();
 #ifdef MADV_HUGEPAGE
@@ -35,7 +39,9 @@ LimbBuffer::LimbBuffer(std::size_t capacity)
     data_ = static_cast<std::uint32_t*>(MapBytes(mappedBytes_));
 }
 
-LimbBuffer::~LimbBuffer() { Unmap(); }
+LimbBuffer::~LimbBuffer() {
+    Unmap();
+}
 
 LimbBuffer::LimbBuffer(LimbBuffer&& other) noexcept
     : data_(std::exchange(other.data_, nullptr)), capacity_(std::exchange(other.capacity_, 0)),
@@ -92,8 +98,8 @@ BackgroundPageFaulting::BackgroundPageFaulting(std::uint32_t* data, std::size_t 
         return; // not worth a thread
     thread_ = std::thread([this, begin = reinterpret_cast<char*>(data), bytes] {
         const std::size_t page = PageSize();
-        char* const aligned = reinterpret_cast<char*>(
-            reinterpret_cast<std::uintptr_t>(begin) / page * page);
+        char* const aligned =
+            reinterpret_cast<char*>(reinterpret_cast<std::uintptr_t>(begin) / page * page);
         const std::size_t span = bytes + static_cast<std::size_t>(begin - aligned);
         for (std::size_t done = 0; done < span && !stop_.load(std::memory_order_relaxed);
              done += kHugePage) {

@@ -13,11 +13,14 @@ namespace {
 // that large fits in memory anyway.
 constexpr double kMaxExactPowerDigits = 200'000;
 
-bool PowerOverflows(long double power) { return std::isinf(power); }
+bool PowerOverflows(long double power) {
+    return std::isinf(power);
+}
 
 // |faces|^dice exactly, for a power beyond the extended range.
 Decimal ExactPower(std::int32_t dice, std::int32_t faces) {
-    const std::uint32_t base = faces < 0 ? 0u - static_cast<std::uint32_t>(faces) : static_cast<std::uint32_t>(faces);
+    const std::uint32_t base =
+        faces < 0 ? 0u - static_cast<std::uint32_t>(faces) : static_cast<std::uint32_t>(faces);
     if (dice < 0 || dice * std::log10(static_cast<double>(base)) > kMaxExactPowerDigits)
         throw FloatingPointError("Floating point overflow");
     return Decimal::Power(base, static_cast<std::uint32_t>(dice));
@@ -44,7 +47,8 @@ std::int64_t ExactThousandthsOfPercent(const Decimal& count, const Decimal& powe
         constexpr std::size_t kDigits = 18;
         const std::string digits = value.ToString();
         const std::size_t kept = std::min(digits.size(), kDigits);
-        return Leading{std::stold(digits.substr(0, kept)), static_cast<long double>(digits.size() - kept)};
+        return Leading{std::stold(digits.substr(0, kept)),
+                       static_cast<long double>(digits.size() - kept)};
     };
     const Leading c = leading(scaledCount);
     const Leading t = leading(power);
@@ -63,7 +67,8 @@ std::string TotalPossibleRollsText(std::int32_t dice, std::int32_t faces, char d
     const long double power = Power(faces, dice);
     if (!PowerOverflows(power))
         return "Total Possible Rolls: " + FloatToStr(power, decimalSeparator);
-    const std::string magnitude = FormatIntegerDigits(ExactPower(dice, faces).ToString(), decimalSeparator);
+    const std::string magnitude =
+        FormatIntegerDigits(ExactPower(dice, faces).ToString(), decimalSeparator);
     const bool negative = faces < 0 && dice % 2 != 0;
     return "Total Possible Rolls: " + std::string(negative ? "-" : "") + magnitude;
 }

@@ -11,7 +11,8 @@ namespace dorvanel {
 // "Total Possible Rolls: " and D^N. Where D^N leaves the extended range it is rendered from its
 // exact digits; beyond the digits that can be worked out quickly, and for zero dice of zero
 // faces to a negative power, it throws FloatingPointError.
-std::string TotalPossibleRollsText(std::int32_t dice, std::int32_t faces, char decimalSeparator = '.');
+std::string TotalPossibleRollsText(std::int32_t dice, std::int32_t faces,
+                                   char decimalSeparator = '.');
 // "Min.: N    Max.: N × D"
 std::string RangeText(const AnalysisBounds& bounds);
 // "Value: " and the mean total.
@@ -29,7 +30,9 @@ public:
     explicit Listing(const DistributionTable& table);
 
     std::int64_t LineCount() const;
-    std::int32_t TotalAt(std::int64_t line) const { return table_.MinValue() + static_cast<std::int32_t>(line); }
+    std::int32_t TotalAt(std::int64_t line) const {
+        return table_.MinValue() + static_cast<std::int32_t>(line);
+    }
     std::size_t LineLength(std::int64_t line) const;
     std::string Line(std::int64_t line) const;
     // Writes LineLength(line) characters, no terminator, and returns that length.

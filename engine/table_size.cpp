@@ -61,8 +61,8 @@ TableSize EstimateTableSize(std::int32_t dice, std::int32_t faces) {
     TableSize size;
     const std::uint64_t half = static_cast<std::uint64_t>(dice) * (faces - 1) / 2;
     size.entries = half + 1;
-    const std::uint64_t overheadBytes =
-        (size.entries + 1) * sizeof(std::uint64_t) + 2 * WorkingLimbs(dice, faces) * sizeof(std::uint32_t);
+    const std::uint64_t overheadBytes = (size.entries + 1) * sizeof(std::uint64_t) +
+                                        2 * WorkingLimbs(dice, faces) * sizeof(std::uint32_t);
 
     const std::uint64_t longest = WorkingLimbs(dice, faces) - 2;
     size.limbs = size.entries * longest;

@@ -80,7 +80,8 @@ void WriteListing(const dorvanel::DistributionTable& table, std::FILE* out) {
     std::size_t filled = 0;
     auto flush = [&] {
         if (std::fwrite(buffer.data(), 1, filled, out) != filled)
-            throw std::runtime_error(std::string("cannot write the listing: ") + std::strerror(errno));
+            throw std::runtime_error(std::string("cannot write the listing: ") +
+                                     std::strerror(errno));
         filled = 0;
     };
     for (std::int64_t line = 0; line < listing.LineCount(); ++line) {
@@ -116,7 +117,8 @@ int main(int argc, char** argv) {
 
     try {
         const dorvanel::AnalysisBounds bounds = dorvanel::BeginAnalysis(parsed.dice, parsed.faces);
-        const std::string possibleRolls = dorvanel::TotalPossibleRollsText(parsed.dice, parsed.faces);
+        const std::string possibleRolls =
+            dorvanel::TotalPossibleRollsText(parsed.dice, parsed.faces);
         const dorvanel::DistributionTable table =
             dorvanel::ComputeDistribution(parsed.dice, parsed.faces);
         std::printf("%s\n%s\n%s\n%s\n%s\n", possibleRolls.c_str(),
@@ -126,7 +128,8 @@ int main(int argc, char** argv) {
         if (!parsed.summaryOnly)
             WriteListing(table, stdout);
         if (std::fflush(stdout) != 0)
-            throw std::runtime_error(std::string("cannot write the output: ") + std::strerror(errno));
+            throw std::runtime_error(std::string("cannot write the output: ") +
+                                     std::strerror(errno));
     } catch (const dorvanel::InsufficientMemoryError& error) {
         std::fprintf(stderr, "dorvanel-report: %s\n", error.what());
         return kUsageError;

@@ -54,7 +54,8 @@ void AnalysisRunner::Start(std::int32_t dice, std::int32_t faces) {
                 Qt::QueuedConnection);
         };
         try {
-            auto table = std::make_shared<const DistributionTable>(ComputeDistribution(dice, faces, control));
+            auto table = std::make_shared<const DistributionTable>(
+                ComputeDistribution(dice, faces, control));
             Post(run, [this, table = std::move(table)] { emit Finished(table); });
         } catch (const AnalysisCancelled&) {
             // Whoever cancelled has moved on; nothing to deliver.

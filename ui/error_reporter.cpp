@@ -20,7 +20,9 @@ ErrorHandler& Handler() {
 
 } // namespace
 
-void ReportError(QWidget* parent, const QString& message) { Handler()(parent, message); }
+void ReportError(QWidget* parent, const QString& message) {
+    Handler()(parent, message);
+}
 
 ErrorHandler SetErrorHandler(ErrorHandler handler) {
     ErrorHandler previous = std::move(Handler());

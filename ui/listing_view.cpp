@@ -26,7 +26,9 @@ ListingView::ListingView(QWidget* parent) : QAbstractScrollArea(parent) {
     viewport()->setCursor(Qt::IBeamCursor);
 }
 
-void ListingView::Clear() { SetTable(nullptr); }
+void ListingView::Clear() {
+    SetTable(nullptr);
+}
 
 void ListingView::SetTable(std::shared_ptr<const DistributionTable> table) {
     listing_.reset();
@@ -35,7 +37,8 @@ void ListingView::SetTable(std::shared_ptr<const DistributionTable> table) {
     if (table_ && !table_->empty()) {
         listing_.emplace(*table_);
         // The count at the mean is the largest, so its line is the longest.
-        longestLine_ = listing_->LineLength(static_cast<std::int64_t>(table_->MeanValue()) - table_->MinValue());
+        longestLine_ = listing_->LineLength(static_cast<std::int64_t>(table_->MeanValue()) -
+                                            table_->MinValue());
     }
     anchor_ = cursor_ = -1;
     verticalScrollBar()->setValue(0);
@@ -44,13 +47,17 @@ void ListingView::SetTable(std::shared_ptr<const DistributionTable> table) {
     viewport()->update();
 }
 
-std::int64_t ListingView::LineCount() const { return listing_ ? listing_->LineCount() : 0; }
+std::int64_t ListingView::LineCount() const {
+    return listing_ ? listing_->LineCount() : 0;
+}
 
 QString ListingView::LineText(std::int64_t line) const {
     return QString::fromStdString(listing_->Line(line));
 }
 
-std::int64_t ListingView::FirstVisibleLine() const { return verticalScrollBar()->value(); }
+std::int64_t ListingView::FirstVisibleLine() const {
+    return verticalScrollBar()->value();
+}
 
 std::optional<std::pair<std::int64_t, std::int64_t>> ListingView::Selection() const {
     if (anchor_ < 0)
@@ -66,14 +73,17 @@ void ListingView::SelectLines(std::int64_t first, std::int64_t last) {
     viewport()->update();
 }
 
-void ListingView::SelectAll() { SelectLines(0, LineCount() - 1); }
+void ListingView::SelectAll() {
+    SelectLines(0, LineCount() - 1);
+}
 
 void ListingView::CopySelection() {
     const auto selection = Selection();
     if (!selection)
         return;
     std::uint64_t bytes = 0;
-    for (std::int64_t line = selection->first; line <= selection->second && bytes <= kMaxCopyBytes; ++line)
+    for (std::int64_t line = selection->first; line <= selection->second && bytes <= kMaxCopyBytes;
+         ++line)
         bytes += listing_->LineLength(line) + 1;
     if (bytes > kMaxCopyBytes) {
         ReportError(this, tr("The selected lines hold more than %1 of text, too much to copy. "
@@ -91,14 +101,21 @@ void ListingView::CopySelection() {
 }
 
 void ListingView::ScrollToLine(std::int64_t line) {
-    verticalScrollBar()->setValue(static_cast<int>(std::clamp<std::int64_t>(line, 0, verticalScrollBar()->maximum())));
+    verticalScrollBar()->setValue(
+        static_cast<int>(std::clamp<std::int64_t>(line, 0, verticalScrollBar()->maximum())));
 }
 
-int ListingView::LineHeight() const { return fontMetrics().height(); }
+int ListingView::LineHeight() const {
+    return fontMetrics().height();
+}
 
-int ListingView::CharWidth() const { return std::max(1, fontMetrics().horizontalAdvance(QLatin1Char('0'))); }
+int ListingView::CharWidth() const {
+    return std::max(1, fontMetrics().horizontalAdvance(QLatin1Char('0')));
+}
 
-int ListingView::VisibleLines() const { return std::max(1, viewport()->height() / LineHeight()); }
+int ListingView::VisibleLines() const {
+    return std::max(1, viewport()->height() / LineHeight());
+}
 
 std::int64_t ListingView::LineAt(int y) const {
     return FirstVisibleLine() + std::max(0, y) / LineHeight();
@@ -106,10 +123,12 @@ std::int64_t ListingView::LineAt(int y) const {
 
 void ListingView::UpdateScrollBars() {
     const std::int64_t hiddenLines = std::max<std::int64_t>(0, LineCount() - VisibleLines());
-    verticalScrollBar()->setRange(0, static_cast<int>(std::min<std::int64_t>(hiddenLines, INT_MAX)));
+    verticalScrollBar()->setRange(0,
+                                  static_cast<int>(std::min<std::int64_t>(hiddenLines, INT_MAX)));
     verticalScrollBar()->setPageStep(VisibleLines());
     const std::int64_t textWidth = static_cast<std::int64_t>(longestLine_) * CharWidth();
-    horizontalScrollBar()->setRange(0, static_cast<int>(std::clamp<std::int64_t>(textWidth - viewport()->width(), 0, INT_MAX)));
+    horizontalScrollBar()->setRange(
+        0, static_cast<int>(std::clamp<std::int64_t>(textWidth - viewport()->width(), 0, INT_MAX)));
     horizontalScrollBar()->setPageStep(viewport()->width());
     horizontalScrollBar()->setSingleStep(CharWidth());
 }
@@ -142,9 +161,11 @@ void ListingView::paintEvent(QPaintEvent*) {
             continue;
         lineBuffer_.resize(length);
         listing_->WriteLine(line, lineBuffer_.data());
-        const std::size_t visible = std::min(length - firstChar, static_cast<std::size_t>(viewport()->width() / charWidth + 2));
-        painter.drawText(static_cast<int>(firstChar) * charWidth - shift, top + ascent,
-                         QString::fromLatin1(lineBuffer_.data() + firstChar, static_cast<qsizetype>(visible)));
+        const std::size_t visible = std::min(
+            length - firstChar, static_cast<std::size_t>(viewport()->width() / charWidth + 2));
+        painter.drawText(
+            static_cast<int>(firstChar) * charWidth - shift, top + ascent,
+            QString::fromLatin1(lineBuffer_.data() + firstChar, static_cast<qsizetype>(visible)));
     }
 }
 
@@ -168,7 +189,8 @@ void ListingView::MoveCursorTo(std::int64_t line, bool extend) {
 
 void ListingView::mousePressEvent(QMouseEvent* event) {
     if (event->button() == Qt::LeftButton)
-        MoveCursorTo(LineAt(event->position().toPoint().y()), event->modifiers() & Qt::ShiftModifier);
+        MoveCursorTo(LineAt(event->position().toPoint().y()),
+                     event->modifiers() & Qt::ShiftModifier);
     QAbstractScrollArea::mousePressEvent(event);
 }
 

@@ -9,7 +9,8 @@
 
 namespace dorvanel {
 
-SpinEdit::SpinEdit(std::int32_t minValue, std::int32_t maxValue, std::int32_t value, QWidget* parent)
+SpinEdit::SpinEdit(std::int32_t minValue, std::int32_t maxValue, std::int32_t value,
+                   QWidget* parent)
     : QAbstractSpinBox(parent), minValue_(minValue), maxValue_(maxValue) {
     // Every text made of allowed characters is acceptable, so the box never corrects what
     // was typed on its own.
@@ -26,7 +27,9 @@ std::int32_t SpinEdit::Value() const {
     }
 }
 
-void SpinEdit::SetValue(std::int32_t value) { lineEdit()->setText(QString::number(value)); }
+void SpinEdit::SetValue(std::int32_t value) {
+    lineEdit()->setText(QString::number(value));
+}
 
 std::int32_t SpinEdit::Clamped(std::int64_t value) const {
     return static_cast<std::int32_t>(std::clamp<std::int64_t>(value, minValue_, maxValue_));

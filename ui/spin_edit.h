@@ -12,7 +12,8 @@ namespace dorvanel {
 class SpinEdit : public QAbstractSpinBox {
     Q_OBJECT
 public:
-    SpinEdit(std::int32_t minValue, std::int32_t maxValue, std::int32_t value, QWidget* parent = nullptr);
+    SpinEdit(std::int32_t minValue, std::int32_t maxValue, std::int32_t value,
+             QWidget* parent = nullptr);
 
     std::int32_t Value() const;
     void SetValue(std::int32_t value);

@@ -31,7 +31,8 @@ const QString kNoAnalysisYet = QStringLiteral("Total Possible Rolls: NA");
 
 char DecimalSeparator() {
     const QString point = QLocale().decimalPoint();
-    return point.size() == 1 && point[0].unicode() < 128 ? static_cast<char>(point[0].unicode()) : '.';
+    return point.size() == 1 && point[0].unicode() < 128 ? static_cast<char>(point[0].unicode())
+                                                         : '.';
 }
 
 void SetCaption(QLabel* label, const QString& text) {
@@ -39,7 +40,9 @@ void SetCaption(QLabel* label, const QString& text) {
     label->adjustSize();
 }
 
-QString Text(const std::string& text) { return QString::fromStdString(text); }
+QString Text(const std::string& text) {
+    return QString::fromStdString(text);
+}
 
 // Throws InsufficientMemoryError when the table of counts for these inputs cannot fit, so that
 // such a run is refused before anything on the window changes.
@@ -70,8 +73,10 @@ TForm1::TForm1(QWidget* parent) : QMainWindow(parent) {
     connect(new QShortcut(QKeySequence(Qt::Key_Escape), this), &QShortcut::activated, this,
             &TForm1::CancelAnalysis);
     connect(Splitter1, &QSplitter::splitterMoved, this, &TForm1::Splitter1Moved);
-    connect(Reverttoinitialsettings1, &QAction::triggered, this, &TForm1::Reverttoinitialsettings1Click);
-    connect(Restoredefaultsettings1, &QAction::triggered, this, &TForm1::Restoredefaultsettings1Click);
+    connect(Reverttoinitialsettings1, &QAction::triggered, this,
+            &TForm1::Reverttoinitialsettings1Click);
+    connect(Restoredefaultsettings1, &QAction::triggered, this,
+            &TForm1::Restoredefaultsettings1Click);
     connect(Savesettings1, &QAction::triggered, this, &TForm1::Savesettings1Click);
     connect(&runner_, &AnalysisRunner::Progress, this, &TForm1::ShowProgress);
     connect(&runner_, &AnalysisRunner::Finished, this, &TForm1::AnalysisFinished);
@@ -124,7 +129,9 @@ void TForm1::FormClose() {
     Savesettings1Click();
 }
 
-void TForm1::Splitter1Moved() { DrawGraph(); }
+void TForm1::Splitter1Moved() {
+    DrawGraph();
+}
 
 void TForm1::AnalyzeClick() {
     RunReportingErrors(this, [this] {
@@ -135,7 +142,8 @@ void TForm1::AnalyzeClick() {
         // A cancelled run puts back what the window showed before the first of any runs that
         // replaced one another.
         const VisibleState before =
-            beforeRun_ ? *beforeRun_ : VisibleState{lbNum->text(), lbRng->text(), lbVal->text(), meRes->Table()};
+            beforeRun_ ? *beforeRun_
+                       : VisibleState{lbNum->text(), lbRng->text(), lbVal->text(), meRes->Table()};
         runner_.Discard();
         beforeRun_.reset();
         meRes->Clear();
@@ -155,7 +163,9 @@ void TForm1::AnalyzeClick() {
     });
 }
 
-void TForm1::CancelAnalysis() { runner_.Cancel(); }
+void TForm1::CancelAnalysis() {
+    runner_.Cancel();
+}
 
 void TForm1::ShowProgress(double run, double stage) {
     pb1->setValue(static_cast<int>(run * kProgressSteps));

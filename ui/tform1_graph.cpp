@@ -25,7 +25,9 @@ void TForm1::DrawGraph() {
     });
 }
 
-void TForm1::radGrafClick() { DrawGraph(); }
+void TForm1::radGrafClick() {
+    DrawGraph();
+}
 
 void TForm1::ChooseColor(ColorDialog& dialog, ColorSwatch* swatch) {
     if (dialog.Execute(this))
@@ -33,9 +35,15 @@ void TForm1::ChooseColor(ColorDialog& dialog, ColorSwatch* swatch) {
     DrawGraph();
 }
 
-void TForm1::Button1Click() { ChooseColor(dlgColor, Shape1); }
-void TForm1::Button2Click() { ChooseColor(dlgFill, Shape2); }
-void TForm1::Button3Click() { ChooseColor(dlgBG, Shape3); }
+void TForm1::Button1Click() {
+    ChooseColor(dlgColor, Shape1);
+}
+void TForm1::Button2Click() {
+    ChooseColor(dlgFill, Shape2);
+}
+void TForm1::Button3Click() {
+    ChooseColor(dlgBG, Shape3);
+}
 
 void TForm1::btnClearGrafClick() {
     QImage picture = vidGraf->Picture();

@@ -25,24 +25,28 @@ namespace {
 constexpr int kClientWidth = 637;
 constexpr int kClientHeight = 336;
 
-// A sans face of 8 points at 96 dpi, and the nearest installed one where it is missing.
-QFont SansFont(int pixelSize, bool bold = false) {
+// The first of `families` installed, or the nearest face of the same size and kind.
+QFont Font(const QStringList& families, QFont::StyleHint kind, int pixelSize, bool bold = false) {
     QFont font;
-    font.setFamilies({QStringLiteral("MS Sans Serif"), QStringLiteral("Liberation Sans"), QStringLiteral("DejaVu Sans")});
-    font.setStyleHint(QFont::SansSerif);
+    font.setFamilies(families);
+    font.setStyleHint(kind);
+    font.setFixedPitch(kind == QFont::TypeWriter);
     font.setPixelSize(pixelSize);
     font.setBold(bold);
     return font;
 }
 
+QFont SansFont(int pixelSize, bool bold = false) {
+    return Font({QStringLiteral("MS Sans Serif"), QStringLiteral("Liberation Sans"),
+                 QStringLiteral("DejaVu Sans")},
+                QFont::SansSerif, pixelSize, bold);
+}
+
 // The listing needs a fixed pitch so that the padded totals line up.
 QFont FixedFont(int pixelSize) {
-    QFont font;
-    font.setFamilies({QStringLiteral("Fixedsys"), QStringLiteral("DejaVu Sans Mono"), QStringLiteral("Monospace")});
-    font.setStyleHint(QFont::TypeWriter);
-    font.setFixedPitch(true);
-    font.setPixelSize(pixelSize);
-    return font;
+    return Font({QStringLiteral("Fixedsys"), QStringLiteral("DejaVu Sans Mono"),
+                 QStringLiteral("Liberation Mono")},
+                QFont::TypeWriter, pixelSize);
 }
 
 QLabel* PlacedLabel(QWidget* parent, const QString& text, int left, int top) {
@@ -52,13 +56,15 @@ QLabel* PlacedLabel(QWidget* parent, const QString& text, int left, int top) {
     return label;
 }
 
-template <typename Control> Control* Placed(Control* control, int left, int top, int width, int height) {
+template <typename Control>
+Control* Placed(Control* control, int left, int top, int width, int height) {
     control->setGeometry(left, top, width, height);
     return control;
 }
 
 // A check box keeps its laid-out size unless this platform's font needs more room.
-QCheckBox* PlacedCheckBox(QWidget* parent, const QString& text, int left, int top, int width, int height) {
+QCheckBox* PlacedCheckBox(QWidget* parent, const QString& text, int left, int top, int width,
+                          int height) {
     auto* box = new QCheckBox(text, parent);
     box->setGeometry(left, top, std::max(width, box->sizeHint().width()), height);
     return box;
@@ -101,11 +107,13 @@ void TForm1::BuildLayout() {
     lbNum = PlacedLabel(Panel1, QStringLiteral("Total Possible Rolls: NA"), 127, 3);
     lbRng = PlacedLabel(Panel1, QStringLiteral("Ranges: NA"), 127, 15);
     lbVal = PlacedLabel(Panel1, QStringLiteral("Value: NA"), 127, 28);
-    lbValNo = PlacedLabel(Panel1, QStringLiteral("Value Possibilities: NA66666666666666666666666"), 127, 40);
+    lbValNo = PlacedLabel(Panel1, QStringLiteral("Value Possibilities: NA66666666666666666666666"),
+                          127, 40);
     lbValPerc = PlacedLabel(Panel1, QStringLiteral("Probability of Value: NA"), 127, 53);
     lbDispSize = PlacedLabel(Panel1, QStringLiteral("Dispaly Size: "), 127, 65);
 
-    cbClearGraf = PlacedCheckBox(Panel1, QStringLiteral("Clear screen for new graph?"), 259, 6, 153, 17);
+    cbClearGraf =
+        PlacedCheckBox(Panel1, QStringLiteral("Clear screen for new graph?"), 259, 6, 153, 17);
     cbClearGraf->setChecked(true);
     cbClearGraf->hide();
     btnClearGraf = Placed(new QPushButton(QStringLiteral("Clear Graph"), Panel1), 9, 11, 36, 25);
@@ -122,7 +130,8 @@ void TForm1::BuildLayout() {
     Button3 = Placed(new QPushButton(QStringLiteral("Select Background"), Panel1), 436, 45, 98, 21);
 
     // The radio group keeps to the panel's right edge, inside its one-pixel bevel.
-    radGraf = new RadioGroup(QStringLiteral("Select graph style"), {QStringLiteral("Line"), QStringLiteral("Bar")}, Panel1);
+    radGraf = new RadioGroup(QStringLiteral("Select graph style"),
+                             {QStringLiteral("Line"), QStringLiteral("Bar")}, Panel1);
     radGraf->SetItemIndex(0);
     radGraf->setFixedSize(100, 82);
     auto* panelRow = new QHBoxLayout(Panel1);
@@ -185,16 +194,40 @@ void TForm1::BuildLayout() {
     setTabOrder(cbWholeY, meRes);
 
     for (auto [object, name] : std::initializer_list<std::pair<QObject*, const char*>>{
-             {vidGraf, "vidGraf"}, {Panel1, "Panel1"}, {seDieNo, "seDieNo"}, {Label1, "Label1"},
-             {seDieType, "seDieType"}, {Analyze, "Analyze"}, {lbNum, "lbNum"}, {pb1, "pb1"},
-             {meRes, "meRes"}, {Splitter1, "Splitter1"}, {pb2, "pb2"}, {cbRange1, "cbRange1"},
-             {cbClearGraf, "cbClearGraf"}, {btnClearGraf, "btnClearGraf"}, {Button1, "Button1"},
-             {Shape1, "Shape1"}, {lbRng, "lbRng"}, {lbVal, "lbVal"}, {radGraf, "radGraf"},
-             {MainMenu1, "MainMenu1"}, {X1, "X1"}, {Xa1, "Xa1"}, {Button2, "Button2"},
-             {Shape2, "Shape2"}, {Button3, "Button3"}, {Shape3, "Shape3"}, {cbWholeY, "cbWholeY"},
-             {Options1, "Options1"}, {Reverttoinitialsettings1, "Reverttoinitialsettings1"},
-             {Restoredefaultsettings1, "Restoredefaultsettings1"}, {N1, "N1"},
-             {Savesettings1, "Savesettings1"}, {lbValNo, "lbValNo"}, {lbValPerc, "lbValPerc"},
+             {vidGraf, "vidGraf"},
+             {Panel1, "Panel1"},
+             {seDieNo, "seDieNo"},
+             {Label1, "Label1"},
+             {seDieType, "seDieType"},
+             {Analyze, "Analyze"},
+             {lbNum, "lbNum"},
+             {pb1, "pb1"},
+             {meRes, "meRes"},
+             {Splitter1, "Splitter1"},
+             {pb2, "pb2"},
+             {cbRange1, "cbRange1"},
+             {cbClearGraf, "cbClearGraf"},
+             {btnClearGraf, "btnClearGraf"},
+             {Button1, "Button1"},
+             {Shape1, "Shape1"},
+             {lbRng, "lbRng"},
+             {lbVal, "lbVal"},
+             {radGraf, "radGraf"},
+             {MainMenu1, "MainMenu1"},
+             {X1, "X1"},
+             {Xa1, "Xa1"},
+             {Button2, "Button2"},
+             {Shape2, "Shape2"},
+             {Button3, "Button3"},
+             {Shape3, "Shape3"},
+             {cbWholeY, "cbWholeY"},
+             {Options1, "Options1"},
+             {Reverttoinitialsettings1, "Reverttoinitialsettings1"},
+             {Restoredefaultsettings1, "Restoredefaultsettings1"},
+             {N1, "N1"},
+             {Savesettings1, "Savesettings1"},
+             {lbValNo, "lbValNo"},
+             {lbValPerc, "lbValPerc"},
              {lbDispSize, "lbDispSize"}})
         object->setObjectName(QString::fromLatin1(name));
 

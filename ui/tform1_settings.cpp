@@ -20,8 +20,8 @@ std::string TForm1::OptionsFile() const {
 }
 
 DisplaySettings TForm1::CurrentSettings() const {
-    return {cbRange1->isChecked(), cbWholeY->isChecked(), dlgColor.Color(), dlgFill.Color(),
-            dlgBG.Color(),         radGraf->ItemIndex()};
+    return {cbRange1->isChecked(), cbWholeY->isChecked(), dlgColor.Color(),
+            dlgFill.Color(),       dlgBG.Color(),         radGraf->ItemIndex()};
 }
 
 void TForm1::ApplySettings() {

@@ -43,18 +43,26 @@ private slots:
     void formatIntegerDigits_data() {
         QTest::addColumn<QString>("digits");
         QTest::addColumn<QString>("text");
-        QTest::newRow("zero") << "0" << "0";
-        QTest::newRow("leading zeros") << "000216" << "216";
-        QTest::newRow("15 digits") << "189456975899496" << "189456975899496";
-        QTest::newRow("16 digits") << "3656158440062976" << "3.65615844006298E15";
+        QTest::newRow("zero") << "0"
+                              << "0";
+        QTest::newRow("leading zeros") << "000216"
+                                       << "216";
+        QTest::newRow("15 digits") << "189456975899496"
+                                   << "189456975899496";
+        QTest::newRow("16 digits") << "3656158440062976"
+                                   << "3.65615844006298E15";
         QTest::newRow("power of ten") << "1" + QString(3000, '0') << "1E3000";
-        QTest::newRow("half up at 15") << "1234567890123445" << "1.23456789012345E15";
+        QTest::newRow("half up at 15") << "1234567890123445"
+                                       << "1.23456789012345E15";
         QTest::newRow("all nines carry") << QString(20, '9') << "1E20";
         // 18 digits are taken first, ties to even: ...4|5 stays ...4, ...5|5 goes to ...6,
         // and only then is the result cut to 15 digits.
-        QTest::newRow("tie to even, up") << "1234567890123454995" << "1.23456789012346E18";
-        QTest::newRow("tie to even, down") << "1234567890123454985" << "1.23456789012345E18";
-        QTest::newRow("just above a tie") << "1234567890123449999" << "1.23456789012345E18";
+        QTest::newRow("tie to even, up") << "1234567890123454995"
+                                         << "1.23456789012346E18";
+        QTest::newRow("tie to even, down") << "1234567890123454985"
+                                           << "1.23456789012345E18";
+        QTest::newRow("just above a tie") << "1234567890123449999"
+                                          << "1.23456789012345E18";
         QTest::newRow("many digits") << "43695403" + QString(2988, '1') << "4.36954031111111E2995";
     }
     void formatIntegerDigits() {

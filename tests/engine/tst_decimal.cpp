@@ -62,7 +62,9 @@ private slots:
         a.MultiplyBy(1000000000u - 1);
         QCOMPARE(a.ToString(), std::string("999999998999999999000000001"));
         QCOMPARE((Decimal(123456789012ULL) * Decimal(0)).ToString(), std::string("0"));
-        QCOMPARE((Decimal::FromDigits("99999999999999999999") * Decimal::FromDigits("99999999999999999999")).ToString(),
+        QCOMPARE((Decimal::FromDigits("99999999999999999999") *
+                  Decimal::FromDigits("99999999999999999999"))
+                     .ToString(),
                  std::string("9999999999999999999800000000000000000001"));
         QVERIFY(Decimal(10) > Decimal(9));
         QVERIFY(Decimal::FromDigits("1000000000") > Decimal(999999999));

@@ -28,10 +28,12 @@ void CompareWithReference(std::int32_t dice, std::int32_t faces) {
     for (std::int32_t t = 1; t <= table.MaxValue(); ++t) {
         const std::string& count = expected[static_cast<std::size_t>(t)];
         if (table.Digits(t) != count)
-            QFAIL(qPrintable(QString("%1d%2, total %3: %4, expected %5")
-                                 .arg(dice).arg(faces).arg(t)
-                                 .arg(QString::fromStdString(table.Digits(t)),
-                                      QString::fromStdString(count))));
+            QFAIL(qPrintable(
+                QString("%1d%2, total %3: %4, expected %5")
+                    .arg(dice)
+                    .arg(faces)
+                    .arg(t)
+                    .arg(QString::fromStdString(table.Digits(t)), QString::fromStdString(count))));
         QCOMPARE(table.DigitCount(t), count.size());
         QCOMPARE(table.IsZero(t), count == "0");
         QCOMPARE(table.LeadingDigits(t, 6), count.substr(0, 6));
@@ -101,8 +103,8 @@ private slots:
         QTest::addColumn<QStringList>("counts");
         QTest::newRow("1d6") << 1 << 6 << QStringList{"1", "1", "1", "1", "1", "1"};
         QTest::newRow("3d6") << 3 << 6
-                             << QStringList{"0", "0", "1", "3", "6", "10", "15", "21", "25",
-                                            "27", "27", "25", "21", "15", "10", "6", "3", "1"};
+                             << QStringList{"0",  "0",  "1",  "3",  "6",  "10", "15", "21", "25",
+                                            "27", "27", "25", "21", "15", "10", "6",  "3",  "1"};
         QTest::newRow("2d1") << 2 << 1 << QStringList{"0", "1"};
         QTest::newRow("1d1") << 1 << 1 << QStringList{"1"};
         QTest::newRow("2d2") << 2 << 2 << QStringList{"0", "1", "2", "1"};
@@ -241,7 +243,8 @@ private slots:
         // About 60 GB: refused at once, nothing allocated.
         RunControl control;
         control.memoryLimit = std::uint64_t{32} << 30;
-        QVERIFY_THROWS_EXCEPTION(InsufficientMemoryError, ComputeDistribution(10000, 1000, control));
+        QVERIFY_THROWS_EXCEPTION(InsufficientMemoryError,
+                                 ComputeDistribution(10000, 1000, control));
     }
 
     void sizeEstimateIsATightUpperBound_data() {
@@ -260,8 +263,11 @@ private slots:
         const TableSize estimate = EstimateTableSize(dice, faces);
         const DistributionTable table = ComputeDistribution(dice, faces);
         QVERIFY(estimate.bytes >= table.StorageBytes());
-        QVERIFY2(static_cast<double>(estimate.bytes) <= slack * static_cast<double>(table.StorageBytes()),
-                 qPrintable(QString("%1 estimated, %2 used").arg(estimate.bytes).arg(table.StorageBytes())));
+        QVERIFY2(
+            static_cast<double>(estimate.bytes) <=
+                slack * static_cast<double>(table.StorageBytes()),
+            qPrintable(
+                QString("%1 estimated, %2 used").arg(estimate.bytes).arg(table.StorageBytes())));
     }
 };
 

@@ -62,8 +62,9 @@ private slots:
                            "Value: 70", "Value Possibilities: 189456975899496",
                            "Probability of Value: 5.181%"};
         QTest::newRow("10d6") << 10 << 6
-                              << QStringList{"Total Possible Rolls: 60466176", "Min.: 10    Max.: 60",
-                                             "Value: 35", "Value Possibilities: 4395456",
+                              << QStringList{"Total Possible Rolls: 60466176",
+                                             "Min.: 10    Max.: 60", "Value: 35",
+                                             "Value Possibilities: 4395456",
                                              "Probability of Value: 7.269%"};
         // Beyond a double, inside the extended range: still the extended arithmetic.
         QTest::newRow("400d6") << 400 << 6
@@ -123,7 +124,8 @@ private slots:
         QCOMPARE(ValueText(bounds, ','), std::string("Value: 10,5"));
         QCOMPARE(ProbabilityText(ComputeDistribution(3, 6), ','),
                  std::string("Probability of Value: 12,5%"));
-        QCOMPARE(TotalPossibleRollsText(20, 6, ','), std::string("Total Possible Rolls: 3,65615844006298E15"));
+        QCOMPARE(TotalPossibleRollsText(20, 6, ','),
+                 std::string("Total Possible Rolls: 3,65615844006298E15"));
     }
 
     void typedValuesOutsideTheRange_data() {
@@ -155,10 +157,10 @@ private slots:
 
     void beyondTheExtendedRange() {
         // 6^6400 passes 10^4932: the texts come from exact digits.
-        QCOMPARE(Labels(6400, 6),
-                 (QStringList{"Total Possible Rolls: 1.47232082629497E4980", "Min.: 6400    Max.: 38400",
-                              "Value: 22400", "Value Possibilities: 4.29900919830675E4977",
-                              "Probability of Value: 0.291%"}));
+        QCOMPARE(Labels(6400, 6), (QStringList{"Total Possible Rolls: 1.47232082629497E4980",
+                                               "Min.: 6400    Max.: 38400", "Value: 22400",
+                                               "Value Possibilities: 4.29900919830675E4977",
+                                               "Probability of Value: 0.291%"}));
     }
 
     void beyondTheExtendedRangeAgreesWithTheory() {
@@ -167,16 +169,19 @@ private slots:
         // sqrt(2 / (pi n)) (1 - 1 / (4n)), here 0.623…%.
         const int n = 16400;
         const DistributionTable table = ComputeDistribution(n, 2);
-        const long double log10Count =
-            (std::lgamma(static_cast<long double>(n) + 1) - 2 * std::lgamma(static_cast<long double>(n) / 2 + 1)) /
-            std::log(10.0L);
+        const long double log10Count = (std::lgamma(static_cast<long double>(n) + 1) -
+                                        2 * std::lgamma(static_cast<long double>(n) / 2 + 1)) /
+                                       std::log(10.0L);
         const long double exponent = std::floor(log10Count);
-        const QString mantissa = QString::number(static_cast<double>(std::pow(10.0L, log10Count - exponent)), 'f', 11);
+        const QString mantissa =
+            QString::number(static_cast<double>(std::pow(10.0L, log10Count - exponent)), 'f', 11);
         const QString text = QString::fromStdString(ValuePossibilitiesText(table));
-        QVERIFY2(text.startsWith("Value Possibilities: " + mantissa), qPrintable(text + " vs " + mantissa));
+        QVERIFY2(text.startsWith("Value Possibilities: " + mantissa),
+                 qPrintable(text + " vs " + mantissa));
         QVERIFY2(text.endsWith(QString("E%1").arg(static_cast<int>(exponent))), qPrintable(text));
         QCOMPARE(ProbabilityText(table), std::string("Probability of Value: 0.623%"));
-        QCOMPARE(TotalPossibleRollsText(n, 2), std::string("Total Possible Rolls: 7.79702432797315E4936"));
+        QCOMPARE(TotalPossibleRollsText(n, 2),
+                 std::string("Total Possible Rolls: 7.79702432797315E4936"));
     }
 };
 

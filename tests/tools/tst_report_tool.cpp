@@ -27,13 +27,14 @@ private slots:
         const Run run = RunTool({"3", "6"});
         QCOMPARE(run.exitCode, 0);
         QCOMPARE(run.err, QByteArray());
-        QCOMPARE(run.out, QByteArray("Total Possible Rolls: 216\n"
-                                     "Min.: 3    Max.: 18\n"
-                                     "Value: 10.5\n"
-                                     "Value Possibilities: 27\n"
-                                     "Probability of Value: 12.5%\n"
-                                     " 3: 1\n 4: 3\n 5: 6\n 6: 10\n 7: 15\n 8: 21\n 9: 25\n10: 27\n"
-                                     "11: 27\n12: 25\n13: 21\n14: 15\n15: 10\n16: 6\n17: 3\n18: 1\n"));
+        QCOMPARE(run.out,
+                 QByteArray("Total Possible Rolls: 216\n"
+                            "Min.: 3    Max.: 18\n"
+                            "Value: 10.5\n"
+                            "Value Possibilities: 27\n"
+                            "Probability of Value: 12.5%\n"
+                            " 3: 1\n 4: 3\n 5: 6\n 6: 10\n 7: 15\n 8: 21\n 9: 25\n10: 27\n"
+                            "11: 27\n12: 25\n13: 21\n14: 15\n15: 10\n16: 6\n17: 3\n18: 1\n"));
     }
 
     void summaryOnly() {
@@ -68,15 +69,21 @@ private slots:
         QTest::newRow("no arguments") << QStringList{} << "expected two numbers";
         QTest::newRow("one argument") << QStringList{"3"} << "expected two numbers";
         QTest::newRow("three arguments") << QStringList{"3", "6", "1"} << "expected two numbers";
-        QTest::newRow("not an integer") << QStringList{"three", "6"} << "DICE must be a whole number";
+        QTest::newRow("not an integer")
+            << QStringList{"three", "6"} << "DICE must be a whole number";
         QTest::newRow("fraction") << QStringList{"3", "6.5"} << "FACES must be a whole number";
         QTest::newRow("no dice") << QStringList{"0", "6"} << "DICE must be between 1 and 10000";
-        QTest::newRow("too many dice") << QStringList{"10001", "6"} << "DICE must be between 1 and 10000";
-        QTest::newRow("negative faces") << QStringList{"3", "-6"} << "FACES must be between 1 and 1000";
-        QTest::newRow("too many faces") << QStringList{"3", "1001"} << "FACES must be between 1 and 1000";
-        QTest::newRow("beyond 32 bits") << QStringList{"99999999999", "6"} << "DICE must be a whole number";
+        QTest::newRow("too many dice")
+            << QStringList{"10001", "6"} << "DICE must be between 1 and 10000";
+        QTest::newRow("negative faces")
+            << QStringList{"3", "-6"} << "FACES must be between 1 and 1000";
+        QTest::newRow("too many faces")
+            << QStringList{"3", "1001"} << "FACES must be between 1 and 1000";
+        QTest::newRow("beyond 32 bits")
+            << QStringList{"99999999999", "6"} << "DICE must be a whole number";
         QTest::newRow("unknown option") << QStringList{"--fast", "3", "6"} << "unknown option";
-        QTest::newRow("does not fit in memory") << QStringList{"10000", "1000"} << "Not enough memory for 10000 dice of 1000 faces";
+        QTest::newRow("does not fit in memory")
+            << QStringList{"10000", "1000"} << "Not enough memory for 10000 dice of 1000 faces";
     }
     void usageErrors() {
         QFETCH(QStringList, arguments);

@@ -20,7 +20,8 @@ using dorvanel::testing::WindowFixture;
 namespace {
 
 QStringList Labels(const TForm1& w) {
-    return {w.lbNum->text(), w.lbRng->text(), w.lbVal->text(), w.lbValNo->text(), w.lbValPerc->text()};
+    return {w.lbNum->text(), w.lbRng->text(), w.lbVal->text(), w.lbValNo->text(),
+            w.lbValPerc->text()};
 }
 
 QStringList ListingLines(const ListingView& listing) {
@@ -71,34 +72,51 @@ private slots:
         QTest::addColumn<QStringList>("labels");
         QTest::addColumn<QString>("firstLine");
         QTest::addColumn<QString>("lastLine");
-        QTest::newRow("1d6") << "1" << "6"
-                             << QStringList{"Total Possible Rolls: 6", "Min.: 1    Max.: 6", "Value: 3.5",
-                                            "Value Possibilities: 1", "Probability of Value: 16.666%"}
-                             << "1: 1" << "6: 1";
-        QTest::newRow("2d6") << "2" << "6"
-                             << QStringList{"Total Possible Rolls: 36", "Min.: 2    Max.: 12", "Value: 7",
-                                            "Value Possibilities: 6", "Probability of Value: 16.666%"}
-                             << " 2: 1" << "12: 1";
-        QTest::newRow("1d1") << "1" << "1"
-                             << QStringList{"Total Possible Rolls: 1", "Min.: 1    Max.: 1", "Value: 1",
-                                            "Value Possibilities: 1", "Probability of Value: 100%"}
-                             << "1: 1" << "1: 1";
-        QTest::newRow("1d1000") << "1" << "1000"
-                                << QStringList{"Total Possible Rolls: 1000", "Min.: 1    Max.: 1000",
-                                               "Value: 500.5", "Value Possibilities: 1",
+        QTest::newRow("1d6") << "1"
+                             << "6"
+                             << QStringList{"Total Possible Rolls: 6", "Min.: 1    Max.: 6",
+                                            "Value: 3.5", "Value Possibilities: 1",
+                                            "Probability of Value: 16.666%"}
+                             << "1: 1"
+                             << "6: 1";
+        QTest::newRow("2d6") << "2"
+                             << "6"
+                             << QStringList{"Total Possible Rolls: 36", "Min.: 2    Max.: 12",
+                                            "Value: 7", "Value Possibilities: 6",
+                                            "Probability of Value: 16.666%"}
+                             << " 2: 1"
+                             << "12: 1";
+        QTest::newRow("1d1") << "1"
+                             << "1"
+                             << QStringList{"Total Possible Rolls: 1", "Min.: 1    Max.: 1",
+                                            "Value: 1", "Value Possibilities: 1",
+                                            "Probability of Value: 100%"}
+                             << "1: 1"
+                             << "1: 1";
+        QTest::newRow("1d1000") << "1"
+                                << "1000"
+                                << QStringList{"Total Possible Rolls: 1000",
+                                               "Min.: 1    Max.: 1000", "Value: 500.5",
+                                               "Value Possibilities: 1",
                                                "Probability of Value: 0.1%"}
-                                << "   1: 1" << "1000: 1";
-        QTest::newRow("20d6") << "20" << "6"
+                                << "   1: 1"
+                                << "1000: 1";
+        QTest::newRow("20d6") << "20"
+                              << "6"
                               << QStringList{"Total Possible Rolls: 3.65615844006298E15",
                                              "Min.: 20    Max.: 120", "Value: 70",
                                              "Value Possibilities: 189456975899496",
                                              "Probability of Value: 5.181%"}
-                              << " 20: 1" << "120: 1";
-        QTest::newRow("10d6") << "10" << "6"
-                              << QStringList{"Total Possible Rolls: 60466176", "Min.: 10    Max.: 60",
-                                             "Value: 35", "Value Possibilities: 4395456",
+                              << " 20: 1"
+                              << "120: 1";
+        QTest::newRow("10d6") << "10"
+                              << "6"
+                              << QStringList{"Total Possible Rolls: 60466176",
+                                             "Min.: 10    Max.: 60", "Value: 35",
+                                             "Value Possibilities: 4395456",
                                              "Probability of Value: 7.269%"}
-                              << "10: 1" << "60: 1";
+                              << "10: 1"
+                              << "60: 1";
     }
     void analyses() {
         QFETCH(QString, dice);
@@ -159,8 +177,8 @@ private slots:
         Type(w.seDieNo, "0");
         QTest::keyClick(w.seDieNo, Qt::Key_Return);
         fixture.WaitForAnalysis();
-        QCOMPARE(Labels(w), (QStringList{"Total Possible Rolls: 1", "Min.: 0    Max.: 0", "Value: 0",
-                                         k3d6Labels[3], k3d6Labels[4]}));
+        QCOMPARE(Labels(w), (QStringList{"Total Possible Rolls: 1", "Min.: 0    Max.: 0",
+                                         "Value: 0", k3d6Labels[3], k3d6Labels[4]}));
         QCOMPARE(w.meRes->LineCount(), 0);
         QCOMPARE(w.AnalysisState()->dice(), 3); // the graph keeps the last analysis
         QVERIFY(fixture.errors.isEmpty());
@@ -280,7 +298,8 @@ private slots:
         w.seDieNo->SetValue(3000);
         w.seDieType->SetValue(30);
         int highest = 0;
-        QMetaObject::Connection watch = connect(w.pb1, &QProgressBar::valueChanged, [&](int v) { highest = std::max(highest, v); });
+        QMetaObject::Connection watch = connect(w.pb1, &QProgressBar::valueChanged,
+                                                [&](int v) { highest = std::max(highest, v); });
         QTest::mouseClick(w.Analyze, Qt::LeftButton);
         fixture.WaitForAnalysis();
         disconnect(watch);
@@ -295,7 +314,8 @@ private slots:
         const int menu = w.height() - w.centralWidget()->height();
         w.resize(800, 500 + menu);
         QTRY_COMPARE(w.vidGraf->size(), QSize(800 - 193 - 3, 500 - 84 - 26));
-        QTRY_COMPARE(w.lbDispSize->text(), QString("Display size: %1 x %2 pixels").arg(604).arg(370));
+        QTRY_COMPARE(w.lbDispSize->text(),
+                     QString("Display size: %1 x %2 pixels").arg(604).arg(370));
         QCOMPARE(w.vidGraf->Picture().size(), w.vidGraf->size());
 
         // Moving the splitter redraws at the new width but leaves the label alone.

@@ -30,7 +30,9 @@ private:
     ColorChooser previous_;
 };
 
-QRgb At(const TForm1& w, int x, int y) { return w.vidGraf->Picture().pixel(x, y); }
+QRgb At(const TForm1& w, int x, int y) {
+    return w.vidGraf->Picture().pixel(x, y);
+}
 
 } // namespace
 
@@ -55,9 +57,12 @@ private slots:
     void colourButtons_data() {
         QTest::addColumn<QString>("button");
         QTest::addColumn<QString>("swatch");
-        QTest::newRow("pen") << "Button1" << "Shape1";
-        QTest::newRow("fill") << "Button2" << "Shape2";
-        QTest::newRow("background") << "Button3" << "Shape3";
+        QTest::newRow("pen") << "Button1"
+                             << "Shape1";
+        QTest::newRow("fill") << "Button2"
+                              << "Shape2";
+        QTest::newRow("background") << "Button3"
+                                    << "Shape3";
     }
     void colourButtons() {
         QFETCH(QString, button);
@@ -70,8 +75,8 @@ private slots:
         QTest::mouseClick(w.findChild<QPushButton*>(button), Qt::LeftButton);
         QCOMPARE(chooser.offered, QList<QColor>{before});
         QCOMPARE(colourSwatch->Color(), QColor(200, 100, 50));
-        QVERIFY(w.vidGraf->Picture().pixelColor(w.vidGraf->width() / 2, w.vidGraf->height() / 2 + 40) !=
-                    QColor(Qt::white));
+        QVERIFY(w.vidGraf->Picture().pixelColor(w.vidGraf->width() / 2,
+                                                w.vidGraf->height() / 2 + 40) != QColor(Qt::white));
     }
 
     void backgroundColourIsDrawnAndSaved() {

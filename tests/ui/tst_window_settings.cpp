@@ -7,8 +7,8 @@
 
 #include <QAction>
 #include <QCheckBox>
-#include <QLabel>
 #include <QFile>
+#include <QLabel>
 #include <QTest>
 
 using namespace dorvanel;
@@ -47,7 +47,9 @@ QByteArray ReadFile(const QString& path) {
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
-QString OptionsPath(const WindowFixture& fixture) { return fixture.DirPath() + "/options.DAT"; }
+QString OptionsPath(const WindowFixture& fixture) {
+    return fixture.DirPath() + "/options.DAT";
+}
 
 } // namespace
 
@@ -61,20 +63,23 @@ private slots:
         QTest::addColumn<Shown>("shown");
         QTest::addColumn<QStringList>("errors");
         QTest::newRow("defaults") << kDefaultFile << kDefaults << QStringList{};
-        QTest::newRow("only SHOWY") << QByteArray("SHOWY\r\n") << Shown{false, true, 65280, 16711680, 0, 0}
-                                    << QStringList{};
+        QTest::newRow("only SHOWY") << QByteArray("SHOWY\r\n")
+                                    << Shown{false, true, 65280, 16711680, 0, 0} << QStringList{};
         QTest::newRow("empty file") << QByteArray() << kDefaults << QStringList{};
         QTest::newRow("keys in lower case or with a space are not keys")
-            << QByteArray("showy\r\nSHOWX \r\nGRAPHSTYLE\r\n1\r\n") << Shown{false, false, 65280, 16711680, 0, 1}
-            << QStringList{};
+            << QByteArray("showy\r\nSHOWX \r\nGRAPHSTYLE\r\n1\r\n")
+            << Shown{false, false, 65280, 16711680, 0, 1} << QStringList{};
         QTest::newRow("every setting, LF only")
-            << QByteArray("SHOWY\nPENCOLOR\n255\nFILLCOLOR\n-1\nBACKGROUNDCOLOR\n16777215\nGRAPHSTYLE\n1\n")
+            << QByteArray("SHOWY\nPENCOLOR\n255\nFILLCOLOR\n-"
+                          "1\nBACKGROUNDCOLOR\n16777215\nGRAPHSTYLE\n1\n")
             << Shown{false, true, 255, -1, 16777215, 1} << QStringList{};
         QTest::newRow("a style of neither line nor bar")
-            << QByteArray("SHOWX\rGRAPHSTYLE\r-1\r") << Shown{true, false, 65280, 16711680, 0, -1} << QStringList{};
+            << QByteArray("SHOWX\rGRAPHSTYLE\r-1\r") << Shown{true, false, 65280, 16711680, 0, -1}
+            << QStringList{};
         QTest::newRow("a value that is not an integer stops there")
             << QByteArray("GRAPHSTYLE\r\n1\r\nPENCOLOR\r\nblue\r\nSHOWY\r\n")
-            << Shown{false, false, 65280, 16711680, 0, 1} << QStringList{"'blue' is not a valid integer value"};
+            << Shown{false, false, 65280, 16711680, 0, 1}
+            << QStringList{"'blue' is not a valid integer value"};
         QTest::newRow("a missing last value line")
             << QByteArray("SHOWY\r\nGRAPHSTYLE") << Shown{false, true, 65280, 16711680, 0, 0}
             << QStringList{"'' is not a valid integer value"};
@@ -99,7 +104,8 @@ private slots:
         WriteFile(OptionsPath(fixture), QByteArray(200 * 1024, 'S'));
         TForm1& w = fixture.Start();
         QCOMPARE(fixture.errors.size(), 1);
-        QVERIFY2(fixture.errors[0].contains("is not a settings file"), qPrintable(fixture.errors[0]));
+        QVERIFY2(fixture.errors[0].contains("is not a settings file"),
+                 qPrintable(fixture.errors[0]));
         QCOMPARE(ShownSettings(w), kDefaults);
     }
 
@@ -121,9 +127,11 @@ private slots:
         w.dlgFill.SetColor(-16777216);
         w.dlgBG.SetColor(0x123456);
         w.Savesettings1->trigger();
-        QCOMPARE(ReadFile(OptionsPath(fixture)),
-                 QByteArray("SHOWY\r\nPENCOLOR\r\n1\r\nFILLCOLOR\r\n-16777216\r\nBACKGROUNDCOLOR\r\n1193046\r\n"
-                            "GRAPHSTYLE\r\n1\r\n"));
+        QCOMPARE(
+            ReadFile(OptionsPath(fixture)),
+            QByteArray(
+                "SHOWY\r\nPENCOLOR\r\n1\r\nFILLCOLOR\r\n-16777216\r\nBACKGROUNDCOLOR\r\n1193046\r\n"
+                "GRAPHSTYLE\r\n1\r\n"));
         fixture.window.reset();
         TForm1& again = fixture.Start();
         QCOMPARE(ShownSettings(again), (Shown{false, true, 1, -16777216, 0x123456, 1}));
@@ -152,7 +160,8 @@ private slots:
         w.Reverttoinitialsettings1->trigger();
         QCOMPARE(ShownSettings(w), kDefaults);
         // Restoring does not write the file; the next save does.
-        QCOMPARE(ReadFile(OptionsPath(fixture)), QByteArray("SHOWY\r\nGRAPHSTYLE\r\n1\r\nBACKGROUNDCOLOR\r\n255\r\n"));
+        QCOMPARE(ReadFile(OptionsPath(fixture)),
+                 QByteArray("SHOWY\r\nGRAPHSTYLE\r\n1\r\nBACKGROUNDCOLOR\r\n255\r\n"));
     }
 
     void revertWithNoFileOnlyRedraws() {

@@ -18,7 +18,8 @@ class WindowFixture {
 public:
     WindowFixture() : previousDir_(QDir::currentPath()) {
         QDir::setCurrent(dir_.path());
-        previousHandler_ = SetErrorHandler([this](QWidget*, const QString& message) { errors << message; });
+        previousHandler_ =
+            SetErrorHandler([this](QWidget*, const QString& message) { errors << message; });
     }
     ~WindowFixture() {
         window.reset();
