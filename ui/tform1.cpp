@@ -21,7 +21,6 @@
 #include <QShortcut>
 #include <QSplitter>
 
-#include <limits>
 
 namespace dorvanel {
 namespace {
@@ -47,10 +46,13 @@ QString Text(const std::string& text) {
 // Throws InsufficientMemoryError when the table of counts for these inputs cannot fit, so that
 // such a run is refused before anything on the window changes.
 void CheckTableFits(std::int32_t dice, std::int32_t faces) {
-    const std::int64_t product = std::int64_t{dice} * faces;
-    if (dice < 1 || product < 1 || product > std::numeric_limits<std::int32_t>::max() ||
-        product + dice > std::numeric_limits<std::int32_t>::max())
-        return; // stops silently or with an overflow later, as any such input does
+    if (dice < 1 || faces < 1)
+        return; // stops silently later, as the command orders
+    try {
+        BeginAnalysis(dice, faces);
+    } catch (const IntegerOverflowError&) {
+        return; // reported later, in the command's order
+    }
     const std::optional<std::uint64_t> usable = UsableMemory();
     const std::uint64_t needed = EstimateTableSize(dice, faces).bytes;
     if (usable && needed > *usable)
