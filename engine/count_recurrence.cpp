@@ -1,5 +1,6 @@
 #include "count_recurrence.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace dorvanel {
@@ -29,22 +30,40 @@ struct CarryingWriter {
 
 } // namespace
 
-std::size_t CombineCounts(std::uint64_t a, LimbSpan x, std::uint64_t b, LimbSpan y, std::uint64_t c,
-                          LimbSpan z, std::uint32_t* numerator) {
+NumeratorBuilder::NumeratorBuilder(std::size_t maxLimbs) : y_(maxLimbs), z_(maxLimbs) {}
+
+std::size_t NumeratorBuilder::Build(std::uint64_t a, LimbSpan x, std::uint64_t b, LimbSpan y,
+                                    std::uint64_t c, LimbSpan z, std::uint32_t* numerator) {
+    const std::size_t length = x.size();
+    std::copy(y.begin(), y.end(), y_.begin());
+    std::fill(y_.begin() + static_cast<std::ptrdiff_t>(y.size()),
+              y_.begin() + static_cast<std::ptrdiff_t>(length), 0);
+    std::copy(z.begin(), z.end(), z_.begin());
+    std::fill(z_.begin() + static_cast<std::ptrdiff_t>(z.size()),
+              z_.begin() + static_cast<std::ptrdiff_t>(length), 0);
     const auto sa = static_cast<std::int64_t>(a);
     const auto sb = static_cast<std::int64_t>(b);
     const auto sc = static_cast<std::int64_t>(c);
-    CarryingWriter writer{numerator};
-    // y is never longer than z, nor z than x: the counts grow towards the middle.
-    std::size_t i = 0;
-    for (; i < y.size(); ++i)
-        writer.Put(i, sa * x[i] + sb * y[i] - sc * z[i]);
-    for (; i < z.size(); ++i)
-        writer.Put(i, sa * x[i] - sc * z[i]);
-    for (; i < x.size(); ++i)
-        writer.Put(i, sa * x[i]);
-    for (; writer.carry != 0; ++i)
-        writer.Put(i, 0);
+    auto term = [&](std::size_t i) { return sa * x[i] + sb * y_[i] - sc * z_[i]; };
+
+    // The carry is a chain through every limb; two halves carried side by side take half the
+    // time, and the lower half's final carry is then added into the upper one.
+    const std::size_t middle = length / 2;
+    CarryingWriter low{numerator};
+    CarryingWriter high{numerator};
+    for (std::size_t k = 0; k < middle; ++k) {
+        low.Put(k, term(k));
+        high.Put(middle + k, term(middle + k));
+    }
+    if (length % 2 == 1)
+        high.Put(length - 1, term(length - 1));
+    CarryingWriter joined{numerator, low.carry};
+    std::size_t i = middle;
+    for (; joined.carry != 0 && i < length; ++i)
+        joined.Put(i, numerator[i]);
+    joined.carry += high.carry;
+    for (i = length; joined.carry != 0; ++i)
+        joined.Put(i, 0);
     return i;
 }
 

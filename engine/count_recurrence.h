@@ -7,14 +7,26 @@
 #include "decimal.h"
 
 #include <cstdint>
+#include <vector>
 
 namespace dorvanel {
 
-// numerator = a·x + b·y − c·z, for a result known to be non-negative, with y and z no longer
-// than x and coefficients below 2^32. Writes up to x.size() + 2 limbs, not trimmed, and
-// returns how many.
-std::size_t CombineCounts(std::uint64_t a, LimbSpan x, std::uint64_t b, LimbSpan y, std::uint64_t c,
-                          LimbSpan z, std::uint32_t* numerator);
+// Builds numerator = a·x + b·y − c·z, for a result known to be non-negative, with y and z no
+// longer than x and coefficients below 2^32. Holds working space for counts of up to
+// `maxLimbs` limbs.
+class NumeratorBuilder {
+public:
+    explicit NumeratorBuilder(std::size_t maxLimbs);
+
+    // Writes up to x.size() + 2 limbs, not trimmed, and returns how many.
+    std::size_t Build(std::uint64_t a, LimbSpan x, std::uint64_t b, LimbSpan y, std::uint64_t c,
+                      LimbSpan z, std::uint32_t* numerator);
+
+private:
+    // y and z, zero-extended to the length of x, so that every limb is worked alike.
+    std::vector<std::uint32_t> y_;
+    std::vector<std::uint32_t> z_;
+};
 
 // quotient = numerator / divisor for a numerator that divisor (below 2^31) divides exactly.
 // Returns the quotient's normalised limb count. quotient may not overlap numerator.

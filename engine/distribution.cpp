@@ -79,6 +79,7 @@ DistributionTable ComputeDistribution(std::int32_t dice, std::int32_t faces,
         LimbBuffer limbs(size.limbs + working);
         std::vector<std::uint64_t> offsets(size.entries + 1);
         std::vector<std::uint32_t> numerator(working);
+        NumeratorBuilder numeratorBuilder(working);
         ProgressReporter progress(control.onProgress, size.limbs, faces);
         std::optional<BackgroundPageFaulting> faulting;
         faulting.emplace(limbs.data(), limbs.capacity());
@@ -97,7 +98,7 @@ DistributionTable ComputeDistribution(std::int32_t dice, std::int32_t faces,
             if (control.cancel && control.cancel->load(std::memory_order_relaxed))
                 throw AnalysisCancelled();
             const LimbSpan x = count(j);
-            const std::size_t numeratorLimbs = CombineCounts(
+            const std::size_t numeratorLimbs = numeratorBuilder.Build(
                 static_cast<std::uint64_t>(j + n), x, static_cast<std::uint64_t>(n * d - n + d - j),
                 count(j - d), static_cast<std::uint64_t>(n * d + d - 1 - j), count(j - d + 1),
                 numerator.data());
