@@ -21,7 +21,6 @@
 #include <QShortcut>
 #include <QSplitter>
 
-
 namespace dorvanel {
 namespace {
 
