@@ -8,4 +8,8 @@ QColor ColorFromBgr(std::int32_t bgr) {
                   static_cast<int>((value >> 16) & 0xFF));
 }
 
+std::int32_t BgrFromColor(QColor color) {
+    return (color.blue() << 16) | (color.green() << 8) | color.red();
+}
+
 } // namespace dorvanel

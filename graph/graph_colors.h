@@ -16,5 +16,7 @@ struct GraphColors {
 
 // The plain colour of a 0x00BBGGRR value; a non-zero high byte is ignored.
 QColor ColorFromBgr(std::int32_t bgr);
+// The 0x00BBGGRR value of a plain colour.
+std::int32_t BgrFromColor(QColor color);
 
 } // namespace dorvanel

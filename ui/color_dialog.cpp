@@ -17,10 +17,6 @@ ColorChooser& Chooser() {
     return chooser;
 }
 
-std::int32_t BgrFromColor(QColor color) {
-    return (color.blue() << 16) | (color.green() << 8) | color.red();
-}
-
 } // namespace
 
 ColorChooser SetColorChooser(ColorChooser chooser) {

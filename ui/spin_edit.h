@@ -17,8 +17,6 @@ public:
 
     std::int32_t Value() const;
     void SetValue(std::int32_t value);
-    std::int32_t MinValue() const { return minValue_; }
-    std::int32_t MaxValue() const { return maxValue_; }
 
     void stepBy(int steps) override;
     QValidator::State validate(QString& input, int& pos) const override;
