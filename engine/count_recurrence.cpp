@@ -1,5 +1,7 @@
 #include "count_recurrence.h"
 
+#include "vector_division.h"
+
 #include <algorithm>
 #include <cstring>
 
@@ -69,7 +71,9 @@ std::size_t NumeratorBuilder::Build(std::uint64_t a, LimbSpan x, std::uint64_t b
 
 std::size_t DivideExactly(const std::uint32_t* numerator, std::size_t limbs, std::uint32_t divisor,
                           std::uint32_t* quotient) {
-    if (divisor == 1) {
+    if (VectorDivisionFits(limbs, divisor)) {
+        DivideExactlyInLanes(numerator, limbs, divisor, quotient);
+    } else if (divisor == 1) {
         std::memcpy(quotient, numerator, limbs * sizeof(std::uint32_t));
     } else {
         // From the top, two limbs (18 digits) at a time. With 10^18 = Q·d + R, the pair
@@ -104,6 +108,20 @@ std::size_t DivideExactly(const std::uint32_t* numerator, std::size_t limbs, std
     while (limbs > 1 && quotient[limbs - 1] == 0)
         --limbs;
     return limbs;
+}
+
+RecurrenceStep ForwardStep(std::int64_t dice, std::int64_t faces, std::int64_t j) {
+    const std::int64_t n = dice;
+    const std::int64_t d = faces;
+    return {static_cast<std::uint64_t>(j + n), static_cast<std::uint64_t>(n * d - n + d - j),
+            static_cast<std::uint64_t>(n * d + d - 1 - j), static_cast<std::uint32_t>(j + 1)};
+}
+
+RecurrenceStep BackwardStep(std::int64_t dice, std::int64_t faces, std::int64_t j) {
+    const std::int64_t n = dice;
+    const std::int64_t d = faces;
+    return {static_cast<std::uint64_t>(j + 1), static_cast<std::uint64_t>(n * d + d - 1 - j),
+            static_cast<std::uint64_t>(j + n), static_cast<std::uint32_t>(n * d - n + d - j)};
 }
 
 } // namespace dorvanel

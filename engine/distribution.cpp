@@ -98,19 +98,17 @@ DistributionTable ComputeDistribution(std::int32_t dice, std::int32_t faces,
             if (control.cancel && control.cancel->load(std::memory_order_relaxed))
                 throw AnalysisCancelled();
             const LimbSpan x = count(j);
+            const RecurrenceStep step = ForwardStep(n, d, j);
             const std::size_t numeratorLimbs = numeratorBuilder.Build(
-                static_cast<std::uint64_t>(j + n), x, static_cast<std::uint64_t>(n * d - n + d - j),
-                count(j - d), static_cast<std::uint64_t>(n * d + d - 1 - j), count(j - d + 1),
-                numerator.data());
+                step.a, x, step.b, count(j - d), step.c, count(j - d + 1), numerator.data());
             const std::uint64_t used = offsets[j + 1];
             if (used + numeratorLimbs > limbs.capacity()) {
                 // Only if the size bound was beaten; the faulting thread must let go first.
                 faulting.reset();
                 limbs.Grow((used + numeratorLimbs) * 5 / 4, used);
             }
-            offsets[j + 2] =
-                used + DivideExactly(numerator.data(), numeratorLimbs,
-                                     static_cast<std::uint32_t>(j + 1), limbs.data() + used);
+            offsets[j + 2] = used + DivideExactly(numerator.data(), numeratorLimbs, step.divisor,
+                                                  limbs.data() + used);
             progress.Advance(static_cast<std::uint64_t>(j), x.size());
         }
         faulting.reset();

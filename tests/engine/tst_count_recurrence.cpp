@@ -1,0 +1,114 @@
+#include "count_recurrence.h"
+#include "decimal.h"
+
+#include <QTest>
+
+#include <random>
+#include <vector>
+
+using namespace dorvanel;
+
+Q_DECLARE_METATYPE(std::uint32_t)
+
+namespace {
+
+// The number with these limbs, least significant first.
+Decimal FromLimbs(const std::vector<std::uint32_t>& limbs) {
+    std::string digits;
+    for (auto limb = limbs.rbegin(); limb != limbs.rend(); ++limb) {
+        const std::string text = std::to_string(*limb);
+        digits += std::string(digits.empty() ? 0 : kLimbDigits - text.size(), '0') + text;
+    }
+    return Decimal::FromDigits(digits);
+}
+
+// A multiple of the divisor, built limb by limb from the top so that the remainder left after
+// every limb is 1, 2, d − 2 or d − 1 (and 0 after the last): where a quotient limb estimated in
+// floating point is most easily one off. Returns the numerator's limbs and the quotient's.
+std::pair<std::vector<std::uint32_t>, std::vector<std::uint32_t>>
+NearMultiple(std::uint32_t divisor, std::size_t limbs, std::mt19937& random) {
+    const std::uint64_t d = divisor;
+    std::vector<std::uint32_t> numerator(limbs);
+    std::vector<std::uint32_t> quotient(limbs);
+    std::uint64_t r = 0;
+    for (std::size_t i = limbs; i-- > 0;) {
+        const std::uint64_t choices[] = {1, 2, d - 2, d - 1};
+        const std::uint64_t left = i == 0 ? 0 : choices[random() % 4] % d;
+        // The smallest quotient limb q with q·d + left >= r·10^9; the limb is what remains.
+        const std::uint64_t target = r * kLimbBase;
+        std::uint64_t q = target > left ? (target - left + d - 1) / d : 0;
+        if (r == 0)
+            q += random() % ((kLimbBase - left) / d); // the top limb: any that fits
+        numerator[i] = static_cast<std::uint32_t>(q * d + left - target);
+        quotient[i] = static_cast<std::uint32_t>(q);
+        r = left;
+    }
+    return {numerator, quotient};
+}
+
+} // namespace
+
+class TestCountRecurrence : public QObject {
+    Q_OBJECT
+private slots:
+    // Runs reach divisors of millions and counts of thousands of limbs; long numbers are
+    // divided in stretches side by side, short ones and the largest divisors limb by limb.
+    void exactDivision_data() {
+        QTest::addColumn<std::uint32_t>("divisor");
+        QTest::addColumn<int>("limbs");
+        QTest::addColumn<bool>("divisibleLimbs");
+        for (std::uint32_t divisor : {1u, 2u, 10u, 999u, 65536u, 4999999u, 10'001'000u,
+                                      (1u << 30) - 1, 1u << 30, (1u << 31) - 1})
+            for (int limbs : {1, 2, 63, 300, 511, 512, 513, 777, 3337})
+                QTest::addRow("%u into %d limbs", divisor, limbs) << divisor << limbs << false;
+        // Every limb a multiple of the divisor: every partial remainder is zero, where an
+        // estimated quotient limb is most easily one off.
+        for (std::uint32_t divisor : {3u, 7u, 999u, 4999999u})
+            QTest::addRow("%u into limbs it divides", divisor) << divisor << 3337 << true;
+    }
+    void exactDivision() {
+        QFETCH(std::uint32_t, divisor);
+        QFETCH(int, limbs);
+        QFETCH(bool, divisibleLimbs);
+        std::mt19937 random(divisor ^ static_cast<std::uint32_t>(limbs));
+        std::vector<std::uint32_t> quotientLimbs(static_cast<std::size_t>(limbs));
+        for (std::uint32_t& limb : quotientLimbs)
+            limb = random() % (divisibleLimbs ? kLimbBase / divisor : kLimbBase);
+        quotientLimbs.back() |= 1;
+        const Decimal quotient = FromLimbs(quotientLimbs);
+        Decimal numerator = quotient;
+        numerator.MultiplyBy(divisor);
+
+        std::vector<std::uint32_t> result(numerator.limbs().size() + 1, 0xDEADBEEF);
+        const std::size_t length = DivideExactly(numerator.limbs().data(), numerator.limbs().size(),
+                                                 divisor, result.data());
+        QCOMPARE(length, quotient.limbs().size());
+        QVERIFY(std::equal(result.begin(), result.begin() + static_cast<std::ptrdiff_t>(length),
+                           quotient.limbs().begin()));
+    }
+
+    void exactDivisionWithEdgeRemainders_data() {
+        QTest::addColumn<std::uint32_t>("divisor");
+        // Divisors up to half the limb base, so that every limb can be built.
+        for (std::uint32_t divisor :
+             {7u, 4999999u, 10'001'000u, 333333331u, 499999999u, (1u << 29) - 3})
+            QTest::addRow("%u", divisor) << divisor;
+    }
+    void exactDivisionWithEdgeRemainders() {
+        QFETCH(std::uint32_t, divisor);
+        std::mt19937 random(divisor);
+        for (std::size_t limbs : {std::size_t{40}, std::size_t{3337}}) {
+            auto [numerator, quotient] = NearMultiple(divisor, limbs, random);
+            std::vector<std::uint32_t> result(limbs);
+            std::size_t length = DivideExactly(numerator.data(), limbs, divisor, result.data());
+            while (quotient.size() > 1 && quotient.back() == 0)
+                quotient.pop_back();
+            QCOMPARE(length, quotient.size());
+            result.resize(length);
+            QCOMPARE(result, quotient);
+        }
+    }
+};
+
+QTEST_APPLESS_MAIN(TestCountRecurrence)
+#include "tst_count_recurrence.moc"
