@@ -1,6 +1,8 @@
 #include "distribution.h"
 
+#include "checkpointed_counts.h"
 #include "count_recurrence.h"
+#include "count_window.h"
 #include "errors.h"
 #include "table_size.h"
 
@@ -61,62 +63,94 @@ AnalysisBounds BeginAnalysis(std::int32_t dice, std::int32_t faces) {
     return bounds;
 }
 
-DistributionTable ComputeDistribution(std::int32_t dice, std::int32_t faces,
-                                      const RunControl& control) {
-    const AnalysisBounds bounds = BeginAnalysis(dice, faces);
-    if (dice < 1 || bounds.MaxValue < 1)
-        throw SilentAbort();
+namespace {
 
+void CheckCancel(const RunControl& control) {
+    if (control.cancel && control.cancel->load(std::memory_order_relaxed))
+        throw AnalysisCancelled();
+}
+
+DistributionTable ComputeWhole(const AnalysisPlan& plan, const RunControl& control) {
+    const std::int32_t dice = plan.dice;
+    const std::int32_t faces = plan.faces;
     const TableSize size = EstimateTableSize(dice, faces);
-    const std::optional<std::uint64_t> limit =
-        control.memoryLimit ? control.memoryLimit : UsableMemory();
-    if (limit && size.bytes > *limit)
-        throw InsufficientMemoryError(dice, faces, size.bytes, *limit);
-
     const std::uint64_t half = size.entries - 1;
     const std::uint64_t working = WorkingLimbs(dice, faces);
-    try {
-        LimbBuffer limbs(size.limbs + working);
-        std::vector<std::uint64_t> offsets(size.entries + 1);
-        std::vector<std::uint32_t> numerator(working);
-        NumeratorBuilder numeratorBuilder(working);
-        ProgressReporter progress(control.onProgress, size.limbs, faces);
-        std::optional<BackgroundPageFaulting> faulting;
-        faulting.emplace(limbs.data(), limbs.capacity());
+    LimbBuffer limbs(size.limbs + working);
+    std::vector<std::uint64_t> offsets(size.entries + 1);
+    std::vector<std::uint32_t> numerator(working);
+    NumeratorBuilder numeratorBuilder(working);
+    ProgressReporter progress(control.onProgress, size.limbs, faces);
+    std::optional<BackgroundPageFaulting> faulting;
+    faulting.emplace(limbs.data(), limbs.capacity());
 
-        auto count = [&](std::int64_t j) -> LimbSpan {
-            if (j < 0)
-                return {};
-            return {limbs.data() + offsets[j], offsets[j + 1] - offsets[j]};
-        };
+    auto count = [&](std::int64_t j) -> LimbSpan {
+        if (j < 0)
+            return {};
+        return {limbs.data() + offsets[j], offsets[j + 1] - offsets[j]};
+    };
 
-        limbs.data()[0] = 1; // one way to roll the smallest total
-        offsets[1] = 1;
-        const std::int64_t n = dice;
-        const std::int64_t d = faces;
-        for (std::int64_t j = 0; j < static_cast<std::int64_t>(half); ++j) {
-            if (control.cancel && control.cancel->load(std::memory_order_relaxed))
-                throw AnalysisCancelled();
-            const LimbSpan x = count(j);
-            const RecurrenceStep step = ForwardStep(n, d, j);
-            const std::size_t numeratorLimbs = numeratorBuilder.Build(
-                step.a, x, step.b, count(j - d), step.c, count(j - d + 1), numerator.data());
-            const std::uint64_t used = offsets[j + 1];
-            if (used + numeratorLimbs > limbs.capacity()) {
-                // Only if the size bound was beaten; the faulting thread must let go first.
-                faulting.reset();
-                limbs.Grow((used + numeratorLimbs) * 5 / 4, used);
-            }
-            offsets[j + 2] = used + DivideExactly(numerator.data(), numeratorLimbs, step.divisor,
-                                                  limbs.data() + used);
-            progress.Advance(static_cast<std::uint64_t>(j), x.size());
+    limbs.data()[0] = 1; // one way to roll the smallest total
+    offsets[1] = 1;
+    for (std::int64_t j = 0; j < static_cast<std::int64_t>(half); ++j) {
+        CheckCancel(control);
+        const LimbSpan x = count(j);
+        const RecurrenceStep step = ForwardStep(dice, faces, j);
+        const std::size_t numeratorLimbs = numeratorBuilder.Build(
+            step.a, x, step.b, count(j - faces), step.c, count(j - faces + 1), numerator.data());
+        const std::uint64_t used = offsets[j + 1];
+        if (used + numeratorLimbs > limbs.capacity()) {
+            // Only if the size bound was beaten; the faulting thread must let go first.
+            faulting.reset();
+            limbs.Grow((used + numeratorLimbs) * 5 / 4, used);
         }
-        faulting.reset();
-        limbs.ReleaseBeyond(offsets.back());
-        progress.Finish();
-        return DistributionTable(dice, faces, std::move(limbs), std::move(offsets));
+        offsets[j + 2] = used + DivideExactly(numerator.data(), numeratorLimbs, step.divisor,
+                                              limbs.data() + used);
+        progress.Advance(static_cast<std::uint64_t>(j), x.size());
+    }
+    faulting.reset();
+    limbs.ReleaseBeyond(offsets.back());
+    progress.Finish();
+    return DistributionTable(dice, faces, std::move(limbs), std::move(offsets));
+}
+
+// Walks the recurrence up to the middle with only D + 2 counts in memory, keeping what the
+// plan asks for of each.
+DistributionTable ComputeCheckpointed(const AnalysisPlan& plan, const RunControl& control) {
+    const std::int32_t faces = plan.faces;
+    const TableSize size = EstimateTableSize(plan.dice, faces);
+    const std::int64_t half = static_cast<std::int64_t>(size.entries) - 1;
+    auto counts =
+        std::make_unique<CheckpointedCounts>(plan.dice, faces, half, plan.checkpointSpacing);
+    CountWindow window(plan.dice, faces);
+    ProgressReporter progress(control.onProgress, size.limbs, faces);
+    counts->Summarise(0, window.Count(0));
+    for (std::int64_t j = 0; j < half; ++j) {
+        CheckCancel(control);
+        window.Forward();
+        counts->Summarise(j + 1, window.Count(j + 1));
+        if (counts->KeepsWindowEndingAt(j + 1))
+            counts->KeepWindow(window);
+        progress.Advance(static_cast<std::uint64_t>(j), window.Count(j).size());
+    }
+    if (half == 0)
+        counts->KeepWindow(window);
+    progress.Finish();
+    return DistributionTable(plan.dice, faces, std::move(counts));
+}
+
+} // namespace
+
+DistributionTable ComputeDistribution(std::int32_t dice, std::int32_t faces,
+                                      const RunControl& control) {
+    const std::optional<std::uint64_t> budget =
+        control.memoryBudget ? control.memoryBudget : DefaultMemoryBudget();
+    const AnalysisPlan plan = PlanAnalysis(dice, faces, budget, UsableMemory());
+    try {
+        return plan.form == TableForm::Whole ? ComputeWhole(plan, control)
+                                             : ComputeCheckpointed(plan, control);
     } catch (const std::bad_alloc&) {
-        throw InsufficientMemoryError(dice, faces, size.bytes, limit.value_or(0));
+        throw InsufficientMemoryError(dice, faces, plan.bytes, budget.value_or(0));
     }
 }
 

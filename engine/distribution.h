@@ -2,6 +2,7 @@
 // 1 … D give each total.
 #pragma once
 
+#include "analysis_plan.h"
 #include "distribution_table.h"
 
 #include <atomic>
@@ -18,17 +19,18 @@ using ProgressCallback = std::function<void(double run, double stage)>;
 struct RunControl {
     ProgressCallback onProgress;               // called from the computing thread
     const std::atomic<bool>* cancel = nullptr; // checked at every total
-    std::optional<std::uint64_t> memoryLimit;  // bytes; by default UsableMemory()
+    // Bytes the table may hold; by default DefaultMemoryBudget(). A table larger than this is
+    // checkpointed.
+    std::optional<std::uint64_t> memoryBudget;
 };
 
 // MinValue = N, MaxValue = N × D, MeanValue = (N + MaxValue) / 2.0, in 32-bit signed
 // arithmetic: a product or sum that does not fit throws IntegerOverflowError.
 AnalysisBounds BeginAnalysis(std::int32_t dice, std::int32_t faces);
 
-// The count of every total. Throws IntegerOverflowError as BeginAnalysis does; SilentAbort
-// when dice < 1 or N × D < 1; InsufficientMemoryError, before allocating anything, when the
-// table would not fit; AnalysisCancelled when the flag is raised. Nothing is shared with any
-// earlier table, so a failed run leaves the caller's previous analysis as it was.
+// The count of every total, in the form PlanAnalysis chooses, with its errors; and
+// AnalysisCancelled when the flag is raised. Nothing is shared with any earlier table, so a
+// failed run leaves the caller's previous analysis as it was.
 DistributionTable ComputeDistribution(std::int32_t dice, std::int32_t faces,
                                       const RunControl& control = {});
 

@@ -108,7 +108,7 @@ std::string ProbabilityText(const DistributionTable& table, char decimalSeparato
 }
 
 Listing::Listing(const DistributionTable& table)
-    : table_(table), width_(IntToStr(table.MaxValue()).size()) {}
+    : table_(table), width_(IntToStr(table.MaxValue()).size()), reader_(table) {}
 
 std::int64_t Listing::LineCount() const {
     return table_.empty() ? 0 : std::int64_t{table_.MaxValue()} - table_.MinValue() + 1;
@@ -131,7 +131,7 @@ std::size_t Listing::WriteLine(std::int64_t line, char* out) const {
     std::memset(out, ' ', padding);
     std::memcpy(out + padding, number.data(), number.size());
     std::memcpy(out + width_, ": ", 2);
-    return width_ + 2 + table_.WriteDigits(total, out + width_ + 2);
+    return width_ + 2 + dorvanel::WriteDigits(reader_.Count(total), out + width_ + 2);
 }
 
 } // namespace dorvanel

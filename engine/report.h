@@ -1,6 +1,7 @@
 // The texts an analysis is reported in: five summary labels and one listing line per total.
 #pragma once
 
+#include "count_reader.h"
 #include "distribution_table.h"
 
 #include <cstdint>
@@ -24,7 +25,8 @@ std::string ValuePossibilitiesText(const DistributionTable& table, char decimalS
 std::string ProbabilityText(const DistributionTable& table, char decimalSeparator = '.');
 
 // The listing: one line per total from MinValue to MaxValue, every one of which has a count
-// above zero: the total padded with spaces to the width of MaxValue, ": " and the count.
+// above zero: the total padded with spaces to the width of MaxValue, ": " and the count. Lines
+// read in order cost one step each in the checkpointed form; for one thread at a time.
 class Listing {
 public:
     explicit Listing(const DistributionTable& table);
@@ -41,6 +43,7 @@ public:
 private:
     const DistributionTable& table_;
     std::size_t width_;
+    mutable CountReader reader_;
 };
 
 } // namespace dorvanel

@@ -53,6 +53,10 @@ std::uint64_t LimbsForLog10(double log10Bound) {
 
 } // namespace
 
+std::uint64_t CountLimbsBound(std::int32_t dice, std::int32_t faces, std::uint64_t j) {
+    return LimbsForLog10(LogCountBound(dice, faces, j));
+}
+
 std::uint64_t WorkingLimbs(std::int32_t dice, std::int32_t faces) {
     return LimbsForLog10(dice * std::log10(static_cast<double>(faces))) + 2;
 }
@@ -69,12 +73,12 @@ TableSize EstimateTableSize(std::int32_t dice, std::int32_t faces) {
     if (size.limbs * sizeof(std::uint32_t) > kCrudeBoundBytes) {
         // The bound grows with j up to the middle: each segment of totals is charged at the
         // bound of its last total.
-        std::uint64_t limbs = LimbsForLog10(LogCountBound(dice, faces, 0));
+        std::uint64_t limbs = CountLimbsBound(dice, faces, 0);
         const std::uint64_t segments = std::min(kSampleSegments, half);
         std::uint64_t previous = 0;
         for (std::uint64_t s = 1; s <= segments; ++s) {
             const std::uint64_t end = half * s / segments;
-            limbs += (end - previous) * LimbsForLog10(LogCountBound(dice, faces, end));
+            limbs += (end - previous) * CountLimbsBound(dice, faces, end);
             previous = end;
         }
         size.limbs = std::min(size.limbs, limbs);
@@ -102,8 +106,8 @@ std::optional<std::uint64_t> UsableMemory() {
             return std::nullopt;
         available = static_cast<std::uint64_t>(pages) * static_cast<std::uint64_t>(pageSize);
     }
-    // Leave a tenth, and at least 256 MB, to the rest of the system.
-    const std::uint64_t margin = std::max<std::uint64_t>(*available / 10, std::uint64_t{256} << 20);
+    // Leave a quarter, and at least 1 GB, so that the desktop stays usable during a run.
+    const std::uint64_t margin = std::max<std::uint64_t>(*available / 4, std::uint64_t{1} << 30);
     return *available > margin ? *available - margin : 0;
 }
 

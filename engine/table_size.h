@@ -20,7 +20,11 @@ TableSize EstimateTableSize(std::int32_t dice, std::int32_t faces);
 // Limbs of the largest count, with room for the numerator that produces it.
 std::uint64_t WorkingLimbs(std::int32_t dice, std::int32_t faces);
 
-// The machine's available physical memory less a safety margin; empty when unknown.
+// An upper bound on the limbs of the count of total dice + j, for j up to half the spread.
+std::uint64_t CountLimbsBound(std::int32_t dice, std::int32_t faces, std::uint64_t j);
+
+// The machine's available physical memory less the room the rest of the desktop needs; empty
+// when unknown.
 std::optional<std::uint64_t> UsableMemory();
 
 } // namespace dorvanel

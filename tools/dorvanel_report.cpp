@@ -1,5 +1,5 @@
-// dorvanel-report DICE FACES [--summary]: the five summary texts and the listing of an
-// analysis, for scripts, checks and benchmarks.
+// dorvanel-report DICE FACES [--summary] [--memory-limit BYTES]: the five summary texts and the
+// listing of an analysis, for scripts, checks and benchmarks.
 #include "conversions.h"
 #include "distribution.h"
 #include "errors.h"
@@ -8,13 +8,14 @@
 #include <cstdio>
 #include <cstring>
 #include <exception>
+#include <optional>
 #include <string>
 #include <vector>
 
 namespace {
 
 constexpr const char* kUsage =
-    "Usage: dorvanel-report DICE FACES [--summary]\n"
+    "Usage: dorvanel-report DICE FACES [--summary] [--memory-limit BYTES]\n"
     "\n"
     "Counts, exactly, in how many of the FACES^DICE ordered outcomes of rolling DICE dice\n"
     "with faces 1..FACES each total comes up.\n"
@@ -25,6 +26,10 @@ constexpr const char* kUsage =
     "  DICE       number of dice, 1 to 10000\n"
     "  FACES      number of faces, 1 to 1000\n"
     "  --summary  print only the five summary lines\n"
+    "  --memory-limit BYTES\n"
+    "             the most the table of counts may hold (by default the smaller of 2 GB\n"
+    "             and a quarter of the machine's memory); a larger table keeps only\n"
+    "             checkpoints and recomputes the rest as it is listed\n"
     "  --help     show this help\n";
 
 constexpr int kUsageError = 2;
@@ -33,6 +38,7 @@ struct Arguments {
     std::int32_t dice = 0;
     std::int32_t faces = 0;
     bool summaryOnly = false;
+    std::optional<std::uint64_t> memoryLimit;
 };
 
 struct UsageError {
@@ -53,12 +59,24 @@ std::int32_t ParseInRange(const std::string& text, const char* what, std::int32_
     return value;
 }
 
+std::uint64_t ParseBytes(const std::string& text) {
+    const bool digits = !text.empty() && text.size() <= 19 &&
+                        text.find_first_not_of("0123456789") == std::string::npos;
+    if (!digits || std::stoull(text) == 0)
+        throw UsageError{"--memory-limit must be a positive whole number of bytes, not '" + text +
+                         "'"};
+    return std::stoull(text);
+}
+
 Arguments Parse(const std::vector<std::string>& args) {
     Arguments parsed;
     std::vector<std::string> numbers;
-    for (const std::string& arg : args) {
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& arg = args[i];
         if (arg == "--summary")
             parsed.summaryOnly = true;
+        else if (arg == "--memory-limit")
+            parsed.memoryLimit = ParseBytes(i + 1 < args.size() ? args[++i] : std::string());
         else if (arg.size() > 1 && arg[0] == '-' && (arg[1] < '0' || arg[1] > '9'))
             throw UsageError{"unknown option '" + arg + "'"};
         else
@@ -119,8 +137,10 @@ int main(int argc, char** argv) {
         const dorvanel::AnalysisBounds bounds = dorvanel::BeginAnalysis(parsed.dice, parsed.faces);
         const std::string possibleRolls =
             dorvanel::TotalPossibleRollsText(parsed.dice, parsed.faces);
+        dorvanel::RunControl control;
+        control.memoryBudget = parsed.memoryLimit;
         const dorvanel::DistributionTable table =
-            dorvanel::ComputeDistribution(parsed.dice, parsed.faces);
+            dorvanel::ComputeDistribution(parsed.dice, parsed.faces, control);
         std::printf("%s\n%s\n%s\n%s\n%s\n", possibleRolls.c_str(),
                     dorvanel::RangeText(bounds).c_str(), dorvanel::ValueText(bounds).c_str(),
                     dorvanel::ValuePossibilitiesText(table).c_str(),

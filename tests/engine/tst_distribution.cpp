@@ -1,3 +1,4 @@
+#include "count_reader.h"
 #include "digit_strings.h"
 #include "distribution.h"
 #include "errors.h"
@@ -6,7 +7,9 @@
 
 #include <QTest>
 
+#include <algorithm>
 #include <atomic>
+#include <random>
 #include <vector>
 
 using namespace dorvanel;
@@ -221,30 +224,103 @@ private slots:
         QCOMPARE(ComputeDistribution(1, 6, RunControl{}).Digits(6), std::string("1"));
     }
 
-    void refusesTablesThatDoNotFit() {
-        RunControl control;
-        control.memoryLimit = 100'000;
+    // Beyond its budget a table is checkpointed; only working space beyond the usable memory
+    // is refused, with a message naming the size.
+    void plansWithinTheBudget_data() {
+        QTest::addColumn<int>("dice");
+        QTest::addColumn<int>("faces");
+        QTest::addColumn<qulonglong>("budget");
+        QTest::addColumn<bool>("checkpointed");
+        const qulonglong gigabytes2 = qulonglong{2} << 30;
+        QTest::newRow("1000d1000 whole") << 1000 << 1000 << gigabytes2 << false;
+        QTest::newRow("3000d1000 checkpointed") << 3000 << 1000 << gigabytes2 << true;
+        QTest::newRow("10000d1000 checkpointed") << 10000 << 1000 << gigabytes2 << true;
+        QTest::newRow("10000d1000 in half the budget") << 10000 << 1000 << gigabytes2 / 2 << true;
+        QTest::newRow("100d100 forced") << 100 << 100 << qulonglong{1} << true;
+    }
+    void plansWithinTheBudget() {
+        QFETCH(int, dice);
+        QFETCH(int, faces);
+        QFETCH(qulonglong, budget);
+        QFETCH(bool, checkpointed);
+        const AnalysisPlan plan = PlanAnalysis(dice, faces, budget, std::uint64_t{20} << 30);
+        QCOMPARE(plan.form == TableForm::Checkpointed, checkpointed);
+        if (budget > 1)
+            QVERIFY2(plan.bytes <= budget, qPrintable(QString::number(plan.bytes)));
+    }
+
+    void refusesOnlyWhatCannotFit() {
+        // Typed far beyond the spin boxes: the summary of 10^9 totals alone takes 16 GB.
         try {
-            ComputeDistribution(100, 100, control);
+            PlanAnalysis(20000, 100000, std::uint64_t{1} << 30, std::uint64_t{8} << 30);
             QFAIL("no error");
         } catch (const InsufficientMemoryError& error) {
-            QCOMPARE(error.bytesAvailable(), std::uint64_t{100'000});
-            QVERIFY(error.bytesNeeded() > 100'000);
+            QCOMPARE(error.bytesAvailable(), std::uint64_t{8} << 30);
+            QVERIFY(error.bytesNeeded() > error.bytesAvailable());
             const QString message = error.what();
-            QVERIFY2(message.contains("100 dice of 100 faces"), qPrintable(message));
+            QVERIFY2(message.contains("20000 dice of 100000 faces"), qPrintable(message));
             QVERIFY2(message.contains(QString::fromStdString(DescribeBytes(error.bytesNeeded()))),
                      qPrintable(message));
         }
-        control.memoryLimit = EstimateTableSize(100, 100).bytes;
+        RunControl control;
+        control.memoryBudget = 1;
         QCOMPARE(ComputeDistribution(100, 100, control).Digits(100), std::string("1"));
     }
 
-    void theLargestInputsAreRefusedOnThisKindOfMachine() {
-        // About 60 GB: refused at once, nothing allocated.
-        RunControl control;
-        control.memoryLimit = std::uint64_t{32} << 30;
-        QVERIFY_THROWS_EXCEPTION(InsufficientMemoryError,
-                                 ComputeDistribution(10000, 1000, control));
+    // Forced with a budget too small for every count, the table keeps checkpoints and must
+    // give every accessor exactly what the whole form gives: on checkpoints, between them, at
+    // the mean and in the mirrored upper half, read in order either way and at random.
+    void checkpointedAgreesWithWhole_data() {
+        QTest::addColumn<int>("dice");
+        QTest::addColumn<int>("faces");
+        for (int dice = 1; dice <= 12; ++dice)
+            for (int faces = 1; faces <= 12; ++faces)
+                QTest::addRow("%dd%d", dice, faces) << dice << faces;
+        QTest::newRow("60d6") << 60 << 6;
+        QTest::newRow("37d11") << 37 << 11;
+        QTest::newRow("100d100") << 100 << 100;
+        QTest::newRow("250d6") << 250 << 6;
+    }
+    void checkpointedAgreesWithWhole() {
+        QFETCH(int, dice);
+        QFETCH(int, faces);
+        const DistributionTable whole = ComputeDistribution(dice, faces);
+        QVERIFY(!whole.IsCheckpointed());
+        // No room for checkpoints but the middle one, and room for as many as fit.
+        for (const std::uint64_t budget : {std::uint64_t{1}, whole.StorageBytes() * 3 / 4}) {
+            RunControl control;
+            control.memoryBudget = budget;
+            const DistributionTable table = ComputeDistribution(dice, faces, control);
+            QVERIFY(table.IsCheckpointed() || whole.MaxValue() - whole.MinValue() < 2);
+            std::vector<std::int64_t> order;
+            for (std::int64_t t = 1; t <= table.MaxValue(); ++t)
+                order.push_back(t);
+            std::vector<std::int64_t> reversed(order.rbegin(), order.rend());
+            std::vector<std::int64_t> shuffled = order;
+            std::shuffle(shuffled.begin(), shuffled.end(), std::mt19937(dice * 1000 + faces));
+            for (const auto& totals : {order, reversed, shuffled}) {
+                CountReader reader(table);
+                for (const std::int64_t t : totals) {
+                    const LimbSpan count = reader.Count(t);
+                    std::string digits(DigitCount(count), '0');
+                    WriteDigits(count, digits.data());
+                    if (digits != whole.Digits(t))
+                        QFAIL(qPrintable(QString("total %1: %2, expected %3")
+                                             .arg(t)
+                                             .arg(QString::fromStdString(digits),
+                                                  QString::fromStdString(whole.Digits(t)))));
+                }
+            }
+            for (std::int64_t t = 1; t <= table.MaxValue(); ++t) {
+                QCOMPARE(table.DigitCount(t), whole.DigitCount(t));
+                QCOMPARE(table.IsZero(t), whole.IsZero(t));
+                QCOMPARE(table.LeadingDigits(t, 6), whole.LeadingDigits(t, 6));
+                QCOMPARE(table.LeadingDigits(t, 40), whole.LeadingDigits(t, 40));
+                QCOMPARE(table.LeadingDigitsValue(t, 9), whole.LeadingDigitsValue(t, 9));
+            }
+            QCOMPARE(table.Digits(table.MaxValue() / 2 + 1),
+                     whole.Digits(whole.MaxValue() / 2 + 1));
+        }
     }
 
     void sizeEstimateIsATightUpperBound_data() {

@@ -119,6 +119,31 @@ private slots:
         QCOMPARE(Listing(DistributionTable()).LineCount(), 0);
     }
 
+    // A table forced into checkpoints reports exactly what the whole one does.
+    void checkpointedTableReportsTheSame_data() {
+        QTest::addColumn<int>("dice");
+        QTest::addColumn<int>("faces");
+        QTest::addColumn<bool>("compareListing");
+        QTest::newRow("3d6") << 3 << 6 << true;
+        QTest::newRow("20d6") << 20 << 6 << true;
+        QTest::newRow("37d11") << 37 << 11 << true;
+        QTest::newRow("400d6, beyond the double range") << 400 << 6 << true;
+        QTest::newRow("6400d6, beyond the extended range") << 6400 << 6 << false;
+    }
+    void checkpointedTableReportsTheSame() {
+        QFETCH(int, dice);
+        QFETCH(int, faces);
+        QFETCH(bool, compareListing);
+        const DistributionTable whole = ComputeDistribution(dice, faces);
+        RunControl control;
+        control.memoryBudget = 1;
+        const DistributionTable checkpointed = ComputeDistribution(dice, faces, control);
+        QCOMPARE(ValuePossibilitiesText(checkpointed), ValuePossibilitiesText(whole));
+        QCOMPARE(ProbabilityText(checkpointed), ProbabilityText(whole));
+        if (compareListing)
+            QCOMPARE(ListingLines(checkpointed), ListingLines(whole));
+    }
+
     void decimalSeparator() {
         const AnalysisBounds bounds = BeginAnalysis(3, 6);
         QCOMPARE(ValueText(bounds, ','), std::string("Value: 10,5"));

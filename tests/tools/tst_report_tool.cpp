@@ -57,6 +57,15 @@ private slots:
         QVERIFY(lines[5 + 1].startsWith("  301: 300"));
     }
 
+    // A table forced into checkpoints lists exactly what the whole one does, the upper half
+    // read back through the checkpoints.
+    void memoryLimitChangesNothingPrinted() {
+        const Run whole = RunTool({"60", "36"});
+        const Run checkpointed = RunTool({"--memory-limit", "1", "60", "36"});
+        QCOMPARE(checkpointed.exitCode, 0);
+        QCOMPARE(checkpointed.out, whole.out);
+    }
+
     void help() {
         const Run run = RunTool({"--help"});
         QCOMPARE(run.exitCode, 0);
@@ -82,8 +91,11 @@ private slots:
         QTest::newRow("beyond 32 bits")
             << QStringList{"99999999999", "6"} << "DICE must be a whole number";
         QTest::newRow("unknown option") << QStringList{"--fast", "3", "6"} << "unknown option";
-        QTest::newRow("does not fit in memory")
-            << QStringList{"10000", "1000"} << "Not enough memory for 10000 dice of 1000 faces";
+        QTest::newRow("memory limit not a number")
+            << QStringList{"--memory-limit", "lots", "3", "6"}
+            << "--memory-limit must be a positive whole number of bytes";
+        QTest::newRow("memory limit missing")
+            << QStringList{"3", "6", "--memory-limit"} << "--memory-limit must be a positive";
     }
     void usageErrors() {
         QFETCH(QStringList, arguments);
