@@ -25,7 +25,8 @@ constexpr const char* kUsage =
     "  DICE       number of dice, 1 to 10000\n"
     "  FACES      number of faces, 1 to 1000\n"
     "  --summary  print only the five summary lines\n"
-    "  --help     show this help\n";
+    "  --help     show this help\n"
+    "  --version  show the version\n";
 
 constexpr int kUsageError = 2;
 
@@ -104,6 +105,10 @@ int main(int argc, char** argv) {
     for (const std::string& arg : args) {
         if (arg == "--help" || arg == "-h") {
             std::fputs(kUsage, stdout);
+            return 0;
+        }
+        if (arg == "--version") {
+            std::puts("dorvanel-report " DORVANEL_VERSION);
             return 0;
         }
     }
