@@ -1,0 +1,25 @@
+#include "application_identity.h"
+#include "window_fixture.h"
+
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QTest>
+
+using dorvanel::testing::WindowFixture;
+
+class TestDesktopIntegration : public QObject {
+    Q_OBJECT
+private slots:
+    // Task bars match the window to the installed entry by name and show the built-in icon.
+    void identity() {
+        dorvanel::SetApplicationIdentity();
+        WindowFixture fixture;
+        const dorvanel::TForm1& w = fixture.Start();
+        QVERIFY(QFileInfo::exists(DORVANEL_DESKTOP_ENTRY));
+        QCOMPARE(QGuiApplication::desktopFileName(), QFileInfo(DORVANEL_DESKTOP_ENTRY).baseName());
+        QVERIFY(w.windowIcon().availableSizes().contains(QSize(256, 256)));
+    }
+};
+
+QTEST_MAIN(TestDesktopIntegration)
+#include "tst_desktop_integration.moc"
