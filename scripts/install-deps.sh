@@ -3,8 +3,10 @@
 set -euo pipefail
 
 # Fonts: the nearest faces to the window's sans and fixed-pitch ones. clang and its runtime
-# build the settings parser's fuzz target.
-packages=(cmake ninja-build g++ qt6-base-dev fonts-liberation2 fonts-dejavu-core clang libclang-rt-14-dev)
+# build the settings parser's fuzz target. dpkg-dev builds the Debian package; the last three
+# check it.
+packages=(cmake ninja-build g++ qt6-base-dev fonts-liberation2 fonts-dejavu-core clang libclang-rt-14-dev
+    dpkg-dev lintian desktop-file-utils appstream)
 
 missing=()
 for package in "${packages[@]}"; do

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds, and runs every test: once in a normal build, once under
-# AddressSanitizer and UndefinedBehaviorSanitizer; then fuzzes the settings parser briefly.
+# AddressSanitizer and UndefinedBehaviorSanitizer; then fuzzes the settings parser briefly and
+# builds and checks the Debian package.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh
@@ -16,3 +17,5 @@ ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:ha
     ctest --test-dir build-sanitize --output-on-failure -j "$jobs"
 
 bash scripts/fuzz-settings.sh 20
+
+bash scripts/check-package.sh

@@ -30,7 +30,8 @@ constexpr const char* kUsage =
     "             the most the table of counts may hold (by default the smaller of 2 GB\n"
     "             and a quarter of the machine's memory); a larger table keeps only\n"
     "             checkpoints and recomputes the rest as it is listed\n"
-    "  --help     show this help\n";
+    "  --help     show this help\n"
+    "  --version  show the version\n";
 
 constexpr int kUsageError = 2;
 
@@ -122,6 +123,10 @@ int main(int argc, char** argv) {
     for (const std::string& arg : args) {
         if (arg == "--help" || arg == "-h") {
             std::fputs(kUsage, stdout);
+            return 0;
+        }
+        if (arg == "--version") {
+            std::puts("dorvanel-report " DORVANEL_VERSION);
             return 0;
         }
     }

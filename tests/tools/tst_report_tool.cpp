@@ -66,10 +66,20 @@ private slots:
         QCOMPARE(checkpointed.out, whole.out);
     }
 
-    void help() {
-        const Run run = RunTool({"--help"});
+    void informationOptions_data() {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<QByteArray>("expected");
+        QTest::newRow("help") << QStringList{"--help"}
+                              << QByteArray("Usage: dorvanel-report DICE FACES");
+        QTest::newRow("version") << QStringList{"--version"}
+                                 << QByteArray("dorvanel-report " DORVANEL_VERSION "\n");
+    }
+    void informationOptions() {
+        QFETCH(QStringList, arguments);
+        QFETCH(QByteArray, expected);
+        const Run run = RunTool(arguments);
         QCOMPARE(run.exitCode, 0);
-        QVERIFY(run.out.contains("Usage: dorvanel-report DICE FACES"));
+        QVERIFY2(run.out.contains(expected), run.out.constData());
     }
 
     void usageErrors_data() {

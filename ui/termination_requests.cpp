@@ -1,0 +1,47 @@
+#include "termination_requests.h"
+
+#include <QApplication>
+#include <QSocketNotifier>
+
+#include <cerrno>
+#include <csignal>
+#include <fcntl.h>
+#include <unistd.h>
+
+namespace dorvanel {
+namespace {
+
+// A signal handler may do almost nothing; it only wakes the event loop through this pipe.
+int requestPipe[2] = {-1, -1};
+
+void OnTerminationSignal(int) {
+    const int savedErrno = errno;
+    const char request = 1;
+    if (::write(requestPipe[1], &request, 1) < 0) {
+        // A full pipe already holds a request.
+    }
+    errno = savedErrno;
+}
+
+} // namespace
+
+void CloseWindowsOnTermination() {
+    if (requestPipe[0] != -1 || ::pipe2(requestPipe, O_CLOEXEC | O_NONBLOCK) != 0)
+        return;
+    auto* notifier = new QSocketNotifier(requestPipe[0], QSocketNotifier::Read, qApp);
+    QObject::connect(notifier, &QSocketNotifier::activated, [] {
+        char requests[64];
+        while (::read(requestPipe[0], requests, sizeof requests) > 0) {
+        }
+        QApplication::closeAllWindows();
+    });
+
+    struct sigaction action {};
+    action.sa_handler = OnTerminationSignal;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART;
+    sigaction(SIGTERM, &action, nullptr);
+    sigaction(SIGINT, &action, nullptr);
+}
+
+} // namespace dorvanel
