@@ -13,7 +13,9 @@
 namespace dorvanel {
 namespace {
 
-constexpr std::uint64_t kBudgetCap = std::uint64_t{2} << 30;
+constexpr std::uint64_t kBudgetCap = 2'000'000'000;
+// What the rest of the process takes besides the table: its code, a reader's window or two.
+constexpr std::uint64_t kProcessAllowance = std::uint64_t{64} << 20;
 constexpr std::uint64_t kSamples = 512;
 
 // Limbs of the counts across the stored half, sampled: the bound at the first sample at or
@@ -99,7 +101,8 @@ AnalysisPlan PlanAnalysis(std::int32_t dice, std::int32_t faces,
         throw InsufficientMemoryError(dice, faces, working, *usableMemory);
 
     // The closest spacing whose windows fit what the budget leaves.
-    const std::uint64_t room = *memoryBudget > working ? *memoryBudget - working : 0;
+    const std::uint64_t taken = working + kProcessAllowance;
+    const std::uint64_t room = *memoryBudget > taken ? *memoryBudget - taken : 0;
     std::int64_t fits = half + 1; // no window but the middle one
     for (std::int64_t low = faces + 1, high = half; low <= high;) {
         const std::int64_t spacing = low + (high - low) / 2;

@@ -107,15 +107,15 @@ std::string ProbabilityText(const DistributionTable& table, char decimalSeparato
     return "Probability of Value: " + FloatToStr(percent, decimalSeparator) + "%";
 }
 
-Listing::Listing(const DistributionTable& table)
-    : table_(table), width_(IntToStr(table.MaxValue()).size()), reader_(table) {}
+Listing::Listing(const DistributionTable& table, const std::atomic<bool>* cancel)
+    : table_(table), width_(IntToStr(table.MaxValue()).size()), reader_(table, cancel) {}
 
 std::int64_t Listing::LineCount() const {
     return table_.empty() ? 0 : std::int64_t{table_.MaxValue()} - table_.MinValue() + 1;
 }
 
 std::size_t Listing::LineLength(std::int64_t line) const {
-    return width_ + 2 + table_.DigitCount(TotalAt(line));
+    return HeadingLength() + table_.DigitCount(TotalAt(line));
 }
 
 std::string Listing::Line(std::int64_t line) const {
@@ -124,14 +124,18 @@ std::string Listing::Line(std::int64_t line) const {
     return text;
 }
 
-std::size_t Listing::WriteLine(std::int64_t line, char* out) const {
-    const std::int32_t total = TotalAt(line);
-    const std::string number = IntToStr(total);
+void Listing::WriteHeading(std::int64_t line, char* out) const {
+    const std::string number = IntToStr(TotalAt(line));
     const std::size_t padding = width_ - number.size();
     std::memset(out, ' ', padding);
     std::memcpy(out + padding, number.data(), number.size());
     std::memcpy(out + width_, ": ", 2);
-    return width_ + 2 + dorvanel::WriteDigits(reader_.Count(total), out + width_ + 2);
+}
+
+std::size_t Listing::WriteLine(std::int64_t line, char* out) const {
+    WriteHeading(line, out);
+    return HeadingLength() +
+           dorvanel::WriteDigits(reader_.Count(TotalAt(line)), out + HeadingLength());
 }
 
 } // namespace dorvanel

@@ -29,13 +29,17 @@ std::string ProbabilityText(const DistributionTable& table, char decimalSeparato
 // read in order cost one step each in the checkpointed form; for one thread at a time.
 class Listing {
 public:
-    explicit Listing(const DistributionTable& table);
+    // A walk between checkpoints stops with AnalysisCancelled when `cancel` is raised.
+    explicit Listing(const DistributionTable& table, const std::atomic<bool>* cancel = nullptr);
 
     std::int64_t LineCount() const;
     std::int32_t TotalAt(std::int64_t line) const {
         return table_.MinValue() + static_cast<std::int32_t>(line);
     }
     std::size_t LineLength(std::int64_t line) const;
+    // The start of every line: the padded total and ": ".
+    std::size_t HeadingLength() const { return width_ + 2; }
+    void WriteHeading(std::int64_t line, char* out) const;
     std::string Line(std::int64_t line) const;
     // Writes LineLength(line) characters, no terminator, and returns that length.
     std::size_t WriteLine(std::int64_t line, char* out) const;

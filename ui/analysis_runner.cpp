@@ -32,13 +32,15 @@ void AnalysisRunner::Post(const std::shared_ptr<Run>& run, Deliver deliver) {
         Qt::QueuedConnection);
 }
 
-void AnalysisRunner::Start(std::int32_t dice, std::int32_t faces) {
+void AnalysisRunner::Start(std::int32_t dice, std::int32_t faces,
+                           std::optional<std::uint64_t> memoryBudget) {
     Discard();
     auto run = std::make_shared<Run>();
     current_ = run;
-    workers_.start([this, run, dice, faces] {
+    workers_.start([this, run, dice, faces, memoryBudget] {
         RunControl control;
         control.cancel = &run->cancel;
+        control.memoryBudget = memoryBudget;
         control.onProgress = [this, run](double whole, double stage) {
             run->run = whole;
             run->stage = stage;

@@ -11,6 +11,7 @@
 #include <atomic>
 #include <cstdint>
 #include <memory>
+#include <optional>
 
 namespace dorvanel {
 
@@ -20,7 +21,8 @@ public:
     explicit AnalysisRunner(QObject* parent = nullptr);
     ~AnalysisRunner() override;
 
-    void Start(std::int32_t dice, std::int32_t faces);
+    // The table may hold up to `memoryBudget` bytes, or any amount when there is none.
+    void Start(std::int32_t dice, std::int32_t faces, std::optional<std::uint64_t> memoryBudget);
     // Stops the current run, if any, and says so with Cancelled.
     void Cancel();
     // Stops the current run, if any, silently: nothing of it is delivered.

@@ -31,11 +31,17 @@ void ListingView::Clear() {
 }
 
 void ListingView::SetTable(std::shared_ptr<const DistributionTable> table) {
+    arriving_.reset();
     listing_.reset();
     table_ = std::move(table);
     longestLine_ = 0;
     if (table_ && !table_->empty()) {
         listing_.emplace(*table_);
+        if (table_->IsCheckpointed()) {
+            arriving_ = std::make_unique<ListingBlocks>(table_);
+            connect(arriving_.get(), &ListingBlocks::LinesArrived, viewport(),
+                    qOverload<>(&QWidget::update));
+        }
         // The count at the mean is the largest, so its line is the longest.
         longestLine_ = listing_->LineLength(static_cast<std::int64_t>(table_->MeanValue()) -
                                             table_->MinValue());
@@ -52,7 +58,16 @@ std::int64_t ListingView::LineCount() const {
 }
 
 QString ListingView::LineText(std::int64_t line) const {
+    if (!listing_)
+        return {};
+    if (arriving_)
+        if (const std::string* text = arriving_->Line(line))
+            return QString::fromStdString(*text);
     return QString::fromStdString(listing_->Line(line));
+}
+
+bool ListingView::HasLine(std::int64_t line) const {
+    return listing_ && (!arriving_ || arriving_->Line(line) != nullptr);
 }
 
 std::int64_t ListingView::FirstVisibleLine() const {
@@ -145,6 +160,7 @@ void ListingView::paintEvent(QPaintEvent*) {
     const int charWidth = CharWidth();
     const int shift = horizontalScrollBar()->value();
     const std::size_t firstChar = static_cast<std::size_t>(shift / charWidth);
+    const std::size_t charsInView = static_cast<std::size_t>(viewport()->width() / charWidth + 2);
     const int ascent = fontMetrics().ascent();
     const auto selection = Selection();
     const std::int64_t first = FirstVisibleLine();
@@ -155,18 +171,39 @@ void ListingView::paintEvent(QPaintEvent*) {
         if (selected)
             painter.fillRect(QRect(0, top, viewport()->width(), lineHeight), text);
         painter.setPen(selected ? background : text);
+        // A line still on its way shows its total and an ellipsis.
+        std::string_view chars;
+        if (!arriving_) {
+            lineBuffer_.resize(listing_->LineLength(line));
+            listing_->WriteLine(line, lineBuffer_.data());
+            chars = lineBuffer_;
+        } else if (const std::string* arrived = arriving_->Line(line)) {
+            chars = *arrived;
+        } else {
+            lineBuffer_.resize(listing_->HeadingLength());
+            listing_->WriteHeading(line, lineBuffer_.data());
+            lineBuffer_ += "\u2026";
+            chars = lineBuffer_;
+        }
         // Only the characters in view are drawn: lines may be tens of thousands wide.
-        const std::size_t length = listing_->LineLength(line);
-        if (firstChar >= length)
+        if (firstChar >= chars.size())
             continue;
-        lineBuffer_.resize(length);
-        listing_->WriteLine(line, lineBuffer_.data());
-        const std::size_t visible = std::min(
-            length - firstChar, static_cast<std::size_t>(viewport()->width() / charWidth + 2));
-        painter.drawText(
-            static_cast<int>(firstChar) * charWidth - shift, top + ascent,
-            QString::fromLatin1(lineBuffer_.data() + firstChar, static_cast<qsizetype>(visible)));
+        const std::string_view visible = chars.substr(firstChar, charsInView);
+        painter.drawText(static_cast<int>(firstChar) * charWidth - shift, top + ascent,
+                         QString::fromUtf8(visible.data(), static_cast<qsizetype>(visible.size())));
     }
+    if (hasFocus()) {
+        // The line the keys move from, or the whole view before there is one.
+        const std::int64_t marked = cursor_ >= first && cursor_ <= last ? cursor_ : -1;
+        const QRect frame = marked < 0 ? viewport()->rect().adjusted(0, 0, -1, -1)
+                                       : QRect(0, static_cast<int>(marked - first) * lineHeight,
+                                               viewport()->width() - 1, lineHeight - 1);
+        painter.setPen(QPen(text, 1, Qt::DotLine));
+        painter.setBrush(Qt::NoBrush);
+        painter.drawRect(frame);
+    }
+    if (arriving_)
+        arriving_->Want(first, last);
 }
 
 void ListingView::resizeEvent(QResizeEvent* event) {
@@ -217,6 +254,10 @@ void ListingView::keyPressEvent(QKeyEvent* event) {
         MoveCursorTo(0, extend);
     } else if (event->key() == Qt::Key_End && (event->modifiers() & Qt::ControlModifier)) {
         MoveCursorTo(LineCount() - 1, extend);
+    } else if (event->key() == Qt::Key_Home) {
+        horizontalScrollBar()->setValue(0);
+    } else if (event->key() == Qt::Key_End) {
+        horizontalScrollBar()->setValue(horizontalScrollBar()->maximum());
     } else {
         QAbstractScrollArea::keyPressEvent(event);
     }

@@ -1,9 +1,11 @@
 // The listing of an analysis: one line per total, produced on demand from the table, so that a
-// million lines of thousands of digits each never exist as one text. Lines can be selected and
-// copied.
+// million lines of thousands of digits each never exist as one text; for a checkpointed table
+// produced off the window's thread, with a placeholder until they arrive. Lines can be
+// selected and copied.
 #pragma once
 
 #include "distribution_table.h"
+#include "listing_blocks.h"
 #include "report.h"
 
 #include <QAbstractScrollArea>
@@ -25,7 +27,10 @@ public:
     const std::shared_ptr<const DistributionTable>& Table() const { return table_; }
 
     std::int64_t LineCount() const;
+    // The line's text, worked out here and now if it has not arrived; empty without a table.
     QString LineText(std::int64_t line) const;
+    // Whether the line can be painted without waiting.
+    bool HasLine(std::int64_t line) const;
     std::int64_t FirstVisibleLine() const;
 
     // Selected lines, from first to last inclusive; empty when nothing is selected.
@@ -54,6 +59,7 @@ private:
 
     std::shared_ptr<const DistributionTable> table_;
     std::optional<Listing> listing_;
+    std::unique_ptr<ListingBlocks> arriving_; // for a checkpointed table
     std::size_t longestLine_ = 0;
     std::int64_t anchor_ = -1;
     std::int64_t cursor_ = -1;

@@ -1,5 +1,6 @@
 #include "tform1.h"
 
+#include "analysis_plan.h"
 #include "distribution.h"
 #include "error_reporter.h"
 #include "errors.h"
@@ -42,20 +43,10 @@ QString Text(const std::string& text) {
     return QString::fromStdString(text);
 }
 
-// Throws InsufficientMemoryError when the table of counts for these inputs cannot fit, so that
-// such a run is refused before anything on the window changes.
-void CheckTableFits(std::int32_t dice, std::int32_t faces) {
-    if (dice < 1 || faces < 1)
-        return; // stops silently later, as the command orders
-    try {
-        BeginAnalysis(dice, faces);
-    } catch (const IntegerOverflowError&) {
-        return; // reported later, in the command's order
-    }
-    const std::optional<std::uint64_t> usable = UsableMemory();
-    const std::uint64_t needed = EstimateTableSize(dice, faces).bytes;
-    if (usable && needed > *usable)
-        throw InsufficientMemoryError(dice, faces, needed, *usable);
+// The table shown stays until a new one is whole, so each may take half the budget.
+std::optional<std::uint64_t> TableBudget() {
+    const std::optional<std::uint64_t> budget = DefaultMemoryBudget();
+    return budget ? std::optional<std::uint64_t>(*budget / 2) : std::nullopt;
 }
 
 } // namespace
@@ -138,7 +129,14 @@ void TForm1::AnalyzeClick() {
     RunReportingErrors(this, [this] {
         const std::int32_t faces = seDieType->Value();
         const std::int32_t dice = seDieNo->Value();
-        CheckTableFits(dice, faces);
+        // A run that cannot fit is refused before anything on the window changes; the plan's
+        // other verdicts, the overflow and the silent stop, come in the command's own order.
+        const std::optional<std::uint64_t> budget = TableBudget();
+        try {
+            PlanAnalysis(dice, faces, budget, UsableMemory());
+        } catch (const IntegerOverflowError&) {
+        } catch (const SilentAbort&) {
+        }
 
         // A cancelled run puts back what the window showed before the first of any runs that
         // replaced one another.
@@ -160,7 +158,7 @@ void TForm1::AnalyzeClick() {
         pb1->setRange(0, kProgressSteps);
         pb2->setRange(0, kProgressSteps);
         beforeRun_ = before;
-        runner_.Start(dice, faces);
+        runner_.Start(dice, faces, budget);
     });
 }
 

@@ -1,0 +1,148 @@
+#include "distribution.h"
+#include "error_reporter.h"
+#include "listing_view.h"
+#include "report.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QScrollBar>
+#include <QTest>
+
+#include <memory>
+
+using namespace dorvanel;
+
+namespace {
+
+std::shared_ptr<const DistributionTable> Table(int dice, int faces, std::uint64_t budget = 0) {
+    RunControl control;
+    if (budget != 0)
+        control.memoryBudget = budget;
+    return std::make_shared<const DistributionTable>(ComputeDistribution(dice, faces, control));
+}
+
+// A listing view of 300 lines of 80 to 90 characters, shown with room for about 20 lines of
+// 40 characters.
+struct ShownListing {
+    ShownListing() {
+        view.SetTable(Table(300, 6));
+        view.resize(300, 20 * view.fontMetrics().height() + 2 * view.frameWidth() + 20);
+        view.show();
+        if (!QTest::qWaitForWindowExposed(&view))
+            qFatal("the listing was not shown");
+    }
+    ListingView view;
+};
+
+} // namespace
+
+class TestListingView : public QObject {
+    Q_OBJECT
+private slots:
+    void keysMoveTheCursorAndScroll_data() {
+        QTest::addColumn<int>("key");
+        QTest::addColumn<int>("modifiers");
+        QTest::addColumn<int>("cursor");   // after the key, from line 100; -1: unchanged
+        QTest::addColumn<int>("scrolled"); // the horizontal scroll: 0 start, 1 end, -1 not moved
+        QTest::newRow("Down") << int(Qt::Key_Down) << 0 << 101 << -1;
+        QTest::newRow("Up") << int(Qt::Key_Up) << 0 << 99 << -1;
+        QTest::newRow("Page Down") << int(Qt::Key_PageDown) << 0 << 120 << -1;
+        QTest::newRow("Page Up") << int(Qt::Key_PageUp) << 0 << 80 << -1;
+        QTest::newRow("Ctrl+End") << int(Qt::Key_End) << int(Qt::ControlModifier) << 1500 << -1;
+        QTest::newRow("Ctrl+Home") << int(Qt::Key_Home) << int(Qt::ControlModifier) << 0 << -1;
+        QTest::newRow("End, to the end of the lines") << int(Qt::Key_End) << 0 << 100 << 1;
+        QTest::newRow("Home, back to their start") << int(Qt::Key_Home) << 0 << 100 << 0;
+    }
+    void keysMoveTheCursorAndScroll() {
+        QFETCH(int, key);
+        QFETCH(int, modifiers);
+        QFETCH(int, cursor);
+        QFETCH(int, scrolled);
+        ShownListing shown;
+        ListingView& view = shown.view;
+        const int page = view.viewport()->height() / view.fontMetrics().height();
+        QCOMPARE(page, 20);
+        view.SelectLines(100, 100);
+        QScrollBar* across = view.horizontalScrollBar();
+        QVERIFY(across->maximum() > 0);
+        across->setValue(scrolled == 0 ? across->maximum() : 0);
+        QTest::keyClick(&view, static_cast<Qt::Key>(key), Qt::KeyboardModifiers(modifiers));
+        QCOMPARE(view.Selection(),
+                 std::make_optional(std::make_pair<std::int64_t, std::int64_t>(cursor, cursor)));
+        if (scrolled >= 0)
+            QCOMPARE(across->value(), scrolled == 0 ? 0 : across->maximum());
+    }
+
+    void shiftExtendsTheSelection() {
+        ShownListing shown;
+        shown.view.SelectLines(100, 100);
+        QTest::keyClick(&shown.view, Qt::Key_Down, Qt::ShiftModifier);
+        QTest::keyClick(&shown.view, Qt::Key_Down, Qt::ShiftModifier);
+        QCOMPARE(shown.view.Selection(),
+                 std::make_optional(std::make_pair<std::int64_t, std::int64_t>(100, 102)));
+    }
+
+    void showsWhenItHasTheFocus() {
+        ShownListing shown;
+        shown.view.activateWindow();
+        shown.view.clearFocus();
+        QTRY_VERIFY(!shown.view.hasFocus());
+        const QImage unfocused = shown.view.viewport()->grab().toImage();
+        shown.view.setFocus();
+        QTRY_VERIFY(shown.view.hasFocus());
+        QVERIFY(shown.view.viewport()->grab().toImage() != unfocused);
+    }
+
+    void noTableNoLines() {
+        ListingView view;
+        QCOMPARE(view.LineCount(), 0);
+        QCOMPARE(view.LineText(0), QString());
+        view.SelectAll();
+        QCOMPARE(view.Selection(), std::nullopt);
+    }
+
+    void copiesAreLimited() {
+        // About 700 MB of lines, checkpointed so that the test holds little of it.
+        QStringList errors;
+        const ErrorHandler previous =
+            SetErrorHandler([&](QWidget*, const QString& message) { errors << message; });
+        ListingView view;
+        view.SetTable(Table(2000, 100, 1));
+        QApplication::clipboard()->setText("before");
+        view.SelectAll();
+        view.CopySelection();
+        SetErrorHandler(previous);
+        QCOMPARE(errors.size(), 1);
+        QVERIFY2(errors[0].contains("268.4 MB"), qPrintable(errors[0]));
+        QCOMPARE(QApplication::clipboard()->text(), "before");
+    }
+
+    // A checkpointed table's lines arrive from another thread: placeholders first, then the
+    // very lines of the whole table, wherever the view jumps.
+    void checkpointedLinesArrive_data() {
+        QTest::addColumn<int>("firstLine");
+        QTest::newRow("start") << 0;
+        QTest::newRow("middle") << 6000;
+        QTest::newRow("between checkpoints, upper half") << 9100;
+        QTest::newRow("end") << 12000 - 20;
+    }
+    void checkpointedLinesArrive() {
+        QFETCH(int, firstLine);
+        const auto whole = Table(200, 61);
+        const auto checkpointed = Table(200, 61, whole->StorageBytes() / 2);
+        QVERIFY(checkpointed->IsCheckpointed());
+        const Listing expected(*whole);
+        ShownListing shown;
+        ListingView& view = shown.view;
+        view.SetTable(checkpointed);
+        view.ScrollToLine(firstLine);
+        QCOMPARE(view.FirstVisibleLine(), firstLine);
+        QTRY_VERIFY(view.HasLine(firstLine) && view.HasLine(firstLine + 19));
+        for (int line = firstLine; line < firstLine + 20; ++line)
+            QCOMPARE(view.LineText(line), QString::fromStdString(expected.Line(line)));
+        QVERIFY(!view.grab().isNull());
+    }
+};
+
+QTEST_MAIN(TestListingView)
+#include "tst_listing_view.moc"

@@ -1,0 +1,66 @@
+// The lines of a checkpointed table's listing, worked out on a thread of their own in blocks
+// and kept for a while, so that the view never waits for a walk from a checkpoint: it shows
+// what has arrived, asks for what it lacks, and is told when more arrives.
+#pragma once
+
+#include "distribution_table.h"
+
+#include <QObject>
+
+#include <atomic>
+#include <condition_variable>
+#include <cstdint>
+#include <list>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace dorvanel {
+
+class ListingBlocks : public QObject {
+    Q_OBJECT
+public:
+    static constexpr std::int64_t kBlockLines = 64;
+
+    explicit ListingBlocks(std::shared_ptr<const DistributionTable> table,
+                           QObject* parent = nullptr);
+    ~ListingBlocks() override;
+
+    // The line when it has arrived, else null; valid until control returns to the event loop.
+    const std::string* Line(std::int64_t line);
+    // Asks for the lines first … last, then for the blocks either side of them; replaces what
+    // was asked for before.
+    void Want(std::int64_t first, std::int64_t last);
+
+signals:
+    void LinesArrived();
+
+private:
+    using Block = std::vector<std::string>;
+
+    void Work();
+    void Arrived(std::int64_t block, std::shared_ptr<const Block> lines);
+
+    std::shared_ptr<const DistributionTable> table_;
+    std::int64_t lineCount_;
+
+    // Arrived blocks, most recently used first; touched only on the window's thread.
+    std::map<std::int64_t,
+             std::pair<std::shared_ptr<const Block>, std::list<std::int64_t>::iterator>>
+        blocks_;
+    std::list<std::int64_t> recent_;
+    std::uint64_t keptBytes_ = 0;
+
+    std::mutex mutex_;
+    std::condition_variable wake_;
+    std::vector<std::int64_t> wanted_; // most urgent first
+    std::int64_t working_ = -1;        // the block on its way
+    bool stopping_ = false;
+    std::atomic<bool> abandon_{false}; // stops the walk for the block on its way
+    std::thread worker_;
+};
+
+} // namespace dorvanel
