@@ -1,8 +1,10 @@
 // Times the engine, the straightforward addition algorithm and the report tool. Each case runs
 // in a child process of its own, so that its peak memory is its own.
 #include "distribution.h"
+#include "errors.h"
 #include "reference_distribution.h"
 
+#include <atomic>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -12,6 +14,7 @@
 #include <string>
 #include <sys/resource.h>
 #include <sys/wait.h>
+#include <thread>
 #include <unistd.h>
 #include <vector>
 
@@ -28,6 +31,10 @@ struct Case {
     bool withReference;
     std::optional<double> secondsTarget = std::nullopt;
     std::optional<double> megabytesTarget = std::nullopt;
+    // Bytes the table may hold; by default the machine's default budget.
+    std::optional<std::uint64_t> budget = std::nullopt;
+    // Long runs are timed once, in a fresh process.
+    bool large = false;
 };
 
 double Now() {
@@ -97,26 +104,49 @@ void Report(const char* label, const std::optional<Measurement>& m,
 int main(int argc, char** argv) {
     const bool quick = argc > 1 && std::strcmp(argv[1], "--quick") == 0;
     if (argc > 1 && !quick) {
-        std::puts(
-            "Usage: dorvanel-bench [--quick]\n  --quick  leave out the straightforward algorithm");
+        std::puts("Usage: dorvanel-bench [--quick]\n"
+                  "  --quick  leave out the straightforward algorithm and the largest tables");
         return 2;
     }
 
     const std::vector<Case> cases = {
-        {3, 6, false},          {100, 6, true},     {200, 6, true},
-        {60, 60, true},         {1000, 6, false},   {100, 100, false},
-        {10000, 6, false, 0.1}, {2000, 100, false}, {1000, 1000, false, 1.2, 700.0},
+        {3, 6, false},
+        {100, 6, true},
+        {200, 6, true},
+        {60, 60, true},
+        {1000, 6, false},
+        {100, 100, false},
+        {10000, 6, false, 0.1},
+        {2000, 100, false},
+        {1000, 1000, false, 1.2, 700.0},
+        {1000, 1000, false, std::nullopt, std::nullopt, 1},
+        {3000, 1000, false, std::nullopt, 2000.0, std::nullopt, true},
+        {5000, 1000, false, std::nullopt, 2000.0, std::nullopt, true},
+        {10000, 1000, false, 60.0, 2000.0, std::nullopt, true},
     };
     for (const Case& c : cases) {
-        std::printf("%dd%d\n", c.dice, c.faces);
+        if (quick && c.large)
+            continue;
+        dorvanel::RunControl control;
+        control.memoryBudget = c.budget ? c.budget : dorvanel::DefaultMemoryBudget();
+        const dorvanel::AnalysisPlan plan =
+            dorvanel::PlanAnalysis(c.dice, c.faces, control.memoryBudget, std::nullopt);
+        const std::string form =
+            plan.form == dorvanel::TableForm::Whole ? "whole"
+            : plan.checkpointSpacing == 0
+                ? "checkpointed at the middle only"
+                : "checkpointed every " + std::to_string(plan.checkpointSpacing) + " totals";
+        std::printf("%dd%d, %s\n", c.dice, c.faces, form.c_str());
         auto compute = [&] {
-            return dorvanel::ComputeDistribution(c.dice, c.faces).MaxValue() == c.dice * c.faces;
+            return dorvanel::ComputeDistribution(c.dice, c.faces, control).MaxValue() ==
+                   c.dice * c.faces;
         };
         // A new process's first large table also pays for the machine handing it fresh pages;
         // a repeat in the same process reuses them and times the computation itself.
         const auto engine = InChild(compute);
         Report("engine", engine, c.secondsTarget, c.megabytesTarget);
-        Report("  repeated", InChild(compute, compute), c.secondsTarget, std::nullopt);
+        if (!c.large)
+            Report("  repeated", InChild(compute, compute), c.secondsTarget, std::nullopt);
         if (c.withReference && !quick) {
             const auto reference = InChild([&] {
                 return dorvanel::reference::ComputeDistributionByAddition(c.dice, c.faces).size() >
@@ -125,6 +155,35 @@ int main(int argc, char** argv) {
             Report("addition", reference, std::nullopt, std::nullopt);
             if (engine && reference)
                 std::printf("  speed-up    %9.0fx\n", reference->seconds / engine->seconds);
+        }
+    }
+
+    if (!quick) {
+        // Escape raises the flag; the run must let go of its thread within a tenth of a second.
+        std::printf("cancelling 10000d1000 after 3 s\n");
+        const auto stop = InChild([] {
+            std::atomic<bool> cancel{false};
+            dorvanel::RunControl control;
+            control.cancel = &cancel;
+            std::thread run([&] {
+                try {
+                    dorvanel::ComputeDistribution(10000, 1000, control);
+                } catch (const dorvanel::AnalysisCancelled&) {
+                }
+            });
+            std::this_thread::sleep_for(std::chrono::seconds(3));
+            const double raised = Now();
+            cancel = true;
+            run.join();
+            const double stopped = Now() - raised;
+            std::printf("  %-11s %9.4f s (target 0.1: %s)\n", "stopped in", stopped,
+                        stopped <= 0.1 ? "met" : "MISSED");
+            std::fflush(stdout);
+            return stopped <= 0.1;
+        });
+        if (!stop) {
+            std::printf("  stopping took too long\n");
+            missedAny = true;
         }
     }
 

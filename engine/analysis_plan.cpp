@@ -1,6 +1,7 @@
 #include "analysis_plan.h"
 
 #include "checkpointed_counts.h"
+#include "count_sums.h"
 #include "count_window.h"
 #include "distribution.h"
 #include "errors.h"
@@ -95,6 +96,7 @@ AnalysisPlan PlanAnalysis(std::int32_t dice, std::int32_t faces,
     const std::int64_t half = static_cast<std::int64_t>(whole.entries) - 1;
     const LimbsProfile profile(dice, faces, half);
     const std::uint64_t working = (static_cast<std::uint64_t>(half) + 1) * sizeof(CountSummary) +
+                                  CountSums::BytesFor(whole.entries) +
                                   CountWindow::BytesFor(dice, faces) +
                                   WindowBytes(profile, faces, half);
     if (usableMemory && working > *usableMemory)

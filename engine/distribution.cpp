@@ -92,6 +92,8 @@ DistributionTable ComputeWhole(const AnalysisPlan& plan, const RunControl& contr
 
     limbs.data()[0] = 1; // one way to roll the smallest total
     offsets[1] = 1;
+    CountSums sums(size.entries);
+    sums.Add(TopOf(count(0)));
     for (std::int64_t j = 0; j < static_cast<std::int64_t>(half); ++j) {
         CheckCancel(control);
         const LimbSpan x = count(j);
@@ -106,12 +108,13 @@ DistributionTable ComputeWhole(const AnalysisPlan& plan, const RunControl& contr
         }
         offsets[j + 2] = used + DivideExactly(numerator.data(), numeratorLimbs, step.divisor,
                                               limbs.data() + used);
+        sums.Add(TopOf(count(j + 1)));
         progress.Advance(static_cast<std::uint64_t>(j), x.size());
     }
     faulting.reset();
     limbs.ReleaseBeyond(offsets.back());
     progress.Finish();
-    return DistributionTable(dice, faces, std::move(limbs), std::move(offsets));
+    return DistributionTable(dice, faces, std::move(limbs), std::move(offsets), std::move(sums));
 }
 
 // Walks the recurrence up to the middle with only D + 2 counts in memory, keeping what the
@@ -124,11 +127,14 @@ DistributionTable ComputeCheckpointed(const AnalysisPlan& plan, const RunControl
         std::make_unique<CheckpointedCounts>(plan.dice, faces, half, plan.checkpointSpacing);
     CountWindow window(plan.dice, faces);
     ProgressReporter progress(control.onProgress, size.limbs, faces);
+    CountSums sums(size.entries);
     counts->Summarise(0, window.Count(0));
+    sums.Add(TopOf(window.Count(0)));
     for (std::int64_t j = 0; j < half; ++j) {
         CheckCancel(control);
         window.Forward();
         counts->Summarise(j + 1, window.Count(j + 1));
+        sums.Add(TopOf(window.Count(j + 1)));
         if (counts->KeepsWindowEndingAt(j + 1))
             counts->KeepWindow(window);
         progress.Advance(static_cast<std::uint64_t>(j), window.Count(j).size());
@@ -136,7 +142,7 @@ DistributionTable ComputeCheckpointed(const AnalysisPlan& plan, const RunControl
     if (half == 0)
         counts->KeepWindow(window);
     progress.Finish();
-    return DistributionTable(plan.dice, faces, std::move(counts));
+    return DistributionTable(plan.dice, faces, std::move(counts), std::move(sums));
 }
 
 } // namespace

@@ -4,20 +4,38 @@
 #include "count_reader.h"
 #include "errors.h"
 
+#include <algorithm>
+
 namespace dorvanel {
 namespace {
 constexpr std::uint32_t kZero[] = {0};
+
+WideNumber Power(std::int32_t base, std::int32_t exponent) {
+    WideNumber result(1.0L);
+    WideNumber square(static_cast<long double>(base));
+    for (std::uint32_t bits = static_cast<std::uint32_t>(std::max(exponent, 0)); bits != 0;
+         bits >>= 1) {
+        if (bits & 1)
+            result = result * square;
+        square = square * square;
+    }
+    return result;
 }
+
+} // namespace
 
 DistributionTable::DistributionTable() = default;
 
 DistributionTable::DistributionTable(std::int32_t dice, std::int32_t faces, LimbBuffer limbs,
-                                     std::vector<std::uint64_t> offsets)
-    : dice_(dice), faces_(faces), limbs_(std::move(limbs)), offsets_(std::move(offsets)) {}
+                                     std::vector<std::uint64_t> offsets, CountSums sums)
+    : dice_(dice), faces_(faces), limbs_(std::move(limbs)), offsets_(std::move(offsets)),
+      sums_(std::move(sums)), outcomes_(Power(faces, dice)) {}
 
 DistributionTable::DistributionTable(std::int32_t dice, std::int32_t faces,
-                                     std::unique_ptr<const CheckpointedCounts> counts)
-    : dice_(dice), faces_(faces), checkpointed_(std::move(counts)) {}
+                                     std::unique_ptr<const CheckpointedCounts> counts,
+                                     CountSums sums)
+    : dice_(dice), faces_(faces), checkpointed_(std::move(counts)), sums_(std::move(sums)),
+      outcomes_(Power(faces, dice)) {}
 
 DistributionTable::DistributionTable(DistributionTable&& other) noexcept = default;
 DistributionTable& DistributionTable::operator=(DistributionTable&& other) noexcept = default;
@@ -85,11 +103,47 @@ std::size_t DistributionTable::WriteDigits(std::int64_t total, char* out) const 
     return dorvanel::WriteDigits(reader.Count(total), out);
 }
 
+WideNumber DistributionTable::Share(std::int64_t total) const {
+    const std::int64_t j = StoredIndex(total);
+    if (j < 0)
+        return {};
+    const auto [top, below] = Top(j);
+    const CountTop count = TopOf(top);
+    return WideNumber::FromTopLimbs(count.top, count.below + below) / outcomes_;
+}
+
+WideNumber DistributionTable::AtMostShare(std::int64_t total) const {
+    StoredIndex(total); // the range check
+    if (total < MinValue())
+        return {};
+    const std::int64_t j = total - MinValue();
+    const std::int64_t spread = std::int64_t{MaxValue()} - MinValue();
+    auto upTo = [this](std::int64_t last) {
+        return sums_.Through(last, [this](std::int64_t i) {
+            const auto [top, below] = Top(i);
+            CountTop count = TopOf(top);
+            count.below += below;
+            return count;
+        }) / outcomes_;
+    };
+    if (j <= spread / 2)
+        return upTo(j);
+    // Above the middle: all but the totals above this one, which mirror the lowest ones.
+    const std::int64_t mirrored = spread - j - 1;
+    return mirrored < 0 ? WideNumber(1.0L) : OneMinus(upTo(mirrored));
+}
+
+WideNumber DistributionTable::AtLeastShare(std::int64_t total) const {
+    StoredIndex(total);
+    const std::int64_t mirror = std::int64_t{MinValue()} + MaxValue() - total;
+    return mirror > MaxValue() ? WideNumber(1.0L) : AtMostShare(mirror);
+}
+
 std::uint64_t DistributionTable::StorageBytes() const {
     if (checkpointed_)
-        return checkpointed_->Bytes();
+        return checkpointed_->Bytes() + sums_.Bytes();
     const std::uint64_t limbs = offsets_.empty() ? 0 : offsets_.back();
-    return limbs * sizeof(std::uint32_t) + offsets_.size() * sizeof(std::uint64_t);
+    return limbs * sizeof(std::uint32_t) + offsets_.size() * sizeof(std::uint64_t) + sums_.Bytes();
 }
 
 } // namespace dorvanel

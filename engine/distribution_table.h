@@ -3,8 +3,10 @@
 // that, checkpointed (see checkpointed_counts.h).
 #pragma once
 
+#include "count_sums.h"
 #include "decimal.h"
 #include "limb_buffer.h"
+#include "wide_number.h"
 
 #include <cstdint>
 #include <memory>
@@ -29,9 +31,9 @@ public:
     // Every count whole: the totals dice + j for j = 0 … dice·(faces − 1) / 2, entry j in
     // limbs [offsets[j], offsets[j + 1]); the other half mirrors them.
     DistributionTable(std::int32_t dice, std::int32_t faces, LimbBuffer limbs,
-                      std::vector<std::uint64_t> offsets);
+                      std::vector<std::uint64_t> offsets, CountSums sums);
     DistributionTable(std::int32_t dice, std::int32_t faces,
-                      std::unique_ptr<const CheckpointedCounts> counts);
+                      std::unique_ptr<const CheckpointedCounts> counts, CountSums sums);
     DistributionTable(DistributionTable&& other) noexcept;
     DistributionTable& operator=(DistributionTable&& other) noexcept;
     ~DistributionTable();
@@ -60,6 +62,13 @@ public:
     // Writes the digit string (DigitCount characters, no terminator) and returns its length.
     std::size_t WriteDigits(std::int64_t total, char* out) const;
 
+    // Shares of all D^N outcomes, to about 19 significant digits however small: of the total
+    // itself, of it or any smaller total, of it or any larger one. Immediate in both forms.
+    WideNumber AllOutcomes() const { return outcomes_; }
+    WideNumber Share(std::int64_t total) const;
+    WideNumber AtMostShare(std::int64_t total) const;
+    WideNumber AtLeastShare(std::int64_t total) const;
+
     // Memory held by the counts.
     std::uint64_t StorageBytes() const;
 
@@ -81,6 +90,8 @@ private:
     LimbBuffer limbs_;
     std::vector<std::uint64_t> offsets_;
     std::unique_ptr<const CheckpointedCounts> checkpointed_;
+    CountSums sums_;
+    WideNumber outcomes_;
 };
 
 } // namespace dorvanel

@@ -1,5 +1,6 @@
 #include "table_size.h"
 
+#include "count_sums.h"
 #include "decimal.h"
 
 #include <algorithm>
@@ -66,7 +67,8 @@ TableSize EstimateTableSize(std::int32_t dice, std::int32_t faces) {
     const std::uint64_t half = static_cast<std::uint64_t>(dice) * (faces - 1) / 2;
     size.entries = half + 1;
     const std::uint64_t overheadBytes = (size.entries + 1) * sizeof(std::uint64_t) +
-                                        2 * WorkingLimbs(dice, faces) * sizeof(std::uint32_t);
+                                        2 * WorkingLimbs(dice, faces) * sizeof(std::uint32_t) +
+                                        CountSums::BytesFor(size.entries);
 
     const std::uint64_t longest = WorkingLimbs(dice, faces) - 2;
     size.limbs = size.entries * longest;

@@ -1,0 +1,148 @@
+#include "distribution.h"
+#include "wide_number.h"
+
+#include <QTest>
+
+#include <cmath>
+
+using namespace dorvanel;
+
+namespace {
+
+__extension__ typedef unsigned __int128 UInt128;
+
+DistributionTable Computed(int dice, int faces, bool checkpointed) {
+    RunControl control;
+    if (checkpointed)
+        control.memoryBudget = 1;
+    return ComputeDistribution(dice, faces, control);
+}
+
+// Shares are good to far better than a part in 10^12.
+constexpr long double kTolerance = 1e-12L;
+
+void CompareShare(const WideNumber& share, long double expected, const char* what,
+                  std::int64_t total) {
+    const long double difference = RelativeDifference(share, WideNumber(expected));
+    if (difference > kTolerance)
+        QFAIL(qPrintable(QString("%1 of %2: %3, expected %4")
+                             .arg(what)
+                             .arg(total)
+                             .arg(QString::fromStdString(share.Format(17)))
+                             .arg(static_cast<double>(expected), 0, 'g', 17)));
+}
+
+} // namespace
+
+class TestShares : public QObject {
+    Q_OBJECT
+private slots:
+    // Against exact fractions, worked out here in integers for tables whose D^N fits 64 bits.
+    void againstExactFractions_data() {
+        QTest::addColumn<int>("dice");
+        QTest::addColumn<int>("faces");
+        QTest::addColumn<bool>("checkpointed");
+        for (bool checkpointed : {false, true}) {
+            const char* form = checkpointed ? "checkpointed" : "whole";
+            QTest::addRow("1d1 %s", form) << 1 << 1 << checkpointed;
+            QTest::addRow("2d1 %s", form) << 2 << 1 << checkpointed;
+            QTest::addRow("3d6 %s", form) << 3 << 6 << checkpointed;
+            QTest::addRow("10d6 %s", form) << 10 << 6 << checkpointed;
+            QTest::addRow("20d6 %s", form) << 20 << 6 << checkpointed;
+            QTest::addRow("12d12 %s", form) << 12 << 12 << checkpointed;
+            QTest::addRow("9d100 %s", form) << 9 << 100 << checkpointed;
+        }
+    }
+    void againstExactFractions() {
+        QFETCH(int, dice);
+        QFETCH(int, faces);
+        QFETCH(bool, checkpointed);
+        const DistributionTable table = Computed(dice, faces, checkpointed);
+        const UInt128 outcomes = [&] {
+            UInt128 power = 1;
+            for (int i = 0; i < dice; ++i)
+                power *= static_cast<unsigned>(faces);
+            return power;
+        }();
+        auto count = [&](std::int64_t t) {
+            return t < table.MinValue() ? 0 : std::stoull(table.Digits(t));
+        };
+        auto fraction = [&](UInt128 part) {
+            return static_cast<long double>(part) / static_cast<long double>(outcomes);
+        };
+        UInt128 atMost = 0;
+        for (std::int64_t t = 1; t <= table.MaxValue(); ++t) {
+            atMost += count(t);
+            if (t >= table.MinValue()) {
+                CompareShare(table.Share(t), fraction(count(t)), "share", t);
+                CompareShare(table.AtMostShare(t), fraction(atMost), "at most", t);
+                CompareShare(table.AtLeastShare(t), fraction(outcomes - atMost + count(t)),
+                             "at least", t);
+            } else {
+                QVERIFY(table.Share(t).IsZero());
+                QVERIFY(table.AtMostShare(t).IsZero());
+                CompareShare(table.AtLeastShare(t), 1, "at least", t);
+            }
+        }
+        QCOMPARE(static_cast<double>(table.AllOutcomes().Mantissa()),
+                 static_cast<double>(WideNumber(static_cast<long double>(outcomes)).Mantissa()));
+    }
+
+    // Far beyond the double range: the two ends of every split add up to all outcomes.
+    void atMostAndAtLeastMakeOne_data() {
+        QTest::addColumn<int>("dice");
+        QTest::addColumn<int>("faces");
+        QTest::addColumn<bool>("checkpointed");
+        QTest::newRow("1000d1000") << 1000 << 1000 << false;
+        QTest::newRow("400d6 checkpointed") << 400 << 6 << true;
+        QTest::newRow("300d77 checkpointed") << 300 << 77 << true;
+    }
+    void atMostAndAtLeastMakeOne() {
+        QFETCH(int, dice);
+        QFETCH(int, faces);
+        QFETCH(bool, checkpointed);
+        const DistributionTable table = Computed(dice, faces, checkpointed);
+        QCOMPARE(table.IsCheckpointed(), checkpointed);
+        for (std::int64_t t = 1; t < table.MaxValue(); ++t) {
+            const WideNumber sum = table.AtMostShare(t) + table.AtLeastShare(t + 1);
+            if (RelativeDifference(sum, WideNumber(1.0L)) > kTolerance)
+                QFAIL(qPrintable(
+                    QString("total %1: %2").arg(t).arg(QString::fromStdString(sum.Format(17)))));
+        }
+        QCOMPARE(table.AtMostShare(table.MaxValue()).Format(17), std::string("1"));
+        QCOMPARE(table.AtLeastShare(table.MinValue()).Format(17), std::string("1"));
+    }
+
+    void tinySharesKeepTheirDigits() {
+        // One outcome in 6^10000, about 10^-7781.5: far below any floating type's range.
+        const DistributionTable table = ComputeDistribution(10000, 6);
+        const WideNumber least = table.Share(table.MinValue());
+        QCOMPARE(least.Exponent(), -7782);
+        CompareShare(least * table.AllOutcomes(), 1, "share of one outcome", table.MinValue());
+        QVERIFY2(least.Format(6).ends_with("E-7782"), least.Format(6).c_str());
+    }
+
+    void format_data() {
+        QTest::addColumn<double>("value");
+        QTest::addColumn<int>("digits");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("percent") << 7.269280597407477 << 6 << "7.26928";
+        QTest::newRow("rounds up") << 53.63458396876958 << 6 << "53.6346";
+        QTest::newRow("whole") << 100.0 << 6 << "100";
+        QTest::newRow("rounds to the next power") << 99.9999999 << 6 << "100";
+        QTest::newRow("small, plain") << 0.000123456789 << 6 << "0.000123457";
+        QTest::newRow("tiny") << 1.23456789e-7 << 6 << "1.23457E-7";
+        QTest::newRow("large") << 1234567.0 << 6 << "1.23457E6";
+        QTest::newRow("seventeen digits") << 0.07269280597407477 << 17 << "0.072692805974074765";
+        QTest::newRow("one") << 1.0 << 17 << "1";
+        QTest::newRow("zero") << 0.0 << 6 << "0";
+    }
+    void format() {
+        QFETCH(double, value);
+        QFETCH(int, digits);
+        QTEST(QString::fromStdString(WideNumber(value).Format(digits)), "text");
+    }
+};
+
+QTEST_APPLESS_MAIN(TestShares)
+#include "tst_shares.moc"
