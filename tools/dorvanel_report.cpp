@@ -1,9 +1,11 @@
-// dorvanel-report DICE FACES [--summary] [--memory-limit BYTES]: the five summary texts and the
-// listing of an analysis, for scripts, checks and benchmarks.
+// dorvanel-report DICE FACES [--summary | --csv] [--memory-limit BYTES]: the five summary texts
+// and the listing of an analysis, or its table as comma-separated values, for scripts, checks
+// and benchmarks.
 #include "conversions.h"
 #include "distribution.h"
 #include "errors.h"
 #include "report.h"
+#include "table_export.h"
 
 #include <cstdio>
 #include <cstring>
@@ -15,7 +17,7 @@
 namespace {
 
 constexpr const char* kUsage =
-    "Usage: dorvanel-report DICE FACES [--summary] [--memory-limit BYTES]\n"
+    "Usage: dorvanel-report DICE FACES [--summary | --csv] [--memory-limit BYTES]\n"
     "\n"
     "Counts, exactly, in how many of the FACES^DICE ordered outcomes of rolling DICE dice\n"
     "with faces 1..FACES each total comes up.\n"
@@ -26,6 +28,8 @@ constexpr const char* kUsage =
     "  DICE       number of dice, 1 to 10000\n"
     "  FACES      number of faces, 1 to 1000\n"
     "  --summary  print only the five summary lines\n"
+    "  --csv      print instead one row per total: total,count,probability,at_most,at_least,\n"
+    "             the shares of all outcomes with 17 significant digits\n"
     "  --memory-limit BYTES\n"
     "             the most the table of counts may hold (by default the smaller of 2 GB\n"
     "             and a quarter of the machine's memory); a larger table keeps only\n"
@@ -39,6 +43,7 @@ struct Arguments {
     std::int32_t dice = 0;
     std::int32_t faces = 0;
     bool summaryOnly = false;
+    bool csv = false;
     std::optional<std::uint64_t> memoryLimit;
 };
 
@@ -76,6 +81,8 @@ Arguments Parse(const std::vector<std::string>& args) {
         const std::string& arg = args[i];
         if (arg == "--summary")
             parsed.summaryOnly = true;
+        else if (arg == "--csv")
+            parsed.csv = true;
         else if (arg == "--memory-limit")
             parsed.memoryLimit = ParseBytes(i + 1 < args.size() ? args[++i] : std::string());
         else if (arg.size() > 1 && arg[0] == '-' && (arg[1] < '0' || arg[1] > '9'))
@@ -83,6 +90,8 @@ Arguments Parse(const std::vector<std::string>& args) {
         else
             numbers.push_back(arg);
     }
+    if (parsed.csv && parsed.summaryOnly)
+        throw UsageError{"--csv and --summary do not go together"};
     if (numbers.size() != 2)
         throw UsageError{"expected two numbers, DICE and FACES, but got " +
                          std::to_string(numbers.size())};
@@ -91,29 +100,10 @@ Arguments Parse(const std::vector<std::string>& args) {
     return parsed;
 }
 
-// Streams the listing through one buffer, never holding the whole text.
-void WriteListing(const dorvanel::DistributionTable& table, std::FILE* out) {
-    const dorvanel::Listing listing(table);
-    constexpr std::size_t kBufferSize = std::size_t{1} << 22;
-    std::vector<char> buffer(kBufferSize);
-    std::size_t filled = 0;
-    auto flush = [&] {
-        if (std::fwrite(buffer.data(), 1, filled, out) != filled)
-            throw std::runtime_error(std::string("cannot write the listing: ") +
-                                     std::strerror(errno));
-        filled = 0;
-    };
-    for (std::int64_t line = 0; line < listing.LineCount(); ++line) {
-        const std::size_t length = listing.LineLength(line) + 1;
-        if (filled + length > buffer.size()) {
-            flush();
-            if (length > buffer.size())
-                buffer.resize(length);
-        }
-        filled += listing.WriteLine(line, buffer.data() + filled);
-        buffer[filled++] = '\n';
-    }
-    flush();
+// Standard output as a sink for the engine's streamed text.
+void WriteOut(std::string_view text) {
+    if (std::fwrite(text.data(), 1, text.size(), stdout) != text.size())
+        throw std::runtime_error(std::string("cannot write the output: ") + std::strerror(errno));
 }
 
 } // namespace
@@ -146,12 +136,16 @@ int main(int argc, char** argv) {
         control.memoryBudget = parsed.memoryLimit;
         const dorvanel::DistributionTable table =
             dorvanel::ComputeDistribution(parsed.dice, parsed.faces, control);
-        std::printf("%s\n%s\n%s\n%s\n%s\n", possibleRolls.c_str(),
-                    dorvanel::RangeText(bounds).c_str(), dorvanel::ValueText(bounds).c_str(),
-                    dorvanel::ValuePossibilitiesText(table).c_str(),
-                    dorvanel::ProbabilityText(table).c_str());
-        if (!parsed.summaryOnly)
-            WriteListing(table, stdout);
+        if (parsed.csv) {
+            dorvanel::WriteCsv(table, WriteOut);
+        } else {
+            std::printf("%s\n%s\n%s\n%s\n%s\n", possibleRolls.c_str(),
+                        dorvanel::RangeText(bounds).c_str(), dorvanel::ValueText(bounds).c_str(),
+                        dorvanel::ValuePossibilitiesText(table).c_str(),
+                        dorvanel::ProbabilityText(table).c_str());
+            if (!parsed.summaryOnly)
+                dorvanel::WriteListingText(table, WriteOut);
+        }
         if (std::fflush(stdout) != 0)
             throw std::runtime_error(std::string("cannot write the output: ") +
                                      std::strerror(errno));

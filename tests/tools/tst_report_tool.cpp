@@ -37,6 +37,14 @@ private slots:
                             "11: 27\n12: 25\n13: 21\n14: 15\n15: 10\n16: 6\n17: 3\n18: 1\n"));
     }
 
+    void csv() {
+        const Run run = RunTool({"--csv", "3", "6"});
+        QCOMPARE(run.exitCode, 0);
+        QVERIFY(run.out.startsWith("total,count,probability,at_most,at_least\n3,1,"));
+        QVERIFY(run.out.contains("\n10,27,0.125,0.5,0.625\n"));
+        QCOMPARE(run.out.count('\n'), 17);
+    }
+
     void summaryOnly() {
         const Run run = RunTool({"--summary", "10", "6"});
         QCOMPARE(run.exitCode, 0);
@@ -104,6 +112,8 @@ private slots:
         QTest::newRow("memory limit not a number")
             << QStringList{"--memory-limit", "lots", "3", "6"}
             << "--memory-limit must be a positive whole number of bytes";
+        QTest::newRow("csv and summary")
+            << QStringList{"--csv", "--summary", "3", "6"} << "do not go together";
         QTest::newRow("memory limit missing")
             << QStringList{"3", "6", "--memory-limit"} << "--memory-limit must be a positive";
     }

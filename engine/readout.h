@@ -1,0 +1,24 @@
+// The texts that describe one total of an analysis, as the graph's readout shows them, and the
+// spread of the totals, as the mean's label tells it on demand.
+#pragma once
+
+#include "distribution_table.h"
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace dorvanel {
+
+// "Total: 35", "Count: 4395456", "Probability: 7.26928%", "At most 35: 53.6346%",
+// "At least 35: 53.6346%"; a count of more than 15 digits in the general rendering followed by
+// its number of digits. A total that cannot occur gives "Total: 2 (cannot occur)" alone.
+std::vector<std::string> ReadoutLines(const DistributionTable& table, std::int64_t total,
+                                      char decimalSeparator = '.');
+
+// "Standard deviation: 5.12348" and "Most likely total: 35", or "Most likely totals: 10 and 11",
+// for at least one die of at least one face.
+std::vector<std::string> SpreadLines(std::int32_t dice, std::int32_t faces,
+                                     char decimalSeparator = '.');
+
+} // namespace dorvanel
