@@ -1,0 +1,15 @@
+// Which total a point of the plot shows: in line style the total whose point is nearest
+// across, in bar style the total whose bar holds it.
+#pragma once
+
+#include "graph_scaling.h"
+
+#include <cstdint>
+
+namespace dorvanel {
+
+// A total from 1 to maxValue for any column, also beyond the plot's edges.
+std::int64_t TotalAtColumn(const GraphScaling& scaling, std::int32_t maxValue, std::int32_t style,
+                           std::int64_t x);
+
+} // namespace dorvanel
