@@ -93,7 +93,7 @@ std::optional<std::vector<std::string>> ReadOptionsFile(const std::string& path)
 }
 
 void WriteOptionsFile(const std::string& path, const std::vector<std::string>& lines) {
-    WriteFileAtomically(path, JoinLines(lines));
+    SaveFile(path, JoinLines(lines));
 }
 
 } // namespace dorvanel

@@ -26,8 +26,7 @@ std::vector<std::string> ParseOptionsText(std::string_view text, const std::stri
 // more than one byte past the size limit.
 std::optional<std::vector<std::string>> ReadOptionsFile(const std::string& path);
 
-// Writes the lines with CR LF, creating or replacing the file; the old file stays whole when
-// that fails (see WriteFileAtomically).
+// Writes the lines with CR LF, creating or replacing the file as SaveFile does.
 void WriteOptionsFile(const std::string& path, const std::vector<std::string>& lines);
 
 } // namespace dorvanel
