@@ -127,7 +127,7 @@ void TForm1::closeEvent(QCloseEvent* event) {
 
 void TForm1::FormClose() {
     runner_.Discard();
-    Savesettings1Click();
+    SaveSettingsOnClose();
 }
 
 void TForm1::Splitter1Moved() {

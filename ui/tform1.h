@@ -126,6 +126,7 @@ private:
     std::string OptionsFile() const;
     void ApplySettings();
     void LoadSettings();
+    void SaveSettingsOnClose();
     void CancelAnalysis();
     void AnalysisFinished(std::shared_ptr<const DistributionTable> table);
     void AnalysisEnded();
@@ -137,6 +138,9 @@ private:
     AnalysisRunner runner_;
     std::optional<VisibleState> beforeRun_;
     bool resizePending_ = false;
+    // The options file was refused at start-up as not a settings file; only an explicit save
+    // replaces it.
+    bool optionsFileRefused_ = false;
 };
 
 } // namespace dorvanel

@@ -8,6 +8,7 @@
 #include "graph_colors.h"
 #include "options_file.h"
 #include "radio_group.h"
+#include "settings_error.h"
 #include "settings_lines.h"
 
 #include <QCheckBox>
@@ -45,8 +46,13 @@ void TForm1::ApplySettings() {
 }
 
 void TForm1::LoadSettings() {
-    if (std::optional<std::vector<std::string>> lines = ReadOptionsFile(OptionsFile()))
-        mbOptions = std::move(*lines);
+    try {
+        if (std::optional<std::vector<std::string>> lines = ReadOptionsFile(OptionsFile()))
+            mbOptions = std::move(*lines);
+    } catch (const NotSettingsFileError&) {
+        optionsFileRefused_ = true;
+        throw;
+    }
     ApplySettings();
 }
 
@@ -63,7 +69,22 @@ void TForm1::Restoredefaultsettings1Click() {
 
 void TForm1::Savesettings1Click() {
     mbOptions = FormatSettingsLines(CurrentSettings());
-    RunReportingErrors(this, [this] { WriteOptionsFile(OptionsFile(), mbOptions); });
+    RunReportingErrors(this, [this] {
+        WriteOptionsFile(OptionsFile(), mbOptions);
+        optionsFileRefused_ = false;
+    });
+}
+
+void TForm1::SaveSettingsOnClose() {
+    // The file refused at start-up may be something the user keeps under that name.
+    if (!optionsFileRefused_) {
+        Savesettings1Click();
+        return;
+    }
+    ReportError(this, QStringLiteral("The settings were not saved: \"%1\" is not a settings file, "
+                                     "so it is left as it is. \"Save settings\" in the Options "
+                                     "menu replaces it.")
+                          .arg(QFile::decodeName(QByteArray::fromStdString(OptionsFile()))));
 }
 
 } // namespace dorvanel
