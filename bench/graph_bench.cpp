@@ -1,5 +1,6 @@
 // Times a graph redraw, scaling and painting together, on plots of several sizes, and checks
 // the redraw of 1000 dice of 1000 faces at 1000 × 600 pixels against its target.
+#include "display_settings.h"
 #include "distribution.h"
 #include "graph_drawing.h"
 
@@ -35,11 +36,14 @@ const Style kStyles[] = {
 // The median of several redraws, in milliseconds: the window redraws on every resize step.
 double MedianRedrawMilliseconds(const dorvanel::DistributionTable& table,
                                 const dorvanel::GraphOptions& options, Plot plot) {
+    const dorvanel::DisplaySettings defaults;
+    const dorvanel::GraphColors colors{defaults.penColor, defaults.fillColor,
+                                       defaults.backgroundColor};
     std::vector<double> times;
     for (int i = 0; i < kRepetitions; ++i) {
         QImage canvas(plot.width, plot.height, QImage::Format_RGB32);
         const auto start = std::chrono::steady_clock::now();
-        dorvanel::PaintGraph(canvas, table, options, dorvanel::GraphColors{});
+        dorvanel::PaintGraph(canvas, table, options, colors);
         const auto end = std::chrono::steady_clock::now();
         times.push_back(std::chrono::duration<double, std::milli>(end - start).count());
     }

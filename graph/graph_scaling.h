@@ -15,11 +15,11 @@ inline constexpr std::int32_t kLineStyle = 0;
 inline constexpr std::int32_t kBarStyle = 1;
 
 struct GraphOptions {
-    bool wholeXRange = true;  // totals 1 … MaxValue across the width, else MinValue … MaxValue
-    bool wholeYRange = false; // the top stands for all D^N outcomes, else for the peak
+    bool wholeXRange; // totals 1 … MaxValue across the width, else MinValue … MaxValue
+    bool wholeYRange; // the top stands for all D^N outcomes, else for the peak
     // kLineStyle or kBarStyle; any other value (a settings file may hold one) draws bars that
     // end at their own total's position rather than the next one's.
-    std::int32_t style = kLineStyle;
+    std::int32_t style;
 };
 
 class GraphScaling {

@@ -61,7 +61,7 @@ public:
     QCheckBox* cbRange1;
     QCheckBox* cbClearGraf;
     QPushButton* btnClearGraf;
-    ColorDialog dlgColor{0x00FF00};
+    ColorDialog dlgColor;
     QPushButton* Button1;
     ColorSwatch* Shape1;
     QLabel* lbRng;
@@ -74,8 +74,8 @@ public:
     ColorSwatch* Shape2;
     QPushButton* Button3;
     ColorSwatch* Shape3;
-    ColorDialog dlgFill{0xFF0000};
-    ColorDialog dlgBG{0x000000};
+    ColorDialog dlgFill;
+    ColorDialog dlgBG;
     QCheckBox* cbWholeY;
     // The current settings snapshot, and the built-in defaults, as settings lines.
     std::vector<std::string> mbOptions;
@@ -123,6 +123,7 @@ private:
     GraphOptions CurrentGraphOptions() const;
     void ChooseColor(ColorDialog& dialog, ColorSwatch* swatch);
     DisplaySettings CurrentSettings() const;
+    void ShowSettings(const DisplaySettings& settings);
     std::string OptionsFile() const;
     void ApplySettings();
     void LoadSettings();

@@ -25,22 +25,25 @@ DisplaySettings TForm1::CurrentSettings() const {
             dlgFill.Color(),       dlgBG.Color(),         radGraf->ItemIndex()};
 }
 
-void TForm1::ApplySettings() {
-    const ApplyResult result = ApplySettingsLines(mbOptions, CurrentSettings());
-    if (!result.applied)
-        return;
-    const DisplaySettings& settings = result.settings;
+void TForm1::ShowSettings(const DisplaySettings& settings) {
     cbRange1->setChecked(settings.showX);
     cbWholeY->setChecked(settings.showY);
     radGraf->SetItemIndex(settings.graphStyle);
     dlgColor.SetColor(settings.penColor);
     dlgFill.SetColor(settings.fillColor);
     dlgBG.SetColor(settings.backgroundColor);
-    // Refilled even when a line failed, so that a swatch never shows another colour than the
-    // one the graph is drawn in.
     Shape1->SetColor(ColorFromBgr(settings.penColor));
     Shape2->SetColor(ColorFromBgr(settings.fillColor));
     Shape3->SetColor(ColorFromBgr(settings.backgroundColor));
+}
+
+void TForm1::ApplySettings() {
+    const ApplyResult result = ApplySettingsLines(mbOptions, CurrentSettings());
+    if (!result.applied)
+        return;
+    // Shown even when a line failed, so that a swatch never shows another colour than the one
+    // the graph is drawn in.
+    ShowSettings(result.settings);
     if (result.error)
         throw ConvertError(*result.error);
 }
