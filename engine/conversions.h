@@ -3,10 +3,17 @@
 #pragma once
 
 #include <cstdint>
+#include <limits>
 #include <string>
 #include <string_view>
 
 namespace dorvanel {
+
+// The label texts are the numbers this type gives: a narrower one would print others, so such a
+// build fails here.
+static_assert(std::numeric_limits<long double>::digits == 64 &&
+                  std::numeric_limits<long double>::max_exponent == 16384,
+              "long double must be the 80-bit extended type");
 
 std::string IntToStr(std::int64_t value);
 
