@@ -121,6 +121,9 @@ private:
     void FormClose();
     void Splitter1Moved();
     GraphOptions CurrentGraphOptions() const;
+    // The counts of the current analysis in plot units, scaled again only when the analysis or
+    // the Y mode has changed since the last redraw: a resize redraws many times.
+    const std::shared_ptr<const ScaledCounts>& ScaledCountsFor(bool wholeYRange);
     void ChooseColor(ColorDialog& dialog, ColorSwatch* swatch);
     DisplaySettings CurrentSettings() const;
     void ShowSettings(const DisplaySettings& settings);
@@ -136,6 +139,8 @@ private:
 
     QString SettingsDir_;
     std::shared_ptr<const DistributionTable> analysis_;
+    std::shared_ptr<const DistributionTable> scaledTable_;
+    std::shared_ptr<const ScaledCounts> scaledCounts_;
     AnalysisRunner runner_;
     std::optional<VisibleState> beforeRun_;
     bool resizePending_ = false;

@@ -1,5 +1,6 @@
 #include "color_dialog.h"
 #include "color_swatch.h"
+#include "graph_drawing.h"
 #include "plot_image.h"
 #include "radio_group.h"
 #include "spin_edit.h"
@@ -32,6 +33,19 @@ private:
 
 QRgb At(const TForm1& w, int x, int y) {
     return w.vidGraf->Picture().pixel(x, y);
+}
+
+// The graph of the window's analysis and options, painted afresh.
+QImage Repainted(const TForm1& w) {
+    QImage picture = w.vidGraf->BlankPicture();
+    PaintGraph(picture, *w.AnalysisState(),
+               {w.cbRange1->isChecked(), w.cbWholeY->isChecked(), w.radGraf->ItemIndex()},
+               {w.dlgColor.Color(), w.dlgFill.Color(), w.dlgBG.Color()});
+    return picture;
+}
+
+void ClickCheckBox(QCheckBox* box) {
+    QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(6, box->height() / 2));
 }
 
 } // namespace
@@ -111,9 +125,24 @@ private slots:
         WindowFixture fixture;
         TForm1& w = fixture.Start();
         const QImage before = w.vidGraf->Picture();
-        auto* box = w.findChild<QCheckBox*>(control);
-        QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(6, box->height() / 2));
+        ClickCheckBox(w.findChild<QCheckBox*>(control));
         QVERIFY(w.vidGraf->Picture() != before);
+    }
+
+    // Redraws keep the counts they scaled; the picture still follows each new analysis and
+    // each change of Y mode.
+    void redrawsFollowTheAnalysisAndTheYMode() {
+        WindowFixture fixture;
+        TForm1& w = fixture.Start();
+        ClickCheckBox(w.cbWholeY);
+        QCOMPARE(w.vidGraf->Picture(), Repainted(w));
+        w.seDieNo->SetValue(10);
+        QTest::mouseClick(w.Analyze, Qt::LeftButton);
+        fixture.WaitForAnalysis();
+        QCOMPARE(w.AnalysisState()->dice(), 10);
+        QCOMPARE(w.vidGraf->Picture(), Repainted(w));
+        ClickCheckBox(w.cbWholeY);
+        QCOMPARE(w.vidGraf->Picture(), Repainted(w));
     }
 
     void barStyleFromTheRadioGroup() {
