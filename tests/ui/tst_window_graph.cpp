@@ -68,19 +68,26 @@ private slots:
         QCOMPARE(QColor(picture.pixel(441 * 7 / 19, baseline - 5)), QColor(0, 0, 255));
     }
 
+    // The chosen colour fills the swatch and is the one drawn in its role: at the top of the
+    // peak (pen), in the stem under it (fill), above the curve (background).
     void colourButtons_data() {
         QTest::addColumn<QString>("button");
         QTest::addColumn<QString>("swatch");
+        QTest::addColumn<int>("y");
+        const int x10 = 441 * 10 / 19;
+        QTest::addColumn<int>("x");
         QTest::newRow("pen") << "Button1"
-                             << "Shape1";
+                             << "Shape1" << 10 << x10;
         QTest::newRow("fill") << "Button2"
-                              << "Shape2";
+                              << "Shape2" << 100 << x10;
         QTest::newRow("background") << "Button3"
-                                    << "Shape3";
+                                    << "Shape3" << 5 << x10;
     }
     void colourButtons() {
         QFETCH(QString, button);
         QFETCH(QString, swatch);
+        QFETCH(int, x);
+        QFETCH(int, y);
         WindowFixture fixture;
         TForm1& w = fixture.Start();
         auto* colourSwatch = w.findChild<ColorSwatch*>(swatch);
@@ -89,8 +96,7 @@ private slots:
         QTest::mouseClick(w.findChild<QPushButton*>(button), Qt::LeftButton);
         QCOMPARE(chooser.offered, QList<QColor>{before});
         QCOMPARE(colourSwatch->Color(), QColor(200, 100, 50));
-        QVERIFY(w.vidGraf->Picture().pixelColor(w.vidGraf->width() / 2,
-                                                w.vidGraf->height() / 2 + 40) != QColor(Qt::white));
+        QCOMPARE(QColor(At(w, x, y)), QColor(200, 100, 50));
     }
 
     void backgroundColourIsDrawnAndSaved() {
