@@ -240,13 +240,14 @@ std::string FloatToStr(long double value, char decimalSeparator) {
     return FormatGeneral(value < 0, std::move(digits), exponent + 1, decimalSeparator);
 }
 
-std::string FormatIntegerDigits(std::string_view digits, char decimalSeparator) {
+std::string FormatIntegerDigits(std::string_view digits, char decimalSeparator,
+                                std::uint64_t trailingZeros) {
     const std::size_t first = digits.find_first_not_of('0');
     if (first == std::string_view::npos)
         return "0";
     digits.remove_prefix(first);
     std::string kept(digits.substr(0, kConversionDigits));
-    int pointPosition = static_cast<int>(digits.size());
+    int pointPosition = static_cast<int>(digits.size() + trailingZeros);
     if (digits.size() > kConversionDigits) {
         // Nearest 18 digits, ties to even, as the conversion of an extended value gives them.
         const std::string_view rest = digits.substr(kConversionDigits);

@@ -3,10 +3,17 @@
 #pragma once
 
 #include <cstdint>
+#include <limits>
 #include <string>
 #include <string_view>
 
 namespace dorvanel {
+
+// The label texts are the numbers this type gives: a narrower one would print others, so such a
+// build fails here.
+static_assert(std::numeric_limits<long double>::digits == 64 &&
+                  std::numeric_limits<long double>::max_exponent == 16384,
+              "long double must be the 80-bit extended type");
 
 std::string IntToStr(std::int64_t value);
 
@@ -22,9 +29,10 @@ long double StrToFloat(std::string_view text, char decimalSeparator = '.');
 // below 10^-4, a mantissa, a capital E and the exponent ("3.65615844006298E15", "1E-5").
 std::string FloatToStr(long double value, char decimalSeparator = '.');
 
-// The same rendering for an exact integer given as a digit string, so that values beyond the
-// extended range still render ("1.23456789012346E7781").
-std::string FormatIntegerDigits(std::string_view digits, char decimalSeparator = '.');
+// The same rendering for an exact integer given as a digit string followed by `trailingZeros`
+// zeros, so that values beyond the extended range still render ("1.23456789012346E7781").
+std::string FormatIntegerDigits(std::string_view digits, char decimalSeparator = '.',
+                                std::uint64_t trailingZeros = 0);
 
 // Base to the power exponent. An integral exponent within the 32-bit range is done by
 // repeated squaring in extended precision, the way the runtime does it; the result is

@@ -3,8 +3,12 @@
 #include "conversions.h"
 #include "errors.h"
 
+#include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <cstring>
+#include <utility>
+#include <vector>
 
 namespace dorvanel {
 namespace {
@@ -17,13 +21,106 @@ bool PowerOverflows(long double power) {
     return std::isinf(power);
 }
 
-// |faces|^dice exactly, for a power beyond the extended range.
-Decimal ExactPower(std::int32_t dice, std::int32_t faces) {
+// |faces|, for a power beyond the extended range: throws there the overflow error of powers
+// whose digits are not worked out.
+std::uint32_t CheckedBase(std::int32_t dice, std::int32_t faces) {
     const std::uint32_t base =
         faces < 0 ? 0u - static_cast<std::uint32_t>(faces) : static_cast<std::uint32_t>(faces);
     if (dice < 0 || dice * std::log10(static_cast<double>(base)) > kMaxExactPowerDigits)
         throw FloatingPointError("Floating point overflow");
-    return Decimal::Power(base, static_cast<std::uint32_t>(dice));
+    return base;
+}
+
+// |faces|^dice exactly, for a power beyond the extended range.
+Decimal ExactPower(std::int32_t dice, std::int32_t faces) {
+    return Decimal::Power(CheckedBase(dice, faces), static_cast<std::uint32_t>(dice));
+}
+
+// The leading limbs of a number, most significant last, and how many limbs below them were
+// cut off: the number is about limbs · 10^(9 · cut).
+struct LeadingLimbs {
+    std::vector<std::uint32_t> limbs;
+    std::uint64_t cut = 0;
+};
+
+// a · b cut to its leading `kept` limbs, rounded down, or up when `up`.
+LeadingLimbs Multiply(const LeadingLimbs& a, const LeadingLimbs& b, std::size_t kept, bool up) {
+    std::vector<std::uint64_t> wide(a.limbs.size() + b.limbs.size(), 0);
+    for (std::size_t i = 0; i < a.limbs.size(); ++i) {
+        std::uint64_t carry = 0;
+        for (std::size_t j = 0; j < b.limbs.size(); ++j) {
+            const std::uint64_t sum = wide[i + j] + std::uint64_t{a.limbs[i]} * b.limbs[j] + carry;
+            wide[i + j] = sum % kLimbBase;
+            carry = sum / kLimbBase;
+        }
+        wide[i + b.limbs.size()] += carry;
+    }
+    while (wide.size() > 1 && wide.back() == 0)
+        wide.pop_back();
+    LeadingLimbs product{{wide.begin(), wide.end()}, a.cut + b.cut};
+    while (product.limbs.size() > kept) {
+        const std::size_t drop = product.limbs.size() - kept;
+        const bool inexact = std::any_of(product.limbs.begin(), product.limbs.begin() + drop,
+                                         [](std::uint32_t limb) { return limb != 0; });
+        product.limbs.erase(product.limbs.begin(), product.limbs.begin() + drop);
+        product.cut += drop;
+        // Rounding up may carry into a new leading limb, cut again on the next round.
+        for (std::size_t i = 0; up && inexact; ++i) {
+            if (i == product.limbs.size())
+                product.limbs.push_back(0);
+            if (++product.limbs[i] < kLimbBase)
+                break;
+            product.limbs[i] = 0;
+        }
+    }
+    return product;
+}
+
+// base^exponent from below and from above, each to `kept` limbs.
+std::pair<LeadingLimbs, LeadingLimbs> PowerBounds(std::uint32_t base, std::uint32_t exponent,
+                                                  std::size_t kept) {
+    LeadingLimbs square{{base % kLimbBase}};
+    if (base >= kLimbBase)
+        square.limbs.push_back(base / kLimbBase);
+    LeadingLimbs low{{1}};
+    LeadingLimbs high{{1}};
+    LeadingLimbs squareLow = square;
+    LeadingLimbs squareHigh = square;
+    for (; exponent != 0; exponent >>= 1) {
+        if (exponent & 1) {
+            low = Multiply(low, squareLow, kept, false);
+            high = Multiply(high, squareHigh, kept, true);
+        }
+        if (exponent > 1) {
+            squareLow = Multiply(squareLow, squareLow, kept, false);
+            squareHigh = Multiply(squareHigh, squareHigh, kept, true);
+        }
+    }
+    return {std::move(low), std::move(high)};
+}
+
+std::string Rendering(const LeadingLimbs& number, char decimalSeparator) {
+    std::string digits = std::to_string(number.limbs.back());
+    for (std::size_t i = number.limbs.size() - 1; i-- > 0;) {
+        char limb[16];
+        std::snprintf(limb, sizeof limb, "%09u", static_cast<unsigned>(number.limbs[i]));
+        digits += limb;
+    }
+    return FormatIntegerDigits(digits, decimalSeparator, kLimbDigits * number.cut);
+}
+
+// The rendering of |faces|^dice beyond the extended range, as from its exact digits, but from
+// only as many leading digits as it takes: the whole power of the largest inputs takes a
+// noticeable time. Both bounds rendering alike settles it; the rendering is monotonic. With
+// enough limbs nothing is cut, so the search ends.
+std::string PowerRendering(std::int32_t dice, std::int32_t faces, char decimalSeparator) {
+    const std::uint32_t base = CheckedBase(dice, faces);
+    for (std::size_t kept = 6;; kept *= 4) {
+        const auto [low, high] = PowerBounds(base, static_cast<std::uint32_t>(dice), kept);
+        std::string text = Rendering(low, decimalSeparator);
+        if (text == Rendering(high, decimalSeparator))
+            return text;
+    }
 }
 
 // floor(count · 10^5 / power), the percentage in thousandths, exactly: approximated from the
@@ -67,8 +164,7 @@ std::string TotalPossibleRollsText(std::int32_t dice, std::int32_t faces, char d
     const long double power = Power(faces, dice);
     if (!PowerOverflows(power))
         return "Total Possible Rolls: " + FloatToStr(power, decimalSeparator);
-    const std::string magnitude =
-        FormatIntegerDigits(ExactPower(dice, faces).ToString(), decimalSeparator);
+    const std::string magnitude = PowerRendering(dice, faces, decimalSeparator);
     const bool negative = faces < 0 && dice % 2 != 0;
     return "Total Possible Rolls: " + std::string(negative ? "-" : "") + magnitude;
 }

@@ -9,9 +9,9 @@
 
 namespace dorvanel {
 
-// "Total Possible Rolls: " and D^N. Where D^N leaves the extended range it is rendered from its
-// exact digits; beyond the digits that can be worked out quickly, and for zero dice of zero
-// faces to a negative power, it throws FloatingPointError.
+// "Total Possible Rolls: " and D^N. Where D^N leaves the extended range it is rendered as its
+// exact digits render, worked out from its leading digits in moments; beyond 200000 digits,
+// and for zero faces to a negative power, it throws FloatingPointError.
 std::string TotalPossibleRollsText(std::int32_t dice, std::int32_t faces,
                                    char decimalSeparator = '.');
 // "Min.: N    Max.: N × D"

@@ -9,9 +9,9 @@
 namespace dorvanel {
 
 struct GraphColors {
-    std::int32_t pen = 0x00FF00;        // lime: baseline, curve, bar outlines
-    std::int32_t fill = 0xFF0000;       // blue: stems, bar interiors
-    std::int32_t background = 0x000000; // black
+    std::int32_t pen;  // baseline, curve, bar outlines
+    std::int32_t fill; // stems, bar interiors
+    std::int32_t background;
 };
 
 // The plain colour of a 0x00BBGGRR value; a non-zero high byte is ignored.

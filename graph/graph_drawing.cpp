@@ -5,18 +5,19 @@
 namespace dorvanel {
 namespace {
 
-void DrawLineGraph(ColumnCanvas& canvas, const DistributionTable& table,
-                   const GraphScaling& scaling, std::int64_t width, QRgb pen, QRgb fill) {
+void DrawLineGraph(ColumnCanvas& canvas, const GraphScaling& scaling, std::int64_t width, QRgb pen,
+                   QRgb fill) {
+    const ScaledCounts& counts = scaling.Counts();
     const std::int64_t baseline = scaling.Baseline();
     PixelPoint current{0, baseline};
     canvas.Line({width, baseline}, current, pen);
-    for (std::int64_t total = 1; total <= table.MaxValue(); ++total) {
+    for (std::int64_t total = 1; total <= counts.MaxValue(); ++total) {
         const PixelPoint point{scaling.X(total), scaling.Y(total)};
         const PixelPoint foot{point.x, baseline};
         // Up to the first possible total the baseline grows along the empty totals and the
         // stem rises from it; after it the curve leads to the point and the stem hangs below.
         // A stem drawn down and back up paints its pixels once.
-        if (total <= table.MinValue()) {
+        if (total <= counts.MinValue()) {
             canvas.Line(current, foot, pen);
             canvas.Line(foot, point, fill);
         } else {
@@ -29,43 +30,56 @@ void DrawLineGraph(ColumnCanvas& canvas, const DistributionTable& table,
 }
 
 // Each bar starts where the one before ended, the first at the left edge.
-void DrawBarGraph(ColumnCanvas& canvas, const DistributionTable& table, const GraphScaling& scaling,
-                  QRgb pen, QRgb fill) {
+void DrawBarGraph(ColumnCanvas& canvas, const GraphScaling& scaling, QRgb pen, QRgb fill) {
     const std::int64_t baseline = scaling.Baseline();
     std::int64_t left = 0;
-    for (std::int64_t total = 1; total <= table.MaxValue(); ++total) {
+    for (std::int64_t total = 1; total <= scaling.Counts().MaxValue(); ++total) {
         const std::int64_t right = scaling.X(total);
         canvas.Box({left, scaling.Y(total)}, {right, baseline}, pen, fill);
         left = right;
     }
 }
 
-} // namespace
-
-void PaintGraph(QImage& canvas, const DistributionTable& table, const GraphOptions& options,
-                const GraphColors& colors) {
+// A Format_RGB32 image of the canvas's size and pixel ratio, filled with the background.
+void PrepareCanvas(QImage& canvas, std::int32_t background) {
     if (canvas.format() != QImage::Format_RGB32) {
         QImage replacement(canvas.size(), QImage::Format_RGB32);
         replacement.setDevicePixelRatio(canvas.devicePixelRatio());
         canvas = std::move(replacement);
     }
-    ClearGraph(canvas, colors.background);
-    if (canvas.isNull() || table.empty())
-        return;
+    ClearGraph(canvas, background);
+}
 
+} // namespace
+
+void PaintGraph(QImage& canvas, std::shared_ptr<const ScaledCounts> counts,
+                const GraphOptions& options, const GraphColors& colors) {
+    PrepareCanvas(canvas, colors.background);
+    if (canvas.isNull())
+        return;
     const qreal pixelRatio = canvas.devicePixelRatio();
     canvas.setDevicePixelRatio(1);
     {
-        const GraphScaling scaling(table, options, canvas.width(), canvas.height());
+        const GraphScaling scaling(std::move(counts), options, canvas.width(), canvas.height());
         const QRgb pen = ColorFromBgr(colors.pen).rgb();
         const QRgb fill = ColorFromBgr(colors.fill).rgb();
         ColumnCanvas columnCanvas(canvas);
         if (options.style == kLineStyle)
-            DrawLineGraph(columnCanvas, table, scaling, canvas.width(), pen, fill);
+            DrawLineGraph(columnCanvas, scaling, canvas.width(), pen, fill);
         else
-            DrawBarGraph(columnCanvas, table, scaling, pen, fill);
+            DrawBarGraph(columnCanvas, scaling, pen, fill);
     }
     canvas.setDevicePixelRatio(pixelRatio);
+}
+
+void PaintGraph(QImage& canvas, const DistributionTable& table, const GraphOptions& options,
+                const GraphColors& colors) {
+    if (table.empty()) {
+        PrepareCanvas(canvas, colors.background);
+        return;
+    }
+    PaintGraph(canvas, std::make_shared<const ScaledCounts>(table, options.wholeYRange), options,
+               colors);
 }
 
 void ClearGraph(QImage& canvas, std::int32_t background) {

@@ -12,11 +12,17 @@
 
 #include <QImage>
 
+#include <memory>
+
 namespace dorvanel {
 
 // Paints the whole image from scratch, one image pixel per plot pixel whatever its device
 // pixel ratio; an image of another format is replaced by a Format_RGB32 one of the same size.
-// A table without an analysis leaves the background only.
+// The counts' own Y mode is the one drawn.
+void PaintGraph(QImage& canvas, std::shared_ptr<const ScaledCounts> counts,
+                const GraphOptions& options, const GraphColors& colors);
+// The same, scaling the table's counts first; a table without an analysis leaves the
+// background only.
 void PaintGraph(QImage& canvas, const DistributionTable& table, const GraphOptions& options,
                 const GraphColors& colors);
 

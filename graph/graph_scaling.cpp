@@ -24,14 +24,13 @@ std::int32_t DivideByTenHalfEven(std::uint32_t value) {
 
 } // namespace
 
-GraphScaling::GraphScaling(const DistributionTable& table, const GraphOptions& options,
-                           std::int32_t width, std::int32_t height)
-    : table_(table), options_(options), width_(width), height_(height) {
+ScaledCounts::ScaledCounts(const DistributionTable& table, bool wholeYRange)
+    : wholeYRange_(wholeYRange), minValue_(table.MinValue()), maxValue_(table.MaxValue()) {
     if (table.empty())
         throw std::invalid_argument("no analysis to draw");
     // The total at the mean, the lower one when the mean ends in a half: the peak.
-    const std::int64_t meanTotal = (std::int64_t{table.MinValue()} + table.MaxValue()) / 2;
-    if (options.wholeYRange) {
+    const std::int64_t meanTotal = (std::int64_t{minValue_} + maxValue_) / 2;
+    if (wholeYRange) {
         const WholeRangeScale whole = WholeRangeScaleOf(table.faces(), table.dice());
         referenceWidth_ = whole.referenceWidth;
         yTop_ = whole.yTop;
@@ -39,52 +38,62 @@ GraphScaling::GraphScaling(const DistributionTable& table, const GraphOptions& o
         referenceWidth_ = static_cast<std::int32_t>(table.DigitCount(meanTotal));
     }
 
-    scaledHalf_.resize(static_cast<std::size_t>(meanTotal - table.MinValue()) + 1);
+    scaledHalf_.resize(static_cast<std::size_t>(meanTotal - minValue_) + 1);
     for (std::size_t j = 0; j < scaledHalf_.size(); ++j)
-        scaledHalf_[j] = ScaleCount(table.MinValue() + static_cast<std::int64_t>(j));
+        scaledHalf_[j] = ScaleCount(table, minValue_ + static_cast<std::int64_t>(j));
 
-    if (!options.wholeYRange)
+    if (!wholeYRange)
         yTop_ = Scaled(meanTotal);
 }
 
-std::int32_t GraphScaling::ScaleCount(std::int64_t total) const {
+std::int32_t ScaledCounts::ScaleCount(const DistributionTable& table, std::int64_t total) const {
     if (referenceWidth_ <= kPlainWidth)
-        return static_cast<std::int32_t>(table_.LeadingDigitsValue(total, kPlainWidth));
+        return static_cast<std::int32_t>(table.LeadingDigitsValue(total, kPlainWidth));
     // Aligned to the reference width with leading zeros, the first six characters hold
     // this many of the count's own digits.
-    const std::int64_t digits = static_cast<std::int64_t>(table_.DigitCount(total));
+    const std::int64_t digits = static_cast<std::int64_t>(table.DigitCount(total));
     const std::int64_t kept = digits + kKeptDigits - referenceWidth_;
     if (kept <= 0)
         return 0;
-    return DivideByTenHalfEven(table_.LeadingDigitsValue(total, static_cast<std::size_t>(kept)));
+    return DivideByTenHalfEven(table.LeadingDigitsValue(total, static_cast<std::size_t>(kept)));
 }
 
-std::int32_t GraphScaling::Scaled(std::int64_t total) const {
-    if (total < 1 || total > table_.MaxValue())
+std::int32_t ScaledCounts::Scaled(std::int64_t total) const {
+    if (total < 1 || total > maxValue_)
         throw RangeCheckError();
-    if (total < table_.MinValue())
+    if (total < minValue_)
         return 0;
-    const std::int64_t spread = std::int64_t{table_.MaxValue()} - table_.MinValue();
-    std::int64_t j = total - table_.MinValue();
+    const std::int64_t spread = std::int64_t{maxValue_} - minValue_;
+    std::int64_t j = total - minValue_;
     if (j > spread / 2)
         j = spread - j; // counts are symmetric about the mean
     return scaledHalf_[static_cast<std::size_t>(j)];
 }
 
+GraphScaling::GraphScaling(std::shared_ptr<const ScaledCounts> counts, const GraphOptions& options,
+                           std::int32_t width, std::int32_t height)
+    : counts_(std::move(counts)), options_(options), width_(width), height_(height) {}
+
+GraphScaling::GraphScaling(const DistributionTable& table, const GraphOptions& options,
+                           std::int32_t width, std::int32_t height)
+    : GraphScaling(std::make_shared<const ScaledCounts>(table, options.wholeYRange), options, width,
+                   height) {}
+
 std::int64_t GraphScaling::X(std::int64_t total) const {
     // In bar style a total's bar ends where the next total's point would be.
     const std::int64_t k = options_.style == kBarStyle ? total + 1 : total;
-    const std::int64_t maxValue = table_.MaxValue();
+    const std::int64_t maxValue = counts_->MaxValue();
     if (options_.wholeXRange)
         return width_ * k / (maxValue + 1);
-    const std::int64_t minValue = table_.MinValue();
+    const std::int64_t minValue = counts_->MinValue();
     return (k - minValue) * width_ / (maxValue + 1 - minValue);
 }
 
 std::int64_t GraphScaling::Y(std::int64_t total) const {
     const std::int64_t product =
-        std::int64_t{Scaled(total)} * (std::int64_t{height_} - 2 * kMargin);
-    return Baseline() - static_cast<std::int64_t>(std::trunc(static_cast<double>(product) / yTop_));
+        std::int64_t{Scaled(total)} * (std::int64_t{height_} - 2 * kPlotMargin);
+    return Baseline() -
+           static_cast<std::int64_t>(std::trunc(static_cast<double>(product) / YTop()));
 }
 
 } // namespace dorvanel

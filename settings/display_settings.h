@@ -1,4 +1,5 @@
-// The display settings that persist between runs, as the window's controls hold them.
+// The display settings that persist between runs, as the window's controls hold them. The
+// member initialisers are the defaults: the window's initial states and the default lines.
 #pragma once
 
 #include <cstdint>

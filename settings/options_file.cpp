@@ -20,7 +20,7 @@ namespace {
 }
 
 [[noreturn]] void ThrowNotSettings(const std::string& path, const std::string& reason) {
-    throw SettingsFileError("The file \"" + path + "\" is not a settings file: " + reason + ".");
+    throw NotSettingsFileError("The file \"" + path + "\" is not a settings file: " + reason + ".");
 }
 
 // Closes the descriptor on every way out of the reader.
@@ -93,7 +93,7 @@ std::optional<std::vector<std::string>> ReadOptionsFile(const std::string& path)
 }
 
 void WriteOptionsFile(const std::string& path, const std::vector<std::string>& lines) {
-    WriteFileAtomically(path, JoinLines(lines));
+    SaveFile(path, JoinLines(lines));
 }
 
 } // namespace dorvanel

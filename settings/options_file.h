@@ -18,16 +18,15 @@ inline constexpr std::size_t kMaxOptionsLineLength = 1024;
 std::string OptionsFilePath(const std::string& settingsDir);
 
 // The file's text as lines. Text larger than kMaxOptionsFileSize, with a NUL byte or with a
-// line longer than kMaxOptionsLineLength is no settings file: SettingsFileError naming `path`.
+// line longer than kMaxOptionsLineLength is no settings file: NotSettingsFileError naming `path`.
 std::vector<std::string> ParseOptionsText(std::string_view text, const std::string& path);
 
-// The file's lines, or none when there is no file. A file that cannot be read, is not a regular
-// file or is refused by ParseOptionsText throws SettingsFileError naming `path`; it never reads
-// more than one byte past the size limit.
+// The file's lines, or none when there is no file. A file that cannot be read or is not a
+// regular file throws SettingsFileError naming `path`, one refused by ParseOptionsText
+// NotSettingsFileError; it never reads more than one byte past the size limit.
 std::optional<std::vector<std::string>> ReadOptionsFile(const std::string& path);
 
-// Writes the lines with CR LF, creating or replacing the file; the old file stays whole when
-// that fails (see WriteFileAtomically).
+// Writes the lines with CR LF, creating or replacing the file as SaveFile does.
 void WriteOptionsFile(const std::string& path, const std::vector<std::string>& lines);
 
 } // namespace dorvanel

@@ -11,4 +11,11 @@ public:
     using std::runtime_error::runtime_error;
 };
 
+// A file that was read but holds no settings: too large, binary, or with overlong lines. The
+// user may keep something else under that name, so it is replaced only when asked to.
+class NotSettingsFileError : public SettingsFileError {
+public:
+    using SettingsFileError::SettingsFileError;
+};
+
 } // namespace dorvanel

@@ -31,9 +31,7 @@ std::int32_t* ValueSetting(std::string_view line, DisplaySettings& settings) {
 } // namespace
 
 const std::vector<std::string>& DefaultSettingsLines() {
-    static const std::vector<std::string> lines{"SHOWX",     "PENCOLOR",   "65280",
-                                                "FILLCOLOR", "16711680",   "BACKGROUNDCOLOR",
-                                                "0",         "GRAPHSTYLE", "0"};
+    static const std::vector<std::string> lines = FormatSettingsLines(DisplaySettings{});
     return lines;
 }
 

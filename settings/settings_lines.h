@@ -10,7 +10,7 @@
 
 namespace dorvanel {
 
-// The nine lines of the built-in defaults.
+// The lines of the built-in defaults, DisplaySettings{} as "Save settings" writes them.
 const std::vector<std::string>& DefaultSettingsLines();
 
 // The lines "Save settings" writes: the flags that are set, then the three colours and the

@@ -10,6 +10,20 @@
 #include <new>
 
 namespace dorvanel {
+namespace {
+
+Computation& CurrentComputation() {
+    static Computation computation = ComputeDistribution;
+    return computation;
+}
+
+} // namespace
+
+Computation SetComputation(Computation computation) {
+    Computation previous = std::move(CurrentComputation());
+    CurrentComputation() = std::move(computation);
+    return previous;
+}
 
 AnalysisRunner::AnalysisRunner(QObject* parent) : QObject(parent) {}
 
@@ -37,7 +51,7 @@ void AnalysisRunner::Start(std::int32_t dice, std::int32_t faces,
     Discard();
     auto run = std::make_shared<Run>();
     current_ = run;
-    workers_.start([this, run, dice, faces, memoryBudget] {
+    workers_.start([this, run, dice, faces, memoryBudget, compute = CurrentComputation()] {
         RunControl control;
         control.cancel = &run->cancel;
         control.memoryBudget = memoryBudget;
@@ -56,8 +70,7 @@ void AnalysisRunner::Start(std::int32_t dice, std::int32_t faces,
                 Qt::QueuedConnection);
         };
         try {
-            auto table = std::make_shared<const DistributionTable>(
-                ComputeDistribution(dice, faces, control));
+            auto table = std::make_shared<const DistributionTable>(compute(dice, faces, control));
             Post(run, [this, table = std::move(table)] { emit Finished(table); });
         } catch (const AnalysisCancelled&) {
             // Whoever cancelled has moved on; nothing to deliver.

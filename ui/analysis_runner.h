@@ -3,6 +3,7 @@
 // delivered on the window's thread.
 #pragma once
 
+#include "distribution.h"
 #include "distribution_table.h"
 
 #include <QObject>
@@ -10,10 +11,19 @@
 
 #include <atomic>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 
 namespace dorvanel {
+
+// What a run computes: ComputeDistribution, unless a test has put another in its place.
+using Computation = std::function<DistributionTable(std::int32_t dice, std::int32_t faces,
+                                                    const RunControl& control)>;
+
+// Installs a computation for the runs started from now on, process-wide, and returns the one
+// it replaces.
+Computation SetComputation(Computation computation);
 
 class AnalysisRunner : public QObject {
     Q_OBJECT

@@ -20,8 +20,6 @@ ColorChooser SetColorChooser(ColorChooser chooser);
 
 class ColorDialog {
 public:
-    explicit ColorDialog(std::int32_t color) : color_(color) {}
-
     std::int32_t Color() const { return color_; }
     void SetColor(std::int32_t color) { color_ = color; }
 
@@ -29,7 +27,7 @@ public:
     bool Execute(QWidget* parent);
 
 private:
-    std::int32_t color_;
+    std::int32_t color_ = 0;
 };
 
 } // namespace dorvanel

@@ -4,7 +4,7 @@
 
 namespace dorvanel {
 
-ColorSwatch::ColorSwatch(QColor color, QWidget* parent) : QWidget(parent), color_(color) {}
+ColorSwatch::ColorSwatch(QWidget* parent) : QWidget(parent) {}
 
 void ColorSwatch::SetColor(QColor color) {
     color_ = color;

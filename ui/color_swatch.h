@@ -9,7 +9,7 @@ namespace dorvanel {
 class ColorSwatch : public QWidget {
     Q_OBJECT
 public:
-    explicit ColorSwatch(QColor color, QWidget* parent = nullptr);
+    explicit ColorSwatch(QWidget* parent = nullptr);
 
     QColor Color() const { return color_; }
     void SetColor(QColor color);

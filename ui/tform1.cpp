@@ -108,7 +108,7 @@ void TForm1::FormResize() {
         DrawGraph();
     SetCaption(lbDispSize, QStringLiteral("Display size: %1 x %2 pixels")
                                .arg(vidGraf->width())
-                               .arg(vidGraf->height() - 20));
+                               .arg(vidGraf->height() - 2 * kPlotMargin));
 }
 
 void TForm1::closeEvent(QCloseEvent* event) {
@@ -118,7 +118,7 @@ void TForm1::closeEvent(QCloseEvent* event) {
 
 void TForm1::FormClose() {
     runner_.Discard();
-    Savesettings1Click();
+    SaveSettingsOnClose();
 }
 
 void TForm1::Splitter1Moved() {

@@ -61,7 +61,7 @@ public:
     QCheckBox* cbRange1;
     QCheckBox* cbClearGraf;
     QPushButton* btnClearGraf;
-    ColorDialog dlgColor{0x00FF00};
+    ColorDialog dlgColor;
     QPushButton* Button1;
     ColorSwatch* Shape1;
     QLabel* lbRng;
@@ -74,8 +74,8 @@ public:
     ColorSwatch* Shape2;
     QPushButton* Button3;
     ColorSwatch* Shape3;
-    ColorDialog dlgFill{0xFF0000};
-    ColorDialog dlgBG{0x000000};
+    ColorDialog dlgFill;
+    ColorDialog dlgBG;
     QCheckBox* cbWholeY;
     // The current settings snapshot, and the built-in defaults, as settings lines.
     std::vector<std::string> mbOptions;
@@ -121,11 +121,16 @@ private:
     void FormClose();
     void Splitter1Moved();
     GraphOptions CurrentGraphOptions() const;
+    // The counts of the current analysis in plot units, scaled again only when the analysis or
+    // the Y mode has changed since the last redraw: a resize redraws many times.
+    const std::shared_ptr<const ScaledCounts>& ScaledCountsFor(bool wholeYRange);
     void ChooseColor(ColorDialog& dialog, ColorSwatch* swatch);
     DisplaySettings CurrentSettings() const;
+    void ShowSettings(const DisplaySettings& settings);
     std::string OptionsFile() const;
     void ApplySettings();
     void LoadSettings();
+    void SaveSettingsOnClose();
     void CancelAnalysis();
     void AnalysisFinished(std::shared_ptr<const DistributionTable> table);
     void AnalysisEnded();
@@ -134,9 +139,14 @@ private:
 
     QString SettingsDir_;
     std::shared_ptr<const DistributionTable> analysis_;
+    std::shared_ptr<const DistributionTable> scaledTable_;
+    std::shared_ptr<const ScaledCounts> scaledCounts_;
     AnalysisRunner runner_;
     std::optional<VisibleState> beforeRun_;
     bool resizePending_ = false;
+    // The options file was refused at start-up as not a settings file; only an explicit save
+    // replaces it.
+    bool optionsFileRefused_ = false;
 };
 
 } // namespace dorvanel

@@ -18,11 +18,23 @@ GraphOptions TForm1::CurrentGraphOptions() const {
 void TForm1::DrawGraph() {
     RunReportingErrors(this, [this] {
         QImage canvas = vidGraf->BlankPicture();
+        const GraphOptions options = CurrentGraphOptions();
         const GraphColors colors{dlgColor.Color(), dlgFill.Color(), dlgBG.Color()};
-        static const DistributionTable noAnalysis;
-        PaintGraph(canvas, analysis_ ? *analysis_ : noAnalysis, CurrentGraphOptions(), colors);
+        if (analysis_)
+            PaintGraph(canvas, ScaledCountsFor(options.wholeYRange), options, colors);
+        else
+            PaintGraph(canvas, DistributionTable(), options, colors);
         vidGraf->SetPicture(std::move(canvas));
     });
+}
+
+const std::shared_ptr<const ScaledCounts>& TForm1::ScaledCountsFor(bool wholeYRange) {
+    if (!scaledCounts_ || scaledTable_ != analysis_ ||
+        scaledCounts_->WholeYRange() != wholeYRange) {
+        scaledCounts_ = std::make_shared<const ScaledCounts>(*analysis_, wholeYRange);
+        scaledTable_ = analysis_;
+    }
+    return scaledCounts_;
 }
 
 void TForm1::radGrafClick() {

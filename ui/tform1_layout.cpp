@@ -2,7 +2,6 @@
 #include "tform1.h"
 
 #include "color_swatch.h"
-#include "graph_colors.h"
 #include "listing_view.h"
 #include "plot_image.h"
 #include "radio_group.h"
@@ -119,12 +118,11 @@ void TForm1::BuildLayout() {
     btnClearGraf = Placed(new QPushButton(QStringLiteral("Clear Graph"), Panel1), 9, 11, 36, 25);
     btnClearGraf->hide();
     cbRange1 = PlacedCheckBox(Panel1, QStringLiteral("Show entire X range?"), 284, 66, 121, 17);
-    cbRange1->setChecked(true);
     cbWholeY = PlacedCheckBox(Panel1, QStringLiteral("Show entire Y range?"), 410, 66, 123, 17);
 
-    Shape1 = Placed(new ColorSwatch(ColorFromBgr(dlgColor.Color()), Panel1), 415, 3, 20, 20);
-    Shape2 = Placed(new ColorSwatch(ColorFromBgr(dlgFill.Color()), Panel1), 415, 24, 20, 20);
-    Shape3 = Placed(new ColorSwatch(ColorFromBgr(dlgBG.Color()), Panel1), 415, 45, 20, 20);
+    Shape1 = Placed(new ColorSwatch(Panel1), 415, 3, 20, 20);
+    Shape2 = Placed(new ColorSwatch(Panel1), 415, 24, 20, 20);
+    Shape3 = Placed(new ColorSwatch(Panel1), 415, 45, 20, 20);
     Button1 = Placed(new QPushButton(QStringLiteral("Select Pen Color"), Panel1), 436, 3, 98, 21);
     Button2 = Placed(new QPushButton(QStringLiteral("Select Fill Brush"), Panel1), 436, 24, 98, 21);
     Button3 = Placed(new QPushButton(QStringLiteral("Select Background"), Panel1), 436, 45, 98, 21);
@@ -132,7 +130,6 @@ void TForm1::BuildLayout() {
     // The radio group keeps to the panel's right edge, inside its one-pixel bevel.
     radGraf = new RadioGroup(QStringLiteral("Select graph style"),
                              {QStringLiteral("Line"), QStringLiteral("Bar")}, Panel1);
-    radGraf->SetItemIndex(0);
     radGraf->setFixedSize(100, 82);
     auto* panelRow = new QHBoxLayout(Panel1);
     panelRow->setContentsMargins(0, 1, 1, 1);
@@ -230,6 +227,9 @@ void TForm1::BuildLayout() {
              {lbValPerc, "lbValPerc"},
              {lbDispSize, "lbDispSize"}})
         object->setObjectName(QString::fromLatin1(name));
+
+    // The layout's states are the default settings.
+    ShowSettings(DisplaySettings{});
 
     move(181, 121);
     resize(kClientWidth, kClientHeight + MainMenu1->sizeHint().height());

@@ -8,6 +8,7 @@
 #include "graph_colors.h"
 #include "options_file.h"
 #include "radio_group.h"
+#include "settings_error.h"
 #include "settings_lines.h"
 
 #include <QCheckBox>
@@ -24,29 +25,37 @@ DisplaySettings TForm1::CurrentSettings() const {
             dlgFill.Color(),       dlgBG.Color(),         radGraf->ItemIndex()};
 }
 
-void TForm1::ApplySettings() {
-    const ApplyResult result = ApplySettingsLines(mbOptions, CurrentSettings());
-    if (!result.applied)
-        return;
-    const DisplaySettings& settings = result.settings;
+void TForm1::ShowSettings(const DisplaySettings& settings) {
     cbRange1->setChecked(settings.showX);
     cbWholeY->setChecked(settings.showY);
     radGraf->SetItemIndex(settings.graphStyle);
     dlgColor.SetColor(settings.penColor);
     dlgFill.SetColor(settings.fillColor);
     dlgBG.SetColor(settings.backgroundColor);
-    // Refilled even when a line failed, so that a swatch never shows another colour than the
-    // one the graph is drawn in.
     Shape1->SetColor(ColorFromBgr(settings.penColor));
     Shape2->SetColor(ColorFromBgr(settings.fillColor));
     Shape3->SetColor(ColorFromBgr(settings.backgroundColor));
+}
+
+void TForm1::ApplySettings() {
+    const ApplyResult result = ApplySettingsLines(mbOptions, CurrentSettings());
+    if (!result.applied)
+        return;
+    // Shown even when a line failed, so that a swatch never shows another colour than the one
+    // the graph is drawn in.
+    ShowSettings(result.settings);
     if (result.error)
         throw ConvertError(*result.error);
 }
 
 void TForm1::LoadSettings() {
-    if (std::optional<std::vector<std::string>> lines = ReadOptionsFile(OptionsFile()))
-        mbOptions = std::move(*lines);
+    try {
+        if (std::optional<std::vector<std::string>> lines = ReadOptionsFile(OptionsFile()))
+            mbOptions = std::move(*lines);
+    } catch (const NotSettingsFileError&) {
+        optionsFileRefused_ = true;
+        throw;
+    }
     ApplySettings();
 }
 
@@ -63,7 +72,22 @@ void TForm1::Restoredefaultsettings1Click() {
 
 void TForm1::Savesettings1Click() {
     mbOptions = FormatSettingsLines(CurrentSettings());
-    RunReportingErrors(this, [this] { WriteOptionsFile(OptionsFile(), mbOptions); });
+    RunReportingErrors(this, [this] {
+        WriteOptionsFile(OptionsFile(), mbOptions);
+        optionsFileRefused_ = false;
+    });
+}
+
+void TForm1::SaveSettingsOnClose() {
+    // The file refused at start-up may be something the user keeps under that name.
+    if (!optionsFileRefused_) {
+        Savesettings1Click();
+        return;
+    }
+    ReportError(this, QStringLiteral("The settings were not saved: \"%1\" is not a settings file, "
+                                     "so it is left as it is. \"Save settings\" in the Options "
+                                     "menu replaces it.")
+                          .arg(QFile::decodeName(QByteArray::fromStdString(OptionsFile()))));
 }
 
 } // namespace dorvanel

@@ -1,3 +1,5 @@
+#include "conversions.h"
+#include "decimal.h"
 #include "distribution.h"
 #include "errors.h"
 #include "report.h"
@@ -5,6 +7,7 @@
 #include <QTest>
 
 #include <cmath>
+#include <vector>
 
 using namespace dorvanel;
 
@@ -164,6 +167,13 @@ private slots:
         QTest::newRow("negative faces") << 3 << -6 << "Total Possible Rolls: -216";
         QTest::newRow("negative faces, overflowing")
             << 6401 << -6 << "Total Possible Rolls: -8.83392495776984E4980";
+        QTest::newRow("negative faces, even power of ten")
+            << 2000 << -1000 << "Total Possible Rolls: 1E6000";
+        QTest::newRow("a power of ten") << 60000 << 1000 << "Total Possible Rolls: 1E180000";
+        QTest::newRow("far beyond both ranges")
+            << 40000 << 60000 << "Total Possible Rolls: 1.12205810139477E191126";
+        QTest::newRow("the largest power worked out")
+            << 664385 << 2 << "Total Possible Rolls: 6.51132262066516E199999";
     }
     void typedValuesOutsideTheRange() {
         QFETCH(int, dice);
@@ -178,6 +188,24 @@ private slots:
     void powersTooLargeToWorkOut() {
         // Far beyond any table that fits; the overflow error stands.
         QVERIFY_THROWS_EXCEPTION(FloatingPointError, TotalPossibleRollsText(1000000, 1000));
+        QVERIFY_THROWS_EXCEPTION(FloatingPointError, TotalPossibleRollsText(664386, 2));
+    }
+
+    // Beyond the extended range D^N is rendered from its leading digits only: the text must be
+    // the one its exact digits give, across bases and on both sides of every rounding.
+    void beyondTheExtendedRangeAsFromExactDigits() {
+        std::vector<std::uint32_t> bases{65535, 999'999'999, 1'000'000'007, 2147483647};
+        for (std::uint32_t base = 2; base <= 1000; base += 37)
+            bases.push_back(base);
+        for (const std::uint32_t base : bases) {
+            const auto first = static_cast<std::int32_t>(4933 / std::log10(base)) + 1;
+            for (std::int32_t dice = first; dice <= first + 40; dice += 4) {
+                const std::string exact = FormatIntegerDigits(
+                    Decimal::Power(base, static_cast<std::uint32_t>(dice)).ToString());
+                const auto faces = static_cast<std::int32_t>(base);
+                QCOMPARE(TotalPossibleRollsText(dice, faces), "Total Possible Rolls: " + exact);
+            }
+        }
     }
 
     void beyondTheExtendedRange() {

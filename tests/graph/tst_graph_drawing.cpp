@@ -7,13 +7,15 @@ using namespace dorvanel;
 
 namespace {
 
+const GraphColors kLimeBlueBlack{0x00FF00, 0xFF0000, 0x000000};
+
 struct Scene {
     int dice = 3;
     int faces = 6;
-    GraphOptions options;
+    GraphOptions options{true, false, kLineStyle};
     int width = 400;
     int height = 200;
-    GraphColors colors;
+    GraphColors colors = kLimeBlueBlack;
 };
 
 Scene SceneNamed(const QString& name) {
@@ -157,7 +159,7 @@ private slots:
     // the curve stands 2 pixels above the baseline (21 of 1821.8 units, 180 pixels high).
     void wholeYBeyondDoubleRange() {
         QImage canvas(400, 200, QImage::Format_RGB32);
-        const GraphColors colors;
+        const GraphColors colors = kLimeBlueBlack;
         PaintGraph(canvas, CachedTable(400, 6), GraphOptions{true, true, kLineStyle}, colors);
         int topmost = canvas.height();
         for (int y = canvas.height() - 1; y >= 0; --y)
@@ -169,7 +171,7 @@ private slots:
 
     void emptyTableLeavesBackground() {
         QImage canvas(40, 30, QImage::Format_RGB32);
-        PaintGraph(canvas, DistributionTable(), GraphOptions{}, GraphColors{});
+        PaintGraph(canvas, DistributionTable(), GraphOptions{}, kLimeBlueBlack);
         QImage background(40, 30, QImage::Format_RGB32);
         background.fill(Qt::black);
         QCOMPARE(canvas, background);

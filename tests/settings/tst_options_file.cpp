@@ -9,9 +9,14 @@
 #include <QTest>
 
 #include <csignal>
+#include <functional>
 #include <optional>
 
+#include <grp.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 using namespace dorvanel;
 
@@ -36,6 +41,53 @@ template <typename Call> QString ErrorOf(Call call) {
         return error.what();
     }
     return {};
+}
+
+// Root writes whatever the permission bits say, so as root the cases that depend on them run as
+// this ordinary user instead.
+constexpr uid_t kNobody = 65534;
+
+// The error `call` gives to the owner of `dir`, or "" when it succeeds. As root, `dir` and all in
+// it are handed to nobody and the call runs in a child process that has become nobody.
+QString ErrorAsOwner(const QString& dir, const std::function<void()>& call) {
+    if (::geteuid() != 0)
+        return ErrorOf(call);
+    const QDir folder(dir);
+    for (const QString& entry : folder.entryList(QDir::NoDotAndDotDot | QDir::AllEntries))
+        ::lchown(QFile::encodeName(folder.filePath(entry)).constData(), kNobody, kNobody);
+    ::chown(QFile::encodeName(dir).constData(), kNobody, kNobody);
+    int channel[2];
+    if (::pipe(channel) != 0)
+        return "(no pipe)";
+    const pid_t child = ::fork();
+    if (child == 0) {
+        ::close(channel[0]);
+        if (::setgroups(0, nullptr) != 0 || ::setgid(kNobody) != 0 || ::setuid(kNobody) != 0)
+            ::_exit(2);
+        const QByteArray message = ErrorOf(call).toUtf8();
+        const bool written = ::write(channel[1], message.data(), message.size()) == message.size();
+        ::_exit(written ? 0 : 3);
+    }
+    ::close(channel[1]);
+    QByteArray message;
+    char buffer[512];
+    for (ssize_t got; (got = ::read(channel[0], buffer, sizeof buffer)) > 0;)
+        message.append(buffer, got);
+    ::close(channel[0]);
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0)
+        return "(the child process failed)";
+    return QString::fromUtf8(message);
+}
+
+int Mode(const QString& path) {
+    struct stat status {};
+    return ::lstat(QFile::encodeName(path).constData(), &status) == 0 ? status.st_mode & 07777 : -1;
+}
+
+void ChangeMode(const QString& path, int mode) {
+    QCOMPARE(::chmod(QFile::encodeName(path).constData(), static_cast<mode_t>(mode)), 0);
 }
 
 // Lets writes beyond `bytes` fail with EFBIG, as a full disk would, while it lives.
@@ -206,6 +258,67 @@ private slots:
         QCOMPARE(error, "Cannot save the settings file \"" + path + "\": " + reason + ".");
         QCOMPARE(Contents(kept), QByteArray("SHOWY\r\n"));
         QCOMPARE(QDir(dir.path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries), before);
+    }
+
+    // As a direct write would: a file its owner may not write is left as it is, and a writable
+    // file in a folder its owner may not write to is written in place. The mode always stays.
+    void writeAsTheOwnerMay_data() {
+        QTest::addColumn<int>("fileMode"); // -1: no file yet
+        QTest::addColumn<int>("dirMode");
+        QTest::addColumn<QString>("reason"); // empty: saved
+        QTest::newRow("read-only file") << 0444 << 0700 << "Permission denied";
+        QTest::newRow("unreadable file") << 0000 << 0700 << "Permission denied";
+        QTest::newRow("writable file in a read-only folder") << 0640 << 0500 << "";
+        QTest::newRow("no file in a read-only folder") << -1 << 0500 << "Permission denied";
+        QTest::newRow("writable file, unusual mode") << 0604 << 0700 << "";
+    }
+    void writeAsTheOwnerMay() {
+        QFETCH(int, fileMode);
+        QFETCH(int, dirMode);
+        QFETCH(QString, reason);
+        QTemporaryDir dir;
+        const QString path = dir.filePath("options.DAT");
+        if (fileMode >= 0) {
+            Put(path, "SHOWY\r\n");
+            ChangeMode(path, fileMode);
+        }
+        ChangeMode(dir.path(), dirMode);
+        const QString error = ErrorAsOwner(
+            dir.path(), [&] { WriteOptionsFile(path.toStdString(), DefaultSettingsLines()); });
+        ChangeMode(dir.path(), 0700);
+        const bool saved = reason.isEmpty();
+        QCOMPARE(error, saved ? QString()
+                              : "Cannot save the settings file \"" + path + "\": " + reason + ".");
+        QCOMPARE(QDir(dir.path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries),
+                 fileMode >= 0 ? QStringList{"options.DAT"} : QStringList{});
+        if (fileMode < 0)
+            return;
+        QCOMPARE(Mode(path), fileMode);
+        ChangeMode(path, 0600);
+        QCOMPARE(Contents(path), saved ? kDefaultFile : QByteArray("SHOWY\r\n"));
+    }
+
+    // The link stays a link; the file it points to is written, or made when it does not exist.
+    void writeFollowsLinks_data() {
+        QTest::addColumn<bool>("targetExists");
+        QTest::newRow("link to a file") << true;
+        QTest::newRow("link to a file not yet made") << false;
+    }
+    void writeFollowsLinks() {
+        QFETCH(bool, targetExists);
+        QTemporaryDir dir;
+        QVERIFY(QDir(dir.path()).mkdir("kept"));
+        const QString target = dir.filePath("kept/options.DAT");
+        if (targetExists)
+            Put(target, "SHOWY\r\n");
+        const QString link = dir.filePath("options.DAT");
+        QCOMPARE(::symlink("kept/options.DAT", QFile::encodeName(link).constData()), 0);
+        QCOMPARE(ErrorOf([&] { WriteOptionsFile(link.toStdString(), DefaultSettingsLines()); }),
+                 QString());
+        QVERIFY(QFileInfo(link).isSymLink());
+        QCOMPARE(Contents(target), kDefaultFile);
+        QCOMPARE(QDir(dir.filePath("kept")).entryList(QDir::NoDotAndDotDot | QDir::AllEntries),
+                 QStringList{"options.DAT"});
     }
 };
 

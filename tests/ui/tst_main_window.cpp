@@ -18,14 +18,11 @@
 #include <QTest>
 
 using namespace dorvanel;
+using dorvanel::testing::k3d6Labels;
+using dorvanel::testing::Labels;
 using dorvanel::testing::WindowFixture;
 
 namespace {
-
-QStringList Labels(const TForm1& w) {
-    return {w.lbNum->text(), w.lbRng->text(), w.lbVal->text(), w.lbValNo->text(),
-            w.lbValPerc->text()};
-}
 
 QStringList ListingLines(const ListingView& listing) {
     QStringList lines;
@@ -40,9 +37,6 @@ void Type(SpinEdit* box, const QString& text) {
     QTest::keyClick(box, Qt::Key_Delete);
     QTest::keyClicks(box, text);
 }
-
-const QStringList k3d6Labels{"Total Possible Rolls: 216", "Min.: 3    Max.: 18", "Value: 10.5",
-                             "Value Possibilities: 27", "Probability of Value: 12.5%"};
 
 } // namespace
 

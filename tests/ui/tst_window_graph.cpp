@@ -1,5 +1,6 @@
 #include "color_dialog.h"
 #include "color_swatch.h"
+#include "graph_drawing.h"
 #include "plot_image.h"
 #include "radio_group.h"
 #include "spin_edit.h"
@@ -34,6 +35,19 @@ QRgb At(const TForm1& w, int x, int y) {
     return w.vidGraf->Picture().pixel(x, y);
 }
 
+// The graph of the window's analysis and options, painted afresh.
+QImage Repainted(const TForm1& w) {
+    QImage picture = w.vidGraf->BlankPicture();
+    PaintGraph(picture, *w.AnalysisState(),
+               {w.cbRange1->isChecked(), w.cbWholeY->isChecked(), w.radGraf->ItemIndex()},
+               {w.dlgColor.Color(), w.dlgFill.Color(), w.dlgBG.Color()});
+    return picture;
+}
+
+void ClickCheckBox(QCheckBox* box) {
+    QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(6, box->height() / 2));
+}
+
 } // namespace
 
 class TestWindowGraph : public QObject {
@@ -54,19 +68,26 @@ private slots:
         QCOMPARE(QColor(picture.pixel(441 * 7 / 19, baseline - 5)), QColor(0, 0, 255));
     }
 
+    // The chosen colour fills the swatch and is the one drawn in its role: at the top of the
+    // peak (pen), in the stem under it (fill), above the curve (background).
     void colourButtons_data() {
         QTest::addColumn<QString>("button");
         QTest::addColumn<QString>("swatch");
+        QTest::addColumn<int>("y");
+        const int x10 = 441 * 10 / 19;
+        QTest::addColumn<int>("x");
         QTest::newRow("pen") << "Button1"
-                             << "Shape1";
+                             << "Shape1" << 10 << x10;
         QTest::newRow("fill") << "Button2"
-                              << "Shape2";
+                              << "Shape2" << 100 << x10;
         QTest::newRow("background") << "Button3"
-                                    << "Shape3";
+                                    << "Shape3" << 5 << x10;
     }
     void colourButtons() {
         QFETCH(QString, button);
         QFETCH(QString, swatch);
+        QFETCH(int, x);
+        QFETCH(int, y);
         WindowFixture fixture;
         TForm1& w = fixture.Start();
         auto* colourSwatch = w.findChild<ColorSwatch*>(swatch);
@@ -75,8 +96,7 @@ private slots:
         QTest::mouseClick(w.findChild<QPushButton*>(button), Qt::LeftButton);
         QCOMPARE(chooser.offered, QList<QColor>{before});
         QCOMPARE(colourSwatch->Color(), QColor(200, 100, 50));
-        QVERIFY(w.vidGraf->Picture().pixelColor(w.vidGraf->width() / 2,
-                                                w.vidGraf->height() / 2 + 40) != QColor(Qt::white));
+        QCOMPARE(QColor(At(w, x, y)), QColor(200, 100, 50));
     }
 
     void backgroundColourIsDrawnAndSaved() {
@@ -111,9 +131,24 @@ private slots:
         WindowFixture fixture;
         TForm1& w = fixture.Start();
         const QImage before = w.vidGraf->Picture();
-        auto* box = w.findChild<QCheckBox*>(control);
-        QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(6, box->height() / 2));
+        ClickCheckBox(w.findChild<QCheckBox*>(control));
         QVERIFY(w.vidGraf->Picture() != before);
+    }
+
+    // Redraws keep the counts they scaled; the picture still follows each new analysis and
+    // each change of Y mode.
+    void redrawsFollowTheAnalysisAndTheYMode() {
+        WindowFixture fixture;
+        TForm1& w = fixture.Start();
+        ClickCheckBox(w.cbWholeY);
+        QCOMPARE(w.vidGraf->Picture(), Repainted(w));
+        w.seDieNo->SetValue(10);
+        QTest::mouseClick(w.Analyze, Qt::LeftButton);
+        fixture.WaitForAnalysis();
+        QCOMPARE(w.AnalysisState()->dice(), 10);
+        QCOMPARE(w.vidGraf->Picture(), Repainted(w));
+        ClickCheckBox(w.cbWholeY);
+        QCOMPARE(w.vidGraf->Picture(), Repainted(w));
     }
 
     void barStyleFromTheRadioGroup() {

@@ -109,6 +109,39 @@ private slots:
         QCOMPARE(ShownSettings(w), kDefaults);
     }
 
+    // Something else kept under the file's name survives the close, which says so; an explicit
+    // save replaces it.
+    void aRefusedFileIsKeptOnClose_data() {
+        QTest::addColumn<QByteArray>("file");
+        QTest::addColumn<bool>("saveFromTheMenu");
+        const QByteArray binary("\x89PNG\r\n\x1a\n\0\0\0\rIHDR", 16);
+        const QByteArray large(200 * 1024, 'S');
+        QTest::newRow("binary, closed") << binary << false;
+        QTest::newRow("too large, closed") << large << false;
+        QTest::newRow("binary, saved from the menu") << binary << true;
+    }
+    void aRefusedFileIsKeptOnClose() {
+        QFETCH(QByteArray, file);
+        QFETCH(bool, saveFromTheMenu);
+        WindowFixture fixture;
+        WriteFile(OptionsPath(fixture), file);
+        TForm1& w = fixture.Start();
+        QCOMPARE(fixture.errors.size(), 1);
+        if (saveFromTheMenu)
+            w.Savesettings1->trigger();
+        w.close();
+        if (saveFromTheMenu) {
+            QCOMPARE(fixture.errors.size(), 1);
+            QCOMPARE(ReadFile(OptionsPath(fixture)), kDefaultFile);
+            return;
+        }
+        QCOMPARE(fixture.errors.size(), 2);
+        QVERIFY2(fixture.errors[1].startsWith("The settings were not saved") &&
+                     fixture.errors[1].contains(OptionsPath(fixture)),
+                 qPrintable(fixture.errors[1]));
+        QCOMPARE(ReadFile(OptionsPath(fixture)), file);
+    }
+
     void theFileIsWrittenOnEveryClose() {
         WindowFixture fixture;
         TForm1& w = fixture.Start();

@@ -6,6 +6,7 @@
 #include "tform1.h"
 
 #include <QDir>
+#include <QLabel>
 #include <QStringList>
 #include <QTemporaryDir>
 #include <QTest>
@@ -13,6 +14,16 @@
 #include <memory>
 
 namespace dorvanel::testing {
+
+// The five summary labels, top to bottom.
+inline QStringList Labels(const TForm1& w) {
+    return {w.lbNum->text(), w.lbRng->text(), w.lbVal->text(), w.lbValNo->text(),
+            w.lbValPerc->text()};
+}
+
+inline const QStringList k3d6Labels{"Total Possible Rolls: 216", "Min.: 3    Max.: 18",
+                                    "Value: 10.5", "Value Possibilities: 27",
+                                    "Probability of Value: 12.5%"};
 
 class WindowFixture {
 public:

@@ -1,0 +1,150 @@
+// The Analyze command's runs with their computation replaced: failures, progress, and the
+// window closing while one is under way.
+#include "analysis_runner.h"
+#include "errors.h"
+#include "listing_view.h"
+#include "spin_edit.h"
+#include "window_fixture.h"
+
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTest>
+
+#include <atomic>
+#include <chrono>
+#include <new>
+#include <stdexcept>
+#include <thread>
+
+using namespace dorvanel;
+using dorvanel::testing::k3d6Labels;
+using dorvanel::testing::Labels;
+using dorvanel::testing::WindowFixture;
+
+namespace {
+
+// Puts a computation in place of the real one while it lives.
+class ScriptedComputation {
+public:
+    explicit ScriptedComputation(Computation computation)
+        : previous_(SetComputation(std::move(computation))) {}
+    ~ScriptedComputation() { SetComputation(previous_); }
+
+private:
+    Computation previous_;
+};
+
+// Waits on the computing thread until `done` holds or the run is cancelled; true for `done`.
+template <typename Done> bool WaitUntil(Done done, const RunControl& control) {
+    const auto giveUp = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+    while (!done() && !control.cancel->load() && std::chrono::steady_clock::now() < giveUp)
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    return done();
+}
+
+void StartAnalysis(TForm1& w, int dice, int faces) {
+    w.seDieNo->SetValue(dice);
+    w.seDieType->SetValue(faces);
+    QTest::mouseClick(w.Analyze, Qt::LeftButton);
+}
+
+} // namespace
+
+class TestWindowRuns : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase() { QLocale::setDefault(QLocale::c()); }
+
+    // The labels and the listing the run replaced come back; the last analysis stays.
+    void aFailedRunPutsBackWhatItChanged_data() {
+        QTest::addColumn<QString>("failure");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("an error") << "error"
+                                  << "The disk is on fire";
+        QTest::newRow("out of memory") << "memory"
+                                       << "Out of memory";
+    }
+    void aFailedRunPutsBackWhatItChanged() {
+        QFETCH(QString, failure);
+        QFETCH(QString, message);
+        WindowFixture fixture;
+        TForm1& w = fixture.Start();
+        const std::shared_ptr<const DistributionTable> analysis = w.AnalysisState();
+        ScriptedComputation failing(
+            [&](std::int32_t, std::int32_t, const RunControl&) -> DistributionTable {
+                if (failure == "memory")
+                    throw std::bad_alloc();
+                throw std::runtime_error(message.toStdString());
+            });
+        StartAnalysis(w, 10, 6);
+        fixture.WaitForAnalysis();
+        QCOMPARE(fixture.errors, QStringList{message});
+        QCOMPARE(Labels(w), k3d6Labels);
+        QCOMPARE(w.meRes->LineCount(), 16);
+        QCOMPARE(w.AnalysisState(), analysis);
+        QCOMPARE(w.pb1->value(), 0);
+        QCOMPARE(w.pb2->value(), 0);
+    }
+
+    // Each update the run reports reaches the bars, not only the first; the end clears them.
+    void theBarsFollowEveryUpdate() {
+        WindowFixture fixture;
+        TForm1& w = fixture.Start();
+        std::atomic<int> seen{0};
+        ScriptedComputation stepping(
+            [&](std::int32_t dice, std::int32_t faces, const RunControl& control) {
+                control.onProgress(0.25, 0.5);
+                if (WaitUntil([&] { return seen >= 1; }, control)) {
+                    control.onProgress(0.75, 1.0);
+                    WaitUntil([&] { return seen >= 2; }, control);
+                }
+                return ComputeDistribution(dice, faces);
+            });
+        StartAnalysis(w, 10, 6);
+        QTRY_COMPARE(w.pb1->value(), 250);
+        QCOMPARE(w.pb2->value(), 500);
+        seen = 1;
+        QTRY_COMPARE(w.pb1->value(), 750);
+        QCOMPARE(w.pb2->value(), 1000);
+        seen = 2;
+        fixture.WaitForAnalysis();
+        QCOMPARE(w.lbValNo->text(), "Value Possibilities: 4395456");
+        QCOMPARE(w.pb1->value(), 0);
+        QCOMPARE(w.pb2->value(), 0);
+    }
+
+    // Closing saves the settings and drops the run, whether it stops when told or finishes
+    // anyway; nothing of it reaches the window, which is then destroyed.
+    void closingTheWindowDuringARun_data() {
+        QTest::addColumn<bool>("stopsWhenCancelled");
+        QTest::newRow("the real computation") << true;
+        QTest::newRow("a run that finishes after the close") << false;
+    }
+    void closingTheWindowDuringARun() {
+        QFETCH(bool, stopsWhenCancelled);
+        WindowFixture fixture;
+        TForm1& w = fixture.Start();
+        std::atomic<bool> closed{false};
+        std::optional<ScriptedComputation> late;
+        if (!stopsWhenCancelled)
+            late.emplace([&](std::int32_t dice, std::int32_t faces, const RunControl&) {
+                while (!closed)
+                    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+                return ComputeDistribution(dice, faces);
+            });
+        StartAnalysis(w, stopsWhenCancelled ? 3000 : 10, stopsWhenCancelled ? 300 : 6);
+        QVERIFY(w.IsAnalysisRunning());
+        w.close();
+        closed = true;
+        QVERIFY(!w.IsAnalysisRunning());
+        QTest::qWait(100);
+        QCOMPARE(w.AnalysisState()->dice(), 3);
+        QCOMPARE(w.lbValNo->text(), k3d6Labels[3]);
+        QVERIFY(QFile::exists(fixture.DirPath() + "/options.DAT"));
+        fixture.window.reset();
+        QVERIFY(fixture.errors.isEmpty());
+    }
+};
+
+QTEST_MAIN(TestWindowRuns)
+#include "tst_window_runs.moc"
