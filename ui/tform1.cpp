@@ -1,12 +1,14 @@
 #include "tform1.h"
 
 #include "analysis_plan.h"
+#include "decimal_separator.h"
 #include "distribution.h"
 #include "error_reporter.h"
 #include "errors.h"
 #include "listing_view.h"
 #include "plot_image.h"
 #include "radio_group.h"
+#include "readout.h"
 #include "report.h"
 #include "spin_edit.h"
 #include "table_size.h"
@@ -27,12 +29,6 @@ namespace {
 
 constexpr int kProgressSteps = 1000;
 const QString kNoAnalysisYet = QStringLiteral("Total Possible Rolls: NA");
-
-char DecimalSeparator() {
-    const QString point = QLocale().decimalPoint();
-    return point.size() == 1 && point[0].unicode() < 128 ? static_cast<char>(point[0].unicode())
-                                                         : '.';
-}
 
 void SetCaption(QLabel* label, const QString& text) {
     label->setText(text);
@@ -70,6 +66,16 @@ TForm1::TForm1(QWidget* parent) : QMainWindow(parent) {
     connect(Restoredefaultsettings1, &QAction::triggered, this,
             &TForm1::Restoredefaultsettings1Click);
     connect(Savesettings1, &QAction::triggered, this, &TForm1::Savesettings1Click);
+    connect(Exporttable1, &QAction::triggered, this, &TForm1::Exporttable1Click);
+    connect(Savegraphimage1, &QAction::triggered, this, &TForm1::Savegraphimage1Click);
+    connect(Quit1, &QAction::triggered, this, &QWidget::close);
+    connect(&exporter_, &TableExporter::Progress, this, &TForm1::ShowProgress);
+    connect(&exporter_, &TableExporter::Finished, this, &TForm1::ExportEnded);
+    connect(&exporter_, &TableExporter::Cancelled, this, &TForm1::ExportEnded);
+    connect(&exporter_, &TableExporter::Failed, this, [this](const QString& message) {
+        ExportEnded();
+        ReportError(this, message);
+    });
     connect(&runner_, &AnalysisRunner::Progress, this, &TForm1::ShowProgress);
     connect(&runner_, &AnalysisRunner::Finished, this, &TForm1::AnalysisFinished);
     connect(&runner_, &AnalysisRunner::Cancelled, this, [this] {
@@ -140,9 +146,10 @@ void TForm1::AnalyzeClick() {
 
         // A cancelled run puts back what the window showed before the first of any runs that
         // replaced one another.
-        const VisibleState before =
-            beforeRun_ ? *beforeRun_
-                       : VisibleState{lbNum->text(), lbRng->text(), lbVal->text(), meRes->Table()};
+        const VisibleState before = beforeRun_
+                                        ? *beforeRun_
+                                        : VisibleState{lbNum->text(), lbRng->text(), lbVal->text(),
+                                                       lbVal->toolTip(), meRes->Table()};
         runner_.Discard();
         beforeRun_.reset();
         meRes->Clear();
@@ -150,7 +157,7 @@ void TForm1::AnalyzeClick() {
         SetCaption(lbNum, Text(TotalPossibleRollsText(dice, faces, DecimalSeparator())));
         const AnalysisBounds bounds = BeginAnalysis(dice, faces);
         SetCaption(lbRng, Text(RangeText(bounds)));
-        SetCaption(lbVal, Text(ValueText(bounds, DecimalSeparator())));
+        ShowValue(dice, faces, bounds);
         if (dice < 1 || bounds.MaxValue < 1) {
             AnalysisEnded();
             throw SilentAbort();
@@ -164,6 +171,7 @@ void TForm1::AnalyzeClick() {
 
 void TForm1::CancelAnalysis() {
     runner_.Cancel();
+    exporter_.Cancel();
 }
 
 void TForm1::ShowProgress(double run, double stage) {
@@ -196,7 +204,17 @@ void TForm1::RestoreVisibleState() {
     SetCaption(lbNum, beforeRun_->possibleRolls);
     SetCaption(lbRng, beforeRun_->range);
     SetCaption(lbVal, beforeRun_->value);
+    lbVal->setToolTip(beforeRun_->valueDetails);
     meRes->SetTable(beforeRun_->listing);
+}
+
+void TForm1::ShowValue(std::int32_t dice, std::int32_t faces, const AnalysisBounds& bounds) {
+    SetCaption(lbVal, Text(ValueText(bounds, DecimalSeparator())));
+    QStringList details;
+    if (dice >= 1 && faces >= 1)
+        for (const std::string& line : SpreadLines(dice, faces, DecimalSeparator()))
+            details << Text(line);
+    lbVal->setToolTip(details.join(QLatin1Char('\n')));
 }
 
 } // namespace dorvanel

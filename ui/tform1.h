@@ -8,6 +8,7 @@
 #include "distribution_table.h"
 #include "graph_scaling.h"
 #include "settings_lines.h"
+#include "table_exporter.h"
 
 #include <QMainWindow>
 #include <QString>
@@ -88,6 +89,16 @@ public:
     QLabel* lbValNo;
     QLabel* lbValPerc;
     QLabel* lbDispSize;
+    QMenu* File1;
+    QAction* Exporttable1;
+    QAction* Savegraphimage1;
+    QAction* N2;
+    QAction* Quit1;
+
+    // The readout of the plot at a point in it: the lines of the total there, joined; empty
+    // before the first analysis.
+    QString ReadoutAt(QPoint point);
+    bool IsExportRunning() const { return exporter_.IsRunning(); }
 
 public slots:
     void AnalyzeClick();
@@ -100,8 +111,11 @@ public slots:
     void Reverttoinitialsettings1Click();
     void Restoredefaultsettings1Click();
     void Savesettings1Click();
+    void Exporttable1Click();
+    void Savegraphimage1Click();
 
 protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
 
@@ -112,6 +126,7 @@ private:
         QString possibleRolls;
         QString range;
         QString value;
+        QString valueDetails;
         std::shared_ptr<const DistributionTable> listing;
     };
 
@@ -136,12 +151,15 @@ private:
     void AnalysisEnded();
     void RestoreVisibleState();
     void ShowProgress(double run, double stage);
+    void ShowValue(std::int32_t dice, std::int32_t faces, const AnalysisBounds& bounds);
+    void ExportEnded();
 
     QString SettingsDir_;
     std::shared_ptr<const DistributionTable> analysis_;
     std::shared_ptr<const DistributionTable> scaledTable_;
     std::shared_ptr<const ScaledCounts> scaledCounts_;
     AnalysisRunner runner_;
+    TableExporter exporter_;
     std::optional<VisibleState> beforeRun_;
     bool resizePending_ = false;
     // The options file was refused at start-up as not a settings file; only an explicit save

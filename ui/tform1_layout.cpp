@@ -155,6 +155,9 @@ void TForm1::BuildLayout() {
     meRes->setPalette(listingColors);
     meRes->setMinimumWidth(20);
     vidGraf = new PlotImage(Splitter1);
+    // The readout follows the pointer.
+    vidGraf->setMouseTracking(true);
+    vidGraf->installEventFilter(this);
     vidGraf->setMinimumWidth(20);
     Splitter1->addWidget(meRes);
     Splitter1->addWidget(vidGraf);
@@ -164,6 +167,13 @@ void TForm1::BuildLayout() {
     Splitter1->handle(1)->setCursor(Qt::SplitHCursor);
 
     MainMenu1 = menuBar();
+    File1 = MainMenu1->addMenu(QStringLiteral("File"));
+    Exporttable1 = File1->addAction(QStringLiteral("Export table\u2026"));
+    Exporttable1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_E));
+    Savegraphimage1 = File1->addAction(QStringLiteral("Save graph image\u2026"));
+    N2 = File1->addSeparator();
+    Quit1 = File1->addAction(QStringLiteral("Quit"));
+    Quit1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
     Options1 = MainMenu1->addMenu(QStringLiteral("Options"));
     Reverttoinitialsettings1 = Options1->addAction(QStringLiteral("Revert to initial settings"));
     Restoredefaultsettings1 = Options1->addAction(QStringLiteral("Restore default settings"));
@@ -225,7 +235,12 @@ void TForm1::BuildLayout() {
              {Savesettings1, "Savesettings1"},
              {lbValNo, "lbValNo"},
              {lbValPerc, "lbValPerc"},
-             {lbDispSize, "lbDispSize"}})
+             {lbDispSize, "lbDispSize"},
+             {File1, "File1"},
+             {Exporttable1, "Exporttable1"},
+             {Savegraphimage1, "Savegraphimage1"},
+             {N2, "N2"},
+             {Quit1, "Quit1"}})
         object->setObjectName(QString::fromLatin1(name));
 
     // The layout's states are the default settings.

@@ -1,4 +1,5 @@
 #include "distribution.h"
+#include "readout.h"
 #include "wide_number.h"
 
 #include <QTest>
@@ -120,6 +121,19 @@ private slots:
         QCOMPARE(least.Exponent(), -7782);
         CompareShare(least * table.AllOutcomes(), 1, "share of one outcome", table.MinValue());
         QVERIFY2(least.Format(6).ends_with("E-7782"), least.Format(6).c_str());
+    }
+
+    // A count of thousands of digits reads as the mean's label renders it, in both forms.
+    void readoutOfALongCount() {
+        for (bool checkpointed : {false, true}) {
+            const DistributionTable table = Computed(6400, 6, checkpointed);
+            const std::vector<std::string> lines = ReadoutLines(table, 22400);
+            QCOMPARE(lines.size(), std::size_t{5});
+            QCOMPARE(lines[1], std::string("Count: 4.29900919830675E4977 (4978 digits)"));
+            QCOMPARE(lines[2], std::string("Probability: 0.291989%"));
+            QCOMPARE(ReadoutLines(table, 6399),
+                     std::vector<std::string>{"Total: 6399 (cannot occur)"});
+        }
     }
 
     void format_data() {

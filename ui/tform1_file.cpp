@@ -1,0 +1,93 @@
+// The File menu: the table and the graph written to files, and the readout of the plot.
+#include "tform1.h"
+
+#include "decimal_separator.h"
+#include "error_reporter.h"
+#include "file_chooser.h"
+#include "graph_pointer.h"
+#include "plot_image.h"
+#include "readout.h"
+
+#include <QEvent>
+#include <QHelpEvent>
+#include <QImageWriter>
+#include <QMouseEvent>
+#include <QProgressBar>
+#include <QSaveFile>
+#include <QToolTip>
+
+namespace dorvanel {
+namespace {
+constexpr int kProgressSteps = 1000;
+}
+
+void TForm1::Exporttable1Click() {
+    if (!analysis_)
+        return;
+    const QString path =
+        ChooseFileToSave(this, QStringLiteral("Export table"),
+                         QStringLiteral("Comma-separated values (*.csv);;Listing (*.txt);;All "
+                                        "files (*)"));
+    if (path.isEmpty())
+        return;
+    pb1->setRange(0, kProgressSteps);
+    pb2->setRange(0, kProgressSteps);
+    exporter_.Start(analysis_, path);
+}
+
+void TForm1::ExportEnded() {
+    if (!runner_.IsRunning()) {
+        pb1->setValue(0);
+        pb2->setValue(0);
+    }
+}
+
+void TForm1::Savegraphimage1Click() {
+    const QString path = ChooseFileToSave(this, QStringLiteral("Save graph image"),
+                                          QStringLiteral("PNG images (*.png)"));
+    if (path.isEmpty())
+        return;
+    // The plot as shown, in the screen's pixels; the file appears only when whole.
+    QSaveFile file(path);
+    QImageWriter writer(&file, "png");
+    if (!file.open(QIODevice::WriteOnly) || !writer.write(vidGraf->Picture()) || !file.commit()) {
+        const QString reason = writer.error() != QImageWriter::UnknownError ? writer.errorString()
+                                                                            : file.errorString();
+        ReportError(this,
+                    QStringLiteral("Cannot save the graph image to %1: %2").arg(path, reason));
+    }
+}
+
+QString TForm1::ReadoutAt(QPoint point) {
+    if (!analysis_)
+        return {};
+    const QImage& picture = vidGraf->Picture();
+    const qreal ratio = picture.devicePixelRatio();
+    const GraphOptions options = CurrentGraphOptions();
+    const GraphScaling scaling(ScaledCountsFor(options.wholeYRange), options, picture.width(),
+                               picture.height());
+    const std::int64_t total = TotalAtColumn(scaling, analysis_->MaxValue(), options.style,
+                                             static_cast<std::int64_t>(point.x() * ratio));
+    QStringList lines;
+    for (const std::string& line : ReadoutLines(*analysis_, total, DecimalSeparator()))
+        lines << QString::fromStdString(line);
+    return lines.join(QLatin1Char('\n'));
+}
+
+bool TForm1::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == vidGraf &&
+        (event->type() == QEvent::MouseMove || event->type() == QEvent::ToolTip)) {
+        const QPoint point = event->type() == QEvent::MouseMove
+                                 ? static_cast<QMouseEvent*>(event)->position().toPoint()
+                                 : static_cast<QHelpEvent*>(event)->pos();
+        const QString text = ReadoutAt(point);
+        if (text.isEmpty())
+            QToolTip::hideText();
+        else
+            QToolTip::showText(vidGraf->mapToGlobal(point), text, vidGraf);
+        return event->type() == QEvent::ToolTip;
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+} // namespace dorvanel
