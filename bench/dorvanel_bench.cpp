@@ -3,6 +3,7 @@
 #include "distribution.h"
 #include "errors.h"
 #include "reference_distribution.h"
+#include "table_export.h"
 
 #include <atomic>
 #include <chrono>
@@ -10,6 +11,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
+#include <filesystem>
 #include <optional>
 #include <string>
 #include <sys/resource.h>
@@ -186,6 +188,32 @@ int main(int argc, char** argv) {
             missedAny = true;
         }
     }
+
+    // The table is computed first, untimed; then its values are written to a file.
+    std::printf("export the 1000d1000 table as comma-separated values\n");
+    std::optional<dorvanel::DistributionTable> exported;
+    const std::string csvPath = "/tmp/dorvanel-bench-" + std::to_string(getpid()) + ".csv";
+    const auto csv = InChild(
+        [&] {
+            std::FILE* file = std::fopen(csvPath.c_str(), "wb");
+            if (file == nullptr)
+                return false;
+            bool written = true;
+            dorvanel::WriteCsv(*exported, [&](std::string_view text) {
+                written &= std::fwrite(text.data(), 1, text.size(), file) == text.size();
+            });
+            written &= std::fclose(file) == 0;
+            std::printf("  %-11s %9.1f MB\n", "written",
+                        static_cast<double>(std::filesystem::file_size(csvPath)) / 1e6);
+            std::fflush(stdout);
+            std::remove(csvPath.c_str());
+            return written;
+        },
+        [&] {
+            exported.emplace(dorvanel::ComputeDistribution(1000, 1000));
+            return true;
+        });
+    Report("export", csv, 8.0, std::nullopt);
 
     std::printf("dorvanel-report 1000 1000 > /dev/null\n");
     const auto tool = InChild([] {
