@@ -1,15 +1,15 @@
 #include "vector_division.h"
 
 #include "decimal.h"
+#include "vector_lanes.h"
 
-#if defined(__x86_64__) && defined(__GNUC__)
+#ifdef DORVANEL_VECTOR_LANES
 #include <immintrin.h>
-#define DORVANEL_VECTOR_DIVISION 1
 #endif
 
 namespace dorvanel {
 
-#ifdef DORVANEL_VECTOR_DIVISION
+#ifdef DORVANEL_VECTOR_LANES
 namespace {
 
 __extension__ typedef unsigned __int128 UInt128;
@@ -57,8 +57,6 @@ struct Divider {
         return result;
     }
 };
-
-#define DORVANEL_LANES __attribute__((target("avx2,fma")))
 
 // Rows of eight 32-bit values become columns.
 DORVANEL_LANES inline void Transpose(__m256i r[kBlock]) {
@@ -206,11 +204,6 @@ DORVANEL_LANES void Divide(const std::uint32_t* numerator, std::size_t limbs, st
     for (std::size_t g = 0; g < kGroups; ++g)
         r[g] = _mm256_load_si256(reinterpret_cast<const __m256i*>(remainders + g * kLanes));
     Sweep<true>(k, numerator, stretch, r, quotient);
-}
-
-bool ProcessorHasLanes() {
-    static const bool has = __builtin_cpu_supports("avx2") && __builtin_cpu_supports("fma");
-    return has;
 }
 
 } // namespace

@@ -87,6 +87,37 @@ private slots:
                            quotient.limbs().begin()));
     }
 
+    // Carries that run through every limb, across the join of the two halves carried side by
+    // side: 10^(9n) − 1 plus 1, and 10^(9n) minus 1.
+    void numeratorCarriesRunThrough_data() {
+        QTest::addColumn<int>("limbs");
+        QTest::newRow("short") << 10;
+        QTest::newRow("long") << 1001;
+    }
+    void numeratorCarriesRunThrough() {
+        QFETCH(int, limbs);
+        const auto n = static_cast<std::size_t>(limbs);
+        const std::vector<std::uint32_t> nines(n, kLimbBase - 1);
+        std::vector<std::uint32_t> power(n + 1, 0);
+        power.back() = 1;
+        const std::vector<std::uint32_t> one{1};
+        NumeratorBuilder builder(n + 1);
+        std::vector<std::uint32_t> numerator(n + 3, 0xDEADBEEF);
+
+        std::size_t length = builder.Build(1, nines, 1, one, 0, one, numerator.data());
+        numerator.resize(length);
+        while (numerator.size() > 1 && numerator.back() == 0)
+            numerator.pop_back();
+        QCOMPARE(numerator, power);
+
+        numerator.assign(n + 3, 0xDEADBEEF);
+        length = builder.Build(1, power, 0, one, 1, one, numerator.data());
+        numerator.resize(length);
+        while (numerator.size() > 1 && numerator.back() == 0)
+            numerator.pop_back();
+        QCOMPARE(numerator, nines);
+    }
+
     void exactDivisionWithEdgeRemainders_data() {
         QTest::addColumn<std::uint32_t>("divisor");
         // Divisors up to half the limb base, so that every limb can be built.
