@@ -3,13 +3,12 @@
 // delivered on the window's thread.
 #pragma once
 
+#include "background_job.h"
 #include "distribution.h"
 #include "distribution_table.h"
 
 #include <QObject>
-#include <QThreadPool>
 
-#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -37,7 +36,7 @@ public:
     void Cancel();
     // Stops the current run, if any, silently: nothing of it is delivered.
     void Discard();
-    bool IsRunning() const { return current_ != nullptr; }
+    bool IsRunning() const { return job_.IsRunning(); }
 
 signals:
     void Progress(double run, double stage);
@@ -46,20 +45,7 @@ signals:
     void Cancelled();
 
 private:
-    struct Run {
-        std::atomic<bool> cancel{false};
-        // The latest progress, and whether a delivery of it is already on its way: the window
-        // takes it when it gets round to it, never a backlog of stale updates.
-        std::atomic<double> run{0};
-        std::atomic<double> stage{0};
-        std::atomic<bool> progressPosted{false};
-    };
-
-    // Hands a result to the window's thread, unless its run has been replaced since.
-    template <typename Deliver> void Post(const std::shared_ptr<Run>& run, Deliver deliver);
-
-    std::shared_ptr<Run> current_;
-    QThreadPool workers_;
+    BackgroundJob job_{this};
 };
 
 } // namespace dorvanel

@@ -4,13 +4,12 @@
 // signals are delivered on the window's thread.
 #pragma once
 
+#include "background_job.h"
 #include "distribution_table.h"
 
 #include <QObject>
 #include <QString>
-#include <QThreadPool>
 
-#include <atomic>
 #include <memory>
 
 namespace dorvanel {
@@ -24,7 +23,7 @@ public:
     void Start(std::shared_ptr<const DistributionTable> table, const QString& path);
     // Stops the export, if any, and says so with Cancelled.
     void Cancel();
-    bool IsRunning() const { return current_ != nullptr; }
+    bool IsRunning() const { return job_.IsRunning(); }
 
 signals:
     void Progress(double whole, double stage);
@@ -33,19 +32,10 @@ signals:
     void Cancelled();
 
 private:
-    struct Export {
-        std::atomic<bool> cancel{false};
-        std::atomic<double> whole{0};
-        std::atomic<double> stage{0};
-        std::atomic<bool> progressPosted{false};
-    };
-
-    void Write(const std::shared_ptr<Export>& run, const DistributionTable& table,
+    void Write(const std::shared_ptr<BackgroundJob::State>& job, const DistributionTable& table,
                const QString& path);
-    template <typename Deliver> void Post(const std::shared_ptr<Export>& run, Deliver deliver);
 
-    std::shared_ptr<Export> current_;
-    QThreadPool workers_;
+    BackgroundJob job_{this};
 };
 
 } // namespace dorvanel

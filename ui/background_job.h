@@ -1,0 +1,51 @@
+// One piece of work at a time off the window's thread, for an object that reports on it with
+// signals on the window's thread: starting another abandons the one before, and whatever an
+// abandoned job still hands over is dropped.
+#pragma once
+
+#include "distribution.h"
+
+#include <QObject>
+#include <QThreadPool>
+
+#include <atomic>
+#include <functional>
+#include <memory>
+
+namespace dorvanel {
+
+class BackgroundJob {
+public:
+    struct State {
+        std::atomic<bool> cancel{false};
+        // The latest progress, and whether a delivery of it is already on its way: the owner
+        // takes it when it gets round to it, never a backlog of stale updates.
+        std::atomic<double> whole{0};
+        std::atomic<double> stage{0};
+        std::atomic<bool> progressPosted{false};
+    };
+
+    explicit BackgroundJob(QObject* owner) : owner_(owner) {}
+    // Abandons the current job and waits for every thread to let go.
+    ~BackgroundJob();
+
+    void Start(std::function<void(const std::shared_ptr<State>& job)> work);
+    // Raises the current job's flag and drops it; false when there was none.
+    bool Abandon();
+    bool IsRunning() const { return current_ != nullptr; }
+
+    // From the job's thread: runs `deliver` on the owner's thread, ending the job there, unless
+    // it has been abandoned by then.
+    void Deliver(const std::shared_ptr<State>& job, std::function<void()> deliver);
+    // A progress callback for the job that passes the latest figures to `show` on the owner's
+    // thread while the job is current.
+    ProgressCallback Progress(const std::shared_ptr<State>& job,
+                              std::function<void(double whole, double stage)> show);
+
+private:
+    QObject* owner_;
+    std::shared_ptr<State> current_;
+    QThreadPool workers_;
+};
+
+} // namespace dorvanel
