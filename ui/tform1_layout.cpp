@@ -15,6 +15,7 @@
 #include <QMenuBar>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QSplitter>
 #include <QVBoxLayout>
 
@@ -200,8 +201,13 @@ void TForm1::BuildLayout() {
     setTabOrder(cbRange1, cbClearGraf);
     setTabOrder(cbClearGraf, btnClearGraf);
     setTabOrder(btnClearGraf, Button1);
-    setTabOrder(Button1, radGraf);
-    setTabOrder(radGraf, Button2);
+    // The group takes no focus itself: its items stand in its place.
+    QWidget* beforeStyle = Button1;
+    for (QRadioButton* item : radGraf->findChildren<QRadioButton*>()) {
+        setTabOrder(beforeStyle, item);
+        beforeStyle = item;
+    }
+    setTabOrder(beforeStyle, Button2);
     setTabOrder(Button2, Button3);
     setTabOrder(Button3, cbWholeY);
     setTabOrder(cbWholeY, meRes);

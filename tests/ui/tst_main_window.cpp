@@ -334,6 +334,25 @@ private slots:
         QCOMPARE(w.vidGraf->Picture().height(), 5);
     }
 
+    // Tab walks the panel left to right, column by column, then reaches the listing; the style
+    // group is one stop, at its checked item.
+    void tabOrder() {
+        WindowFixture fixture;
+        TForm1& w = fixture.Start();
+        w.seDieNo->setFocus();
+        QTRY_VERIFY(w.seDieNo->hasFocus());
+        QStringList order;
+        for (int i = 0; i < 10; ++i) {
+            QWidget* focus = QApplication::focusWidget();
+            while (focus && focus->objectName().isEmpty())
+                focus = focus->parentWidget();
+            order << (focus ? focus->objectName() : "(none)");
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        }
+        QCOMPARE(order, (QStringList{"seDieNo", "seDieType", "Analyze", "cbRange1", "Button1",
+                                     "radGraf", "Button2", "Button3", "cbWholeY", "meRes"}));
+    }
+
     void listingSelectionAndCopy() {
         WindowFixture fixture;
         TForm1& w = fixture.Start();
