@@ -5,6 +5,7 @@
 #include "listing_view.h"
 #include "plot_image.h"
 #include "radio_group.h"
+#include "screen_fit.h"
 #include "spin_edit.h"
 
 #include <QAction>
@@ -25,28 +26,30 @@ namespace {
 constexpr int kClientWidth = 637;
 constexpr int kClientHeight = 336;
 
-// The first of `families` installed, or the nearest face of the same size and kind.
-QFont Font(const QStringList& families, QFont::StyleHint kind, int pixelSize, bool bold = false) {
+// The first of `families` installed, or the nearest face of the same size and kind. The size is
+// the height in pixels at 96 pixels per inch, given in points so that it follows the screen's
+// logical resolution.
+QFont Font(const QStringList& families, QFont::StyleHint kind, int height, bool bold = false) {
     QFont font;
     font.setFamilies(families);
     font.setStyleHint(kind);
     font.setFixedPitch(kind == QFont::TypeWriter);
-    font.setPixelSize(pixelSize);
+    font.setPointSizeF(height * 72.0 / 96.0);
     font.setBold(bold);
     return font;
 }
 
-QFont SansFont(int pixelSize, bool bold = false) {
+QFont SansFont(int height, bool bold = false) {
     return Font({QStringLiteral("MS Sans Serif"), QStringLiteral("Liberation Sans"),
                  QStringLiteral("DejaVu Sans")},
-                QFont::SansSerif, pixelSize, bold);
+                QFont::SansSerif, height, bold);
 }
 
 // The listing needs a fixed pitch so that the padded totals line up.
-QFont FixedFont(int pixelSize) {
+QFont FixedFont(int height) {
     return Font({QStringLiteral("Fixedsys"), QStringLiteral("DejaVu Sans Mono"),
                  QStringLiteral("Liberation Mono")},
-                QFont::TypeWriter, pixelSize);
+                QFont::TypeWriter, height);
 }
 
 QLabel* PlacedLabel(QWidget* parent, const QString& text, int left, int top) {
@@ -256,6 +259,10 @@ void TForm1::BuildLayout() {
     move(181, 121);
     resize(kClientWidth + widening, kClientHeight + MainMenu1->sizeHint().height());
     setMinimumWidth(kClientWidth + widening);
+    // A window manager resizes in whole device pixels per logical one, counted from the base
+    // size: from this size, so that it is taken exactly also at fractional scale factors.
+    setBaseSize(size());
+    KeepOnScreen(this);
 }
 
 } // namespace dorvanel
