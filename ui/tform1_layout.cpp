@@ -109,7 +109,7 @@ void TForm1::BuildLayout() {
     Placed(seDieType, 75 + dieNoGrowth, 7, 49 + dieTypeGrowth, 26);
     Analyze = Placed(new QPushButton(QStringLiteral("Analyze"), Panel1), 5, 40, 75, 17);
 
-    // Everything right of the spin edits.
+    // What stands right of the spin edits moves over by as much as they grew.
     const int shift = dieNoGrowth + dieTypeGrowth;
     lbNum = PlacedLabel(Panel1, QStringLiteral("Total Possible Rolls: NA"), 127 + shift, 3);
     lbRng = PlacedLabel(Panel1, QStringLiteral("Ranges: NA"), 127 + shift, 15);
@@ -141,7 +141,7 @@ void TForm1::BuildLayout() {
                      98, 21);
     Button3 = Placed(new QPushButton(QStringLiteral("Select Background"), Panel1), 436 + shift, 45,
                      98, 21);
-    // The row of check boxes is the one that ends nearest the radio group.
+    // The window widens by as much as the row that grew most: the check boxes, which also moved.
     const int widening = shift + range1Growth + wholeYGrowth;
 
     // The radio group keeps to the panel's right edge, inside its one-pixel bevel.
