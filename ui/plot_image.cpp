@@ -9,7 +9,9 @@ PlotImage::PlotImage(QWidget* parent) : QWidget(parent) {
 }
 
 QImage PlotImage::BlankPicture() const {
-    QImage picture(size(), QImage::Format_RGB32);
+    const qreal ratio = devicePixelRatioF();
+    QImage picture(size() * ratio, QImage::Format_RGB32);
+    picture.setDevicePixelRatio(ratio);
     picture.fill(Qt::white);
     return picture;
 }

@@ -11,7 +11,8 @@ class PlotImage : public QWidget {
 public:
     explicit PlotImage(QWidget* parent = nullptr);
 
-    // A blank picture of the control's current size, to draw on.
+    // A blank picture of the control's current size in the screen's own pixels, to draw on: one
+    // picture pixel per device pixel.
     QImage BlankPicture() const;
     void SetPicture(QImage picture);
     const QImage& Picture() const { return picture_; }

@@ -3,7 +3,10 @@
 #include "conversions.h"
 #include "errors.h"
 
+#include <QFontMetrics>
 #include <QLineEdit>
+#include <QStyle>
+#include <QStyleOptionSpinBox>
 
 #include <algorithm>
 
@@ -29,6 +32,27 @@ std::int32_t SpinEdit::Value() const {
 
 void SpinEdit::SetValue(std::int32_t value) {
     lineEdit()->setText(QString::number(value));
+}
+
+QSize SpinEdit::sizeHint() const {
+    ensurePolished();
+    const QFontMetrics metrics(font());
+    int widestDigit = 0;
+    for (char digit = '0'; digit <= '9'; ++digit)
+        widestDigit = std::max(widestDigit, metrics.horizontalAdvance(QLatin1Char(digit)));
+    int textWidth = 0;
+    for (const std::int32_t bound : {minValue_, maxValue_}) {
+        const QString text = QString::number(bound);
+        const int digits = static_cast<int>(text.size()) - (bound < 0 ? 1 : 0);
+        textWidth = std::max(textWidth, digits * widestDigit +
+                                            (bound < 0 ? metrics.horizontalAdvance(u'-') : 0));
+    }
+    // As QSpinBox measures its text: a blank after it and room for the cursor.
+    const QSize text(textWidth + metrics.horizontalAdvance(u' ') + 2,
+                     lineEdit()->sizeHint().height());
+    QStyleOptionSpinBox option;
+    initStyleOption(&option);
+    return style()->sizeFromContents(QStyle::CT_SpinBox, &option, text, this);
 }
 
 std::int32_t SpinEdit::Clamped(std::int64_t value) const {

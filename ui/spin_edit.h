@@ -18,6 +18,10 @@ public:
     std::int32_t Value() const;
     void SetValue(std::int32_t value);
 
+    // Wide enough for the widest value of the range in the box's font.
+    QSize sizeHint() const override;
+    QSize minimumSizeHint() const override { return sizeHint(); }
+
     void stepBy(int steps) override;
     QValidator::State validate(QString& input, int& pos) const override;
 

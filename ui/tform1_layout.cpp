@@ -5,6 +5,7 @@
 #include "listing_view.h"
 #include "plot_image.h"
 #include "radio_group.h"
+#include "screen_fit.h"
 #include "spin_edit.h"
 
 #include <QAction>
@@ -15,6 +16,7 @@
 #include <QMenuBar>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QSplitter>
 #include <QVBoxLayout>
 
@@ -24,28 +26,30 @@ namespace {
 constexpr int kClientWidth = 637;
 constexpr int kClientHeight = 336;
 
-// The first of `families` installed, or the nearest face of the same size and kind.
-QFont Font(const QStringList& families, QFont::StyleHint kind, int pixelSize, bool bold = false) {
+// The first of `families` installed, or the nearest face of the same size and kind. The size is
+// the height in pixels at 96 pixels per inch, given in points so that it follows the screen's
+// logical resolution.
+QFont Font(const QStringList& families, QFont::StyleHint kind, int height, bool bold = false) {
     QFont font;
     font.setFamilies(families);
     font.setStyleHint(kind);
     font.setFixedPitch(kind == QFont::TypeWriter);
-    font.setPixelSize(pixelSize);
+    font.setPointSizeF(height * 72.0 / 96.0);
     font.setBold(bold);
     return font;
 }
 
-QFont SansFont(int pixelSize, bool bold = false) {
+QFont SansFont(int height, bool bold = false) {
     return Font({QStringLiteral("MS Sans Serif"), QStringLiteral("Liberation Sans"),
                  QStringLiteral("DejaVu Sans")},
-                QFont::SansSerif, pixelSize, bold);
+                QFont::SansSerif, height, bold);
 }
 
 // The listing needs a fixed pitch so that the padded totals line up.
-QFont FixedFont(int pixelSize) {
+QFont FixedFont(int height) {
     return Font({QStringLiteral("Fixedsys"), QStringLiteral("DejaVu Sans Mono"),
                  QStringLiteral("Liberation Mono")},
-                QFont::TypeWriter, pixelSize);
+                QFont::TypeWriter, height);
 }
 
 QLabel* PlacedLabel(QWidget* parent, const QString& text, int left, int top) {
@@ -61,12 +65,10 @@ Control* Placed(Control* control, int left, int top, int width, int height) {
     return control;
 }
 
-// A check box keeps its laid-out size unless this platform's font needs more room.
-QCheckBox* PlacedCheckBox(QWidget* parent, const QString& text, int left, int top, int width,
-                          int height) {
-    auto* box = new QCheckBox(text, parent);
-    box->setGeometry(left, top, std::max(width, box->sizeHint().width()), height);
-    return box;
+// How much wider than laid out a control must be to show its content in this platform's font.
+// It takes that much more room, and what stands to its right moves over by as much.
+int Growth(const QWidget* control, int laidOutWidth) {
+    return std::max(0, control->sizeHint().width() - laidOutWidth);
 }
 
 QProgressBar* ProgressBar(QWidget* parent) {
@@ -95,44 +97,59 @@ void TForm1::BuildLayout() {
     Panel1->setFixedHeight(84);
     column->addWidget(Panel1);
 
-    seDieNo = Placed(new SpinEdit(1, 10000, 3, Panel1), 8, 7, 49, 26);
+    seDieNo = new SpinEdit(1, 10000, 3, Panel1);
     seDieNo->setFont(SansFont(13));
-    Label1 = Placed(new QLabel(QStringLiteral("D"), Panel1), 60, 7, 15, 24);
+    const int dieNoGrowth = Growth(seDieNo, 49);
+    Placed(seDieNo, 8, 7, 49 + dieNoGrowth, 26);
+    Label1 = Placed(new QLabel(QStringLiteral("D"), Panel1), 60 + dieNoGrowth, 7, 15, 24);
     Label1->setFont(SansFont(19, true));
-    seDieType = Placed(new SpinEdit(1, 1000, 6, Panel1), 75, 7, 49, 26);
+    seDieType = new SpinEdit(1, 1000, 6, Panel1);
     seDieType->setFont(SansFont(13));
+    const int dieTypeGrowth = Growth(seDieType, 49);
+    Placed(seDieType, 75 + dieNoGrowth, 7, 49 + dieTypeGrowth, 26);
     Analyze = Placed(new QPushButton(QStringLiteral("Analyze"), Panel1), 5, 40, 75, 17);
 
-    lbNum = PlacedLabel(Panel1, QStringLiteral("Total Possible Rolls: NA"), 127, 3);
-    lbRng = PlacedLabel(Panel1, QStringLiteral("Ranges: NA"), 127, 15);
-    lbVal = PlacedLabel(Panel1, QStringLiteral("Value: NA"), 127, 28);
+    // What stands right of the spin edits moves over by as much as they grew.
+    const int shift = dieNoGrowth + dieTypeGrowth;
+    lbNum = PlacedLabel(Panel1, QStringLiteral("Total Possible Rolls: NA"), 127 + shift, 3);
+    lbRng = PlacedLabel(Panel1, QStringLiteral("Ranges: NA"), 127 + shift, 15);
+    lbVal = PlacedLabel(Panel1, QStringLiteral("Value: NA"), 127 + shift, 28);
     lbValNo = PlacedLabel(Panel1, QStringLiteral("Value Possibilities: NA66666666666666666666666"),
-                          127, 40);
-    lbValPerc = PlacedLabel(Panel1, QStringLiteral("Probability of Value: NA"), 127, 53);
-    lbDispSize = PlacedLabel(Panel1, QStringLiteral("Dispaly Size: "), 127, 65);
+                          127 + shift, 40);
+    lbValPerc = PlacedLabel(Panel1, QStringLiteral("Probability of Value: NA"), 127 + shift, 53);
+    lbDispSize = PlacedLabel(Panel1, QStringLiteral("Dispaly Size: "), 127 + shift, 65);
 
-    cbClearGraf =
-        PlacedCheckBox(Panel1, QStringLiteral("Clear screen for new graph?"), 259, 6, 153, 17);
+    cbClearGraf = new QCheckBox(QStringLiteral("Clear screen for new graph?"), Panel1);
+    Placed(cbClearGraf, 259 + shift, 6, 153 + Growth(cbClearGraf, 153), 17);
     cbClearGraf->setChecked(true);
     cbClearGraf->hide();
     btnClearGraf = Placed(new QPushButton(QStringLiteral("Clear Graph"), Panel1), 9, 11, 36, 25);
     btnClearGraf->hide();
-    cbRange1 = PlacedCheckBox(Panel1, QStringLiteral("Show entire X range?"), 284, 66, 121, 17);
-    cbWholeY = PlacedCheckBox(Panel1, QStringLiteral("Show entire Y range?"), 410, 66, 123, 17);
+    cbRange1 = new QCheckBox(QStringLiteral("Show entire X range?"), Panel1);
+    const int range1Growth = Growth(cbRange1, 121);
+    Placed(cbRange1, 284 + shift, 66, 121 + range1Growth, 17);
+    cbWholeY = new QCheckBox(QStringLiteral("Show entire Y range?"), Panel1);
+    const int wholeYGrowth = Growth(cbWholeY, 123);
+    Placed(cbWholeY, 410 + shift + range1Growth, 66, 123 + wholeYGrowth, 17);
 
-    Shape1 = Placed(new ColorSwatch(Panel1), 415, 3, 20, 20);
-    Shape2 = Placed(new ColorSwatch(Panel1), 415, 24, 20, 20);
-    Shape3 = Placed(new ColorSwatch(Panel1), 415, 45, 20, 20);
-    Button1 = Placed(new QPushButton(QStringLiteral("Select Pen Color"), Panel1), 436, 3, 98, 21);
-    Button2 = Placed(new QPushButton(QStringLiteral("Select Fill Brush"), Panel1), 436, 24, 98, 21);
-    Button3 = Placed(new QPushButton(QStringLiteral("Select Background"), Panel1), 436, 45, 98, 21);
+    Shape1 = Placed(new ColorSwatch(Panel1), 415 + shift, 3, 20, 20);
+    Shape2 = Placed(new ColorSwatch(Panel1), 415 + shift, 24, 20, 20);
+    Shape3 = Placed(new ColorSwatch(Panel1), 415 + shift, 45, 20, 20);
+    Button1 =
+        Placed(new QPushButton(QStringLiteral("Select Pen Color"), Panel1), 436 + shift, 3, 98, 21);
+    Button2 = Placed(new QPushButton(QStringLiteral("Select Fill Brush"), Panel1), 436 + shift, 24,
+                     98, 21);
+    Button3 = Placed(new QPushButton(QStringLiteral("Select Background"), Panel1), 436 + shift, 45,
+                     98, 21);
+    // The window widens by as much as the row that grew most: the check boxes, which also moved.
+    const int widening = shift + range1Growth + wholeYGrowth;
 
     // The radio group keeps to the panel's right edge, inside its one-pixel bevel.
     radGraf = new RadioGroup(QStringLiteral("Select graph style"),
                              {QStringLiteral("Line"), QStringLiteral("Bar")}, Panel1);
     radGraf->setFixedSize(100, 82);
     auto* panelRow = new QHBoxLayout(Panel1);
-    panelRow->setContentsMargins(0, 1, 1, 1);
+    panelRow->setContentsMargins(0, 0, 0, 0);
     panelRow->addStretch();
     panelRow->addWidget(radGraf);
 
@@ -163,7 +180,10 @@ void TForm1::BuildLayout() {
     Splitter1->addWidget(vidGraf);
     Splitter1->setStretchFactor(0, 0);
     Splitter1->setStretchFactor(1, 1);
-    Splitter1->setSizes({193, kClientWidth - 193 - 3});
+    // A wider panel widens the listing, so that the plot keeps its laid-out size.
+    Splitter1->setSizes({193 + widening, kClientWidth - 193 - 3});
+    // No minimum height: the plot may shrink to nothing, as the window has only a minimum width.
+    Splitter1->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Ignored);
     Splitter1->handle(1)->setCursor(Qt::SplitHCursor);
 
     MainMenu1 = menuBar();
@@ -194,8 +214,13 @@ void TForm1::BuildLayout() {
     setTabOrder(cbRange1, cbClearGraf);
     setTabOrder(cbClearGraf, btnClearGraf);
     setTabOrder(btnClearGraf, Button1);
-    setTabOrder(Button1, radGraf);
-    setTabOrder(radGraf, Button2);
+    // The group takes no focus itself: its items stand in its place.
+    QWidget* beforeStyle = Button1;
+    for (QRadioButton* item : radGraf->findChildren<QRadioButton*>()) {
+        setTabOrder(beforeStyle, item);
+        beforeStyle = item;
+    }
+    setTabOrder(beforeStyle, Button2);
     setTabOrder(Button2, Button3);
     setTabOrder(Button3, cbWholeY);
     setTabOrder(cbWholeY, meRes);
@@ -247,8 +272,12 @@ void TForm1::BuildLayout() {
     ShowSettings(DisplaySettings{});
 
     move(181, 121);
-    resize(kClientWidth, kClientHeight + MainMenu1->sizeHint().height());
-    setMinimumWidth(kClientWidth);
+    resize(kClientWidth + widening, kClientHeight + MainMenu1->sizeHint().height());
+    setMinimumWidth(kClientWidth + widening);
+    // A window manager resizes in whole device pixels per logical one, counted from the base
+    // size: from this size, so that it is taken exactly also at fractional scale factors.
+    setBaseSize(size());
+    KeepOnScreen(this);
 }
 
 } // namespace dorvanel
