@@ -3,6 +3,7 @@
 #include "analysis_runner.h"
 #include "errors.h"
 #include "listing_view.h"
+#include "report.h"
 #include "spin_edit.h"
 #include "window_fixture.h"
 
@@ -22,6 +23,14 @@ using dorvanel::testing::Labels;
 using dorvanel::testing::WindowFixture;
 
 namespace {
+
+// The real computation, but every table checkpointed.
+DistributionTable ComputeCheckpointed(std::int32_t dice, std::int32_t faces,
+                                      const RunControl& control) {
+    RunControl forced = control;
+    forced.memoryBudget = 1;
+    return ComputeDistribution(dice, faces, forced);
+}
 
 // Puts a computation in place of the real one while it lives.
 class ScriptedComputation {
@@ -117,15 +126,20 @@ private slots:
     // anyway; nothing of it reaches the window, which is then destroyed.
     void closingTheWindowDuringARun_data() {
         QTest::addColumn<bool>("stopsWhenCancelled");
-        QTest::newRow("the real computation") << true;
-        QTest::newRow("a run that finishes after the close") << false;
+        QTest::addColumn<bool>("checkpointed");
+        QTest::newRow("the real computation") << true << false;
+        QTest::newRow("a checkpointed run") << true << true;
+        QTest::newRow("a run that finishes after the close") << false << false;
     }
     void closingTheWindowDuringARun() {
         QFETCH(bool, stopsWhenCancelled);
+        QFETCH(bool, checkpointed);
         WindowFixture fixture;
         TForm1& w = fixture.Start();
         std::atomic<bool> closed{false};
         std::optional<ScriptedComputation> late;
+        if (checkpointed)
+            late.emplace(ComputeCheckpointed);
         if (!stopsWhenCancelled)
             late.emplace([&](std::int32_t dice, std::int32_t faces, const RunControl&) {
                 while (!closed)
@@ -142,6 +156,31 @@ private slots:
         QCOMPARE(w.lbValNo->text(), k3d6Labels[3]);
         QVERIFY(QFile::exists(fixture.DirPath() + "/options.DAT"));
         fixture.window.reset();
+        QVERIFY(fixture.errors.isEmpty());
+    }
+
+    // Escape stops a checkpointed run and leaves the analysis before it; the next one
+    // completes, and its listing fills in with the lines of the whole table.
+    void checkpointedRunsCancelAndComplete() {
+        const ScriptedComputation checkpointed(ComputeCheckpointed);
+        WindowFixture fixture;
+        TForm1& w = fixture.Start();
+        StartAnalysis(w, 3000, 300);
+        QVERIFY(w.IsAnalysisRunning());
+        QTest::keyClick(&w, Qt::Key_Escape);
+        QVERIFY(!w.IsAnalysisRunning());
+        QCOMPARE(Labels(w), k3d6Labels);
+        QCOMPARE(w.meRes->LineCount(), 16);
+
+        StartAnalysis(w, 200, 61);
+        fixture.WaitForAnalysis();
+        QVERIFY(w.AnalysisState()->IsCheckpointed());
+        const DistributionTable whole = ComputeDistribution(200, 61);
+        const Listing expected(whole);
+        w.meRes->ScrollToLine(9000);
+        QTRY_VERIFY(w.meRes->HasLine(9000) && w.meRes->HasLine(9005));
+        for (std::int64_t line = 9000; line <= 9005; ++line)
+            QCOMPARE(w.meRes->LineText(line), QString::fromStdString(expected.Line(line)));
         QVERIFY(fixture.errors.isEmpty());
     }
 };
