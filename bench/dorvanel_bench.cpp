@@ -52,6 +52,8 @@ std::optional<Measurement> InChild(
     int fds[2];
     if (pipe(fds) != 0)
         return std::nullopt;
+    // What is printed so far must not be printed again by a child that flushes its copy.
+    std::fflush(stdout);
     const pid_t pid = fork();
     if (pid == 0) {
         close(fds[0]);
