@@ -162,8 +162,7 @@ void TForm1::AnalyzeClick() {
             AnalysisEnded();
             throw SilentAbort();
         }
-        pb1->setRange(0, kProgressSteps);
-        pb2->setRange(0, kProgressSteps);
+        PrepareProgress();
         beforeRun_ = before;
         runner_.Start(dice, faces, budget);
     });
@@ -172,6 +171,11 @@ void TForm1::AnalyzeClick() {
 void TForm1::CancelAnalysis() {
     runner_.Cancel();
     exporter_.Cancel();
+}
+
+void TForm1::PrepareProgress() {
+    pb1->setRange(0, kProgressSteps);
+    pb2->setRange(0, kProgressSteps);
 }
 
 void TForm1::ShowProgress(double run, double stage) {

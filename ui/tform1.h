@@ -150,6 +150,8 @@ private:
     void AnalysisFinished(std::shared_ptr<const DistributionTable> table);
     void AnalysisEnded();
     void RestoreVisibleState();
+    // Both bars ready for a run or an export, which report in fractions.
+    void PrepareProgress();
     void ShowProgress(double run, double stage);
     void ShowValue(std::int32_t dice, std::int32_t faces, const AnalysisBounds& bounds);
     void ExportEnded();

@@ -17,10 +17,6 @@
 #include <QToolTip>
 
 namespace dorvanel {
-namespace {
-constexpr int kProgressSteps = 1000;
-}
-
 void TForm1::Exporttable1Click() {
     if (!analysis_)
         return;
@@ -30,8 +26,7 @@ void TForm1::Exporttable1Click() {
                                         "files (*)"));
     if (path.isEmpty())
         return;
-    pb1->setRange(0, kProgressSteps);
-    pb2->setRange(0, kProgressSteps);
+    PrepareProgress();
     exporter_.Start(analysis_, path);
 }
 

@@ -2,6 +2,7 @@
 #include "decimal.h"
 #include "distribution.h"
 #include "errors.h"
+#include "exact_tables.h"
 #include "report.h"
 
 #include <QTest>
@@ -138,9 +139,7 @@ private slots:
         QFETCH(int, faces);
         QFETCH(bool, compareListing);
         const DistributionTable whole = ComputeDistribution(dice, faces);
-        RunControl control;
-        control.memoryBudget = 1;
-        const DistributionTable checkpointed = ComputeDistribution(dice, faces, control);
+        const DistributionTable checkpointed = testing::Computed(dice, faces, true);
         QCOMPARE(ValuePossibilitiesText(checkpointed), ValuePossibilitiesText(whole));
         QCOMPARE(ProbabilityText(checkpointed), ProbabilityText(whole));
         if (compareListing)

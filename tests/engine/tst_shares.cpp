@@ -1,4 +1,5 @@
 #include "distribution.h"
+#include "exact_tables.h"
 #include "readout.h"
 #include "wide_number.h"
 
@@ -7,17 +8,11 @@
 #include <cmath>
 
 using namespace dorvanel;
+using dorvanel::testing::Computed;
+using dorvanel::testing::Outcomes;
+using dorvanel::testing::UInt128;
 
 namespace {
-
-__extension__ typedef unsigned __int128 UInt128;
-
-DistributionTable Computed(int dice, int faces, bool checkpointed) {
-    RunControl control;
-    if (checkpointed)
-        control.memoryBudget = 1;
-    return ComputeDistribution(dice, faces, control);
-}
 
 // Shares are good to far better than a part in 10^12.
 constexpr long double kTolerance = 1e-12L;
@@ -59,12 +54,7 @@ private slots:
         QFETCH(int, faces);
         QFETCH(bool, checkpointed);
         const DistributionTable table = Computed(dice, faces, checkpointed);
-        const UInt128 outcomes = [&] {
-            UInt128 power = 1;
-            for (int i = 0; i < dice; ++i)
-                power *= static_cast<unsigned>(faces);
-            return power;
-        }();
+        const UInt128 outcomes = Outcomes(dice, faces);
         auto count = [&](std::int64_t t) {
             return t < table.MinValue() ? 0 : std::stoull(table.Digits(t));
         };

@@ -1,5 +1,6 @@
 #include "distribution.h"
 #include "errors.h"
+#include "exact_tables.h"
 #include "report.h"
 #include "table_export.h"
 
@@ -8,10 +9,11 @@
 #include <atomic>
 
 using namespace dorvanel;
+using dorvanel::testing::Computed;
+using dorvanel::testing::Outcomes;
+using dorvanel::testing::UInt128;
 
 namespace {
-
-__extension__ typedef unsigned __int128 UInt128;
 
 std::string Exported(void (*write)(const DistributionTable&, const TextSink&, const ExportControl&),
                      const DistributionTable& table, const ExportControl& control = {}) {
@@ -19,13 +21,6 @@ std::string Exported(void (*write)(const DistributionTable&, const TextSink&, co
     write(
         table, [&](std::string_view piece) { text += piece; }, control);
     return text;
-}
-
-DistributionTable Computed(int dice, int faces, bool checkpointed) {
-    RunControl control;
-    if (checkpointed)
-        control.memoryBudget = 1;
-    return ComputeDistribution(dice, faces, control);
 }
 
 } // namespace
@@ -76,9 +71,7 @@ private slots:
             QString::fromStdString(Exported(WriteCsv, table)).split('\n', Qt::SkipEmptyParts);
         const Listing listing(table);
         QCOMPARE(rows.size(), listing.LineCount() + 1);
-        UInt128 outcomes = 1;
-        for (int i = 0; i < dice; ++i)
-            outcomes *= static_cast<unsigned>(faces);
+        const UInt128 outcomes = Outcomes(dice, faces);
         UInt128 atMost = 0;
         for (std::int64_t line = 0; line < listing.LineCount(); ++line) {
             const QStringList fields = rows[line + 1].split(',');
