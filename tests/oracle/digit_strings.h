@@ -1,4 +1,5 @@
-// Decimal digit strings: non-negative integers held as text, most significant digit first.
+// Decimal digit strings: non-negative integers held as text, most significant digit first, added
+// the straightforward way the engine is checked against.
 #pragma once
 
 #include <string>
