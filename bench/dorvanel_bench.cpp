@@ -133,8 +133,8 @@ int main(int argc, char** argv) {
             continue;
         dorvanel::RunControl control;
         control.memoryBudget = c.budget ? c.budget : dorvanel::DefaultMemoryBudget();
-        const dorvanel::AnalysisPlan plan =
-            dorvanel::PlanAnalysis(c.dice, c.faces, control.memoryBudget, std::nullopt);
+        const dorvanel::AnalysisPlan plan = dorvanel::PlanAnalysis(
+            dorvanel::DicePool::Plain(c.dice, c.faces), control.memoryBudget, std::nullopt);
         const std::string form =
             plan.form == dorvanel::TableForm::Whole ? "whole"
             : plan.checkpointSpacing == 0
@@ -142,8 +142,9 @@ int main(int argc, char** argv) {
                 : "checkpointed every " + std::to_string(plan.checkpointSpacing) + " totals";
         std::printf("%dd%d, %s\n", c.dice, c.faces, form.c_str());
         auto compute = [&] {
-            return dorvanel::ComputeDistribution(c.dice, c.faces, control).MaxValue() ==
-                   c.dice * c.faces;
+            return dorvanel::ComputeDistribution(dorvanel::DicePool::Plain(c.dice, c.faces),
+                                                 control)
+                       .MaxValue() == c.dice * c.faces;
         };
         // A new process's first large table also pays for the machine handing it fresh pages;
         // a repeat in the same process reuses them and times the computation itself.
@@ -171,7 +172,7 @@ int main(int argc, char** argv) {
             control.cancel = &cancel;
             std::thread run([&] {
                 try {
-                    dorvanel::ComputeDistribution(10000, 1000, control);
+                    dorvanel::ComputeDistribution(dorvanel::DicePool::Plain(10000, 1000), control);
                 } catch (const dorvanel::AnalysisCancelled&) {
                 }
             });
@@ -212,7 +213,7 @@ int main(int argc, char** argv) {
             return written;
         },
         [&] {
-            exported.emplace(dorvanel::ComputeDistribution(1000, 1000));
+            exported.emplace(dorvanel::ComputeDistribution(dorvanel::DicePool::Plain(1000, 1000)));
             return true;
         });
     Report("export", csv, 8.0, std::nullopt);

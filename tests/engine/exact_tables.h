@@ -12,7 +12,7 @@ inline DistributionTable Computed(int dice, int faces, bool checkpointed) {
     RunControl control;
     if (checkpointed)
         control.memoryBudget = 1;
-    return ComputeDistribution(dice, faces, control);
+    return ComputeDistribution(DicePool::Plain(dice, faces), control);
 }
 
 // D^N, for tables whose outcomes fit 128 bits.

@@ -106,7 +106,7 @@ private slots:
 
     void tinySharesKeepTheirDigits() {
         // One outcome in 6^10000, about 10^-7781.5: far below any floating type's range.
-        const DistributionTable table = ComputeDistribution(10000, 6);
+        const DistributionTable table = ComputeDistribution(DicePool::Plain(10000, 6));
         const WideNumber least = table.Share(table.MinValue());
         QCOMPARE(least.Exponent(), -7782);
         CompareShare(least * table.AllOutcomes(), 1, "share of one outcome", table.MinValue());
