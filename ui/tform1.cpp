@@ -203,7 +203,7 @@ void TForm1::AnalysisFinished(std::shared_ptr<const DistributionTable> table) {
         const QString probability = Text(ProbabilityText(*table, DecimalSeparator()));
         analysis_ = std::move(table);
         meRes->SetTable(analysis_);
-        SetCaption(lbPool, Text(analysis_->pool().Notation()));
+        SetCaption(lbPool, QStringLiteral("Analysed: ") + Text(analysis_->pool().Notation()));
         AnalysisEnded();
         SetCaption(lbValNo, possibilities);
         SetCaption(lbValPerc, probability);

@@ -7,6 +7,7 @@
 #include <array>
 #include <cstring>
 #include <string>
+#include <utility>
 
 namespace dorvanel {
 namespace {
@@ -57,25 +58,18 @@ struct WideCarryingWriter {
 };
 
 // The sum at a limb every term reaches, for a number of terms fixed at compile time, so that
-// the loop over them unrolls.
-template <std::size_t kTerms> class FixedSum {
+// it unrolls with every coefficient and pointer in a register.
+template <std::size_t... kTerm> class FixedSum {
 public:
-    explicit FixedSum(std::span<const ScaledCount> terms) {
-        for (std::size_t t = 0; t < kTerms; ++t) {
-            coefficients_[t] = terms[t].coefficient;
-            limbs_[t] = terms[t].count.data();
-        }
-    }
+    explicit FixedSum(std::span<const ScaledCount> terms)
+        : coefficients_{terms[kTerm].coefficient...}, limbs_{terms[kTerm].count.data()...} {}
     std::int64_t operator()(std::size_t i) const {
-        std::int64_t sum = 0;
-        for (std::size_t t = 0; t < kTerms; ++t)
-            sum += coefficients_[t] * limbs_[t][i];
-        return sum;
+        return (... + (coefficients_[kTerm] * limbs_[kTerm][i]));
     }
 
 private:
-    std::array<std::int64_t, kTerms> coefficients_;
-    std::array<const std::uint32_t*, kTerms> limbs_;
+    std::int64_t coefficients_[sizeof...(kTerm)];
+    const std::uint32_t* limbs_[sizeof...(kTerm)];
 };
 
 // The same for any number of terms, in the writer's width.
@@ -96,7 +90,7 @@ private:
 // Terms longest first. The carry is a chain through every limb; two halves carried side by
 // side take half the time, and the lower half's final carry is then added into the upper one.
 template <typename Writer, typename CommonSum>
-std::size_t CombineSorted(const CommonSum& commonSum, std::span<const ScaledCount> sorted,
+std::size_t CombineSorted(const CommonSum commonSum, std::span<const ScaledCount> sorted,
                           std::uint32_t* out, std::size_t capacity) {
     const std::size_t length = sorted.front().count.size();
     const std::size_t common = sorted.back().count.size();
@@ -135,10 +129,10 @@ std::size_t CombineSorted(const CommonSum& commonSum, std::span<const ScaledCoun
     return i;
 }
 
-template <std::size_t kTerms>
-std::size_t CombineFixed(std::span<const ScaledCount> sorted, std::uint32_t* out,
-                         std::size_t capacity) {
-    return CombineSorted<CarryingWriter>(FixedSum<kTerms>(sorted), sorted, out, capacity);
+template <std::size_t... kTerm>
+std::size_t CombineFixed(std::index_sequence<kTerm...>, std::span<const ScaledCount> sorted,
+                         std::uint32_t* out, std::size_t capacity) {
+    return CombineSorted<CarryingWriter>(FixedSum<kTerm...>(sorted), sorted, out, capacity);
 }
 
 bool IsZero(LimbSpan count) {
@@ -166,28 +160,30 @@ std::size_t LimbCombiner::Combine(std::span<const ScaledCount> terms, std::uint3
         sum[0] = 0;
         return 1;
     }
-    std::stable_sort(
-        sorted_.begin(), sorted_.end(),
-        [](const ScaledCount& a, const ScaledCount& b) { return a.count.size() > b.count.size(); });
+    // Few terms, mostly in order already: an insertion sort, without the allocations of a
+    // stable sort.
+    for (std::size_t i = 1; i < sorted_.size(); ++i)
+        for (std::size_t j = i; j > 0 && sorted_[j - 1].count.size() < sorted_[j].count.size(); --j)
+            std::swap(sorted_[j - 1], sorted_[j]);
     const std::span<const ScaledCount> sorted(sorted_);
     if (coefficientSum > kMaxCoefficientSum)
         return CombineSorted<WideCarryingWriter>(AnySum<WideCarryingWriter>(sorted), sorted, sum,
                                                  capacity);
     switch (sorted.size()) {
     case 1:
-        return CombineFixed<1>(sorted, sum, capacity);
+        return CombineFixed(std::make_index_sequence<1>(), sorted, sum, capacity);
     case 2:
-        return CombineFixed<2>(sorted, sum, capacity);
+        return CombineFixed(std::make_index_sequence<2>(), sorted, sum, capacity);
     case 3:
-        return CombineFixed<3>(sorted, sum, capacity);
+        return CombineFixed(std::make_index_sequence<3>(), sorted, sum, capacity);
     case 4:
-        return CombineFixed<4>(sorted, sum, capacity);
+        return CombineFixed(std::make_index_sequence<4>(), sorted, sum, capacity);
     case 5:
-        return CombineFixed<5>(sorted, sum, capacity);
+        return CombineFixed(std::make_index_sequence<5>(), sorted, sum, capacity);
     case 6:
-        return CombineFixed<6>(sorted, sum, capacity);
+        return CombineFixed(std::make_index_sequence<6>(), sorted, sum, capacity);
     case 7:
-        return CombineFixed<7>(sorted, sum, capacity);
+        return CombineFixed(std::make_index_sequence<7>(), sorted, sum, capacity);
     default:
         return CombineSorted<CarryingWriter>(AnySum<CarryingWriter>(sorted), sorted, sum, capacity);
     }
