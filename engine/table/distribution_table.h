@@ -63,7 +63,6 @@ public:
 
     // Shares of all outcomes, to about 19 significant digits however small: of the total
     // itself, of it or any smaller total, of it or any larger one. Immediate in both forms.
-    WideNumber AllOutcomes() const { return outcomes_; }
     WideNumber Share(std::int64_t total) const;
     WideNumber AtMostShare(std::int64_t total) const;
     WideNumber AtLeastShare(std::int64_t total) const;

@@ -2,6 +2,9 @@
 #pragma once
 
 #include "distribution.h"
+#include "wide_number.h"
+
+#include <cmath>
 
 namespace dorvanel::testing {
 
@@ -21,6 +24,18 @@ inline UInt128 Outcomes(int dice, int faces) {
     for (int i = 0; i < dice; ++i)
         power *= static_cast<unsigned>(faces);
     return power;
+}
+
+// |a − b| / max(a, b), for shares that must agree to a given precision.
+inline long double RelativeDifference(const WideNumber& a, const WideNumber& b) {
+    if (a.IsZero() && b.IsZero())
+        return 0;
+    const WideNumber& larger = a.Exponent() >= b.Exponent() ? a : b;
+    const WideNumber& smaller = a.Exponent() >= b.Exponent() ? b : a;
+    const long double aligned =
+        smaller.Mantissa() *
+        std::pow(10.0L, static_cast<long double>(smaller.Exponent() - larger.Exponent()));
+    return std::fabs(larger.Mantissa() - aligned) / larger.Mantissa();
 }
 
 } // namespace dorvanel::testing

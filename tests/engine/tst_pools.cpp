@@ -1,6 +1,7 @@
 #include "count_reader.h"
 #include "distribution.h"
 #include "errors.h"
+#include "exact_tables.h"
 #include "pool_notation.h"
 #include "readout.h"
 #include "report.h"
@@ -13,6 +14,7 @@
 #include <vector>
 
 using namespace dorvanel;
+using dorvanel::testing::RelativeDifference;
 
 namespace {
 
