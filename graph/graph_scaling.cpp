@@ -25,25 +25,27 @@ std::int32_t DivideByTenHalfEven(std::uint32_t value) {
 } // namespace
 
 ScaledCounts::ScaledCounts(const DistributionTable& table, bool wholeYRange)
-    : wholeYRange_(wholeYRange), minValue_(table.MinValue()), maxValue_(table.MaxValue()) {
+    : wholeYRange_(wholeYRange), minValue_(table.MinValue()), maxValue_(table.MaxValue()),
+      index_(table.Index()) {
     if (table.empty())
         throw std::invalid_argument("no analysis to draw");
-    // The total at the mean, the lower one when the mean ends in a half: the peak.
-    const std::int64_t meanTotal = (std::int64_t{minValue_} + maxValue_) / 2;
+    // The largest count reaches the top: for a symmetric table the one at the mean.
+    const std::int64_t peak = table.PeakTotal();
     if (wholeYRange) {
         const WholeRangeScale whole = WholeRangeScaleOf(table.pool());
         referenceWidth_ = whole.referenceWidth;
         yTop_ = whole.yTop;
     } else {
-        referenceWidth_ = static_cast<std::int32_t>(table.DigitCount(meanTotal));
+        referenceWidth_ = static_cast<std::int32_t>(table.DigitCount(peak));
     }
 
-    scaledHalf_.resize(static_cast<std::size_t>(meanTotal - minValue_) + 1);
-    for (std::size_t j = 0; j < scaledHalf_.size(); ++j)
-        scaledHalf_[j] = ScaleCount(table, minValue_ + static_cast<std::int64_t>(j));
+    // As the table stores them: a symmetric table's upper half mirrors the lower.
+    scaled_.resize(static_cast<std::size_t>(index_.Entries()));
+    for (std::size_t j = 0; j < scaled_.size(); ++j)
+        scaled_[j] = ScaleCount(table, minValue_ + static_cast<std::int64_t>(j));
 
     if (!wholeYRange)
-        yTop_ = Scaled(meanTotal);
+        yTop_ = Scaled(peak);
 }
 
 std::int32_t ScaledCounts::ScaleCount(const DistributionTable& table, std::int64_t total) const {
@@ -61,13 +63,8 @@ std::int32_t ScaledCounts::ScaleCount(const DistributionTable& table, std::int64
 std::int32_t ScaledCounts::Scaled(std::int64_t total) const {
     if (total < FirstTotal() || total > LastTotal())
         throw RangeCheckError();
-    if (total < minValue_ || total > maxValue_)
-        return 0;
-    const std::int64_t spread = std::int64_t{maxValue_} - minValue_;
-    std::int64_t j = total - minValue_;
-    if (j > spread / 2)
-        j = spread - j; // counts are symmetric about the mean
-    return scaledHalf_[static_cast<std::size_t>(j)];
+    const std::int64_t j = index_.Stored(total);
+    return j < 0 ? 0 : scaled_[static_cast<std::size_t>(j)];
 }
 
 GraphScaling::GraphScaling(std::shared_ptr<const ScaledCounts> counts, const GraphOptions& options,

@@ -59,8 +59,9 @@ private:
     std::int32_t maxValue_;
     std::int32_t referenceWidth_ = 0;
     double yTop_ = 0.0;
-    // Scaled counts of the totals MinValue … the middle; the other half mirrors them.
-    std::vector<std::int32_t> scaledHalf_;
+    CountIndex index_;
+    // Scaled counts, stored as the table stores its counts.
+    std::vector<std::int32_t> scaled_;
 };
 
 class GraphScaling {

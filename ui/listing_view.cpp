@@ -42,9 +42,8 @@ void ListingView::SetTable(std::shared_ptr<const DistributionTable> table) {
             connect(arriving_.get(), &ListingBlocks::LinesArrived, viewport(),
                     qOverload<>(&QWidget::update));
         }
-        // The count at the mean is the largest, so its line is the longest.
-        longestLine_ = listing_->LineLength(static_cast<std::int64_t>(table_->MeanValue()) -
-                                            table_->MinValue());
+        // The largest count's line is the longest.
+        longestLine_ = listing_->LineLength(std::int64_t{table_->PeakTotal()} - table_->MinValue());
     }
     anchor_ = cursor_ = -1;
     verticalScrollBar()->setValue(0);

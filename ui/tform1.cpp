@@ -169,13 +169,13 @@ void TForm1::AnalyzeClick() {
             SetCaption(lbNum, Text(TotalPossibleRollsText(dice, faces, DecimalSeparator())));
             const AnalysisBounds bounds = BeginAnalysis(dice, faces);
             SetCaption(lbRng, Text(RangeText(bounds)));
-            ShowValue(bounds, std::nullopt);
+            ShowValue(bounds);
             AnalysisEnded();
             throw SilentAbort();
         }
         SetCaption(lbNum, Text(TotalPossibleRollsText(*pool, DecimalSeparator())));
         SetCaption(lbRng, Text(RangeText(pool->Bounds())));
-        ShowValue(pool->Bounds(), pool);
+        ShowValue(pool->Bounds());
         PrepareProgress();
         beforeRun_ = before;
         runner_.Start(*pool, budget);
@@ -201,8 +201,12 @@ void TForm1::AnalysisFinished(std::shared_ptr<const DistributionTable> table) {
     RunReportingErrors(this, [&] {
         const QString possibilities = Text(ValuePossibilitiesText(*table, DecimalSeparator()));
         const QString probability = Text(ProbabilityText(*table, DecimalSeparator()));
+        QStringList details;
+        for (const std::string& line : SpreadLines(*table, DecimalSeparator()))
+            details << Text(line);
         analysis_ = std::move(table);
         meRes->SetTable(analysis_);
+        lbVal->setToolTip(details.join(QLatin1Char('\n')));
         SetCaption(lbPool, QStringLiteral("Analysed: ") + Text(analysis_->pool().Notation()));
         AnalysisEnded();
         SetCaption(lbValNo, possibilities);
@@ -227,13 +231,10 @@ void TForm1::RestoreVisibleState() {
     meRes->SetTable(beforeRun_->listing);
 }
 
-void TForm1::ShowValue(const AnalysisBounds& bounds, const std::optional<DicePool>& pool) {
+// The spread is told once the table is whole.
+void TForm1::ShowValue(const AnalysisBounds& bounds) {
     SetCaption(lbVal, Text(ValueText(bounds, DecimalSeparator())));
-    QStringList details;
-    if (pool)
-        for (const std::string& line : SpreadLines(*pool, DecimalSeparator()))
-            details << Text(line);
-    lbVal->setToolTip(details.join(QLatin1Char('\n')));
+    lbVal->setToolTip({});
 }
 
 } // namespace dorvanel

@@ -158,7 +158,7 @@ private:
     // Both bars ready for a run or an export, which report in fractions.
     void PrepareProgress();
     void ShowProgress(double run, double stage);
-    void ShowValue(const AnalysisBounds& bounds, const std::optional<DicePool>& pool);
+    void ShowValue(const AnalysisBounds& bounds);
     void ExportEnded();
 
     QString SettingsDir_;

@@ -1,6 +1,7 @@
 #include "decimal.h"
 
 #include "errors.h"
+#include "limb_kernels.h"
 #include "power_by_squaring.h"
 
 #include <algorithm>
@@ -110,6 +111,15 @@ Decimal Decimal::FromDigits(std::string_view digits) {
     return result;
 }
 
+Decimal Decimal::FromLimbs(LimbSpan limbs) {
+    Decimal result;
+    result.limbs_.assign(limbs.begin(), limbs.end());
+    if (result.limbs_.empty())
+        result.limbs_.push_back(0);
+    result.Trim();
+    return result;
+}
+
 Decimal Decimal::Power(std::uint32_t base, std::uint32_t exponent) {
     return PowerBySquaring(Decimal(base), exponent, Decimal(1),
                            [](const Decimal& a, const Decimal& b) { return a * b; });
@@ -150,6 +160,39 @@ std::vector<std::uint32_t> MultiplyLimbs(LimbSpan a, LimbSpan b) {
     while (product.size() > 1 && product.back() == 0)
         product.pop_back();
     return product;
+}
+
+Decimal& Decimal::DivideExactlyBy(std::uint32_t divisor) {
+    const std::vector<std::uint32_t> numerator = limbs_;
+    limbs_.resize(DivideExactly(numerator.data(), numerator.size(), divisor, limbs_.data()));
+    return *this;
+}
+
+Decimal& Decimal::operator+=(const Decimal& other) {
+    if (other.limbs_.size() > limbs_.size())
+        limbs_.resize(other.limbs_.size(), 0);
+    std::uint32_t carry = 0;
+    for (std::size_t i = 0; i < limbs_.size() && (i < other.limbs_.size() || carry != 0); ++i) {
+        std::uint32_t sum = limbs_[i] + carry + (i < other.limbs_.size() ? other.limbs_[i] : 0);
+        carry = sum >= kLimbBase;
+        limbs_[i] = carry ? sum - kLimbBase : sum;
+    }
+    if (carry != 0)
+        limbs_.push_back(carry);
+    return *this;
+}
+
+Decimal& Decimal::operator-=(const Decimal& other) {
+    if (*this < other)
+        throw InternalError("a difference of counts that must be positive is negative");
+    std::uint32_t borrow = 0;
+    for (std::size_t i = 0; i < limbs_.size() && (i < other.limbs_.size() || borrow != 0); ++i) {
+        const std::uint32_t take = borrow + (i < other.limbs_.size() ? other.limbs_[i] : 0);
+        borrow = limbs_[i] < take;
+        limbs_[i] = borrow ? limbs_[i] + kLimbBase - take : limbs_[i] - take;
+    }
+    Trim();
+    return *this;
 }
 
 Decimal operator*(const Decimal& a, const Decimal& b) {

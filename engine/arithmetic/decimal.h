@@ -40,9 +40,16 @@ public:
 
     // Throws ConvertError unless the text is one or more decimal digits.
     static Decimal FromDigits(std::string_view digits);
+    // The number with these limbs, least significant first.
+    static Decimal FromLimbs(LimbSpan limbs);
     static Decimal Power(std::uint32_t base, std::uint32_t exponent);
 
     Decimal& MultiplyBy(std::uint32_t factor);
+    // Exact division by a divisor below 2^31 that divides this number; InternalError otherwise.
+    Decimal& DivideExactlyBy(std::uint32_t divisor);
+    Decimal& operator+=(const Decimal& other);
+    // For a result that cannot be negative; InternalError if it would be.
+    Decimal& operator-=(const Decimal& other);
     friend Decimal operator*(const Decimal& a, const Decimal& b);
     friend std::strong_ordering operator<=>(const Decimal& a, const Decimal& b);
     friend bool operator==(const Decimal& a, const Decimal& b) = default;

@@ -1,5 +1,6 @@
 #include "wide_number.h"
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <cstdio>
@@ -73,6 +74,16 @@ WideNumber WideNumber::FromTopLimbs(LimbSpan top, std::size_t below) {
     number.exponent_ = exponent + static_cast<std::int64_t>(below * kLimbDigits);
     number.Normalise();
     return number;
+}
+
+WideNumber WideNumber::Of(const Decimal& value) {
+    const LimbSpan limbs = value.limbs();
+    const std::size_t top = std::min<std::size_t>(limbs.size(), 3);
+    return FromTopLimbs(limbs.last(top), limbs.size() - top);
+}
+
+long double WideNumber::Value() const {
+    return mantissa_ * std::pow(10.0L, static_cast<long double>(exponent_));
 }
 
 WideNumber operator+(const WideNumber& a, const WideNumber& b) {

@@ -16,11 +16,15 @@ public:
     explicit WideNumber(long double value);
     // The count with these top limbs and `below` limbs under them, cut after the top limbs.
     static WideNumber FromTopLimbs(LimbSpan top, std::size_t below);
+    // A number from its top limbs.
+    static WideNumber Of(const Decimal& value);
 
     bool IsZero() const { return mantissa_ == 0; }
     // m in [1, 10) and e with the value m · 10^e; zero has m = 0.
     long double Mantissa() const { return mantissa_; }
     std::int64_t Exponent() const { return exponent_; }
+    // As an extended value: 0 below its range, infinite beyond it.
+    long double Value() const;
 
     friend WideNumber operator+(const WideNumber& a, const WideNumber& b);
     friend WideNumber operator*(const WideNumber& a, const WideNumber& b);

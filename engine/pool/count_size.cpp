@@ -15,6 +15,9 @@ constexpr std::int64_t kSamples = 512;
 // u gives a valid bound, so rounding in the search only loosens it.
 double LogCountBound(const DicePool& pool, std::uint64_t j) {
     const double fullLog10 = OutcomesLog10(pool);
+    // The bound below is for sums of plain dice only.
+    if (!pool.Successes().empty() || !pool.Kept().empty())
+        return fullLog10;
     if (j == 0)
         return 0.0;
     if (static_cast<double>(j) >= static_cast<double>(pool.Spread()) / 2)
@@ -55,7 +58,7 @@ std::uint64_t LimbsForLog10(double log10Bound) {
 
 Decimal ExactOutcomes(const DicePool& pool) {
     Decimal outcomes(1);
-    for (const DiceGroup& group : pool.Groups())
+    for (const DiceGroup& group : pool.OutcomeFactors())
         outcomes = outcomes * Decimal::Power(static_cast<std::uint32_t>(group.faces),
                                              static_cast<std::uint32_t>(group.count));
     return outcomes;
@@ -63,7 +66,7 @@ Decimal ExactOutcomes(const DicePool& pool) {
 
 double OutcomesLog10(const DicePool& pool) {
     double log = 0;
-    for (const DiceGroup& group : pool.Groups())
+    for (const DiceGroup& group : pool.OutcomeFactors())
         log += group.count * std::log10(static_cast<double>(group.faces));
     return log;
 }
@@ -76,16 +79,16 @@ std::uint64_t CountLimbsBound(const DicePool& pool, std::uint64_t j) {
     return LimbsForLog10(LogCountBound(pool, j));
 }
 
-CountLimbsProfile::CountLimbsProfile(const DicePool& pool, std::int64_t half) : half_(half) {
-    const std::int64_t samples = std::min(kSamples, half + 1);
+CountLimbsProfile::CountLimbsProfile(const DicePool& pool, std::int64_t last) : last_(last) {
+    const std::int64_t samples = std::min(kSamples, last + 1);
     for (std::int64_t s = 0; s < samples; ++s)
-        ends_.push_back(half * (s + 1) / samples);
+        ends_.push_back(last * (s + 1) / samples);
     for (const std::int64_t end : ends_)
         limbs_.push_back(CountLimbsBound(pool, static_cast<std::uint64_t>(end)));
 }
 
 std::uint64_t CountLimbsProfile::At(std::int64_t j) const {
-    const auto sample = std::lower_bound(ends_.begin(), ends_.end(), std::min(j, half_));
+    const auto sample = std::lower_bound(ends_.begin(), ends_.end(), std::min(j, last_));
     return limbs_[static_cast<std::size_t>(sample - ends_.begin())];
 }
 

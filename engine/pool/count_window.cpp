@@ -6,15 +6,16 @@
 
 namespace dorvanel {
 
-CountWindow::CountWindow(std::shared_ptr<const PoolRecurrence> recurrence, std::size_t countLimbs)
-    : recurrence_(std::move(recurrence)), reach_(recurrence_->Reach()), stride_(countLimbs),
-      limbs_(static_cast<std::size_t>(reach_ + 2) * stride_),
-      lengths_(static_cast<std::size_t>(reach_ + 2)), step_(stride_) {
+CountWindow::CountWindow(std::shared_ptr<const PoolRecurrence> recurrence, std::size_t countLimbs,
+                         std::int64_t span)
+    : recurrence_(std::move(recurrence)), span_(std::max(span, recurrence_->Reach() + 1)),
+      stride_(countLimbs), limbs_(static_cast<std::size_t>(span_ + 1) * stride_),
+      lengths_(static_cast<std::size_t>(span_ + 1)), step_(stride_) {
     MoveToStart();
 }
 
 std::size_t CountWindow::Slot(std::int64_t j) const {
-    const std::int64_t slots = reach_ + 2;
+    const std::int64_t slots = span_ + 1;
     return static_cast<std::size_t>(((j % slots) + slots) % slots);
 }
 
@@ -33,15 +34,14 @@ void CountWindow::Store(std::int64_t j, LimbSpan count) {
 
 void CountWindow::MoveToStart() {
     static constexpr std::uint32_t kZero[] = {0};
-    static constexpr std::uint32_t kOne[] = {1};
     hi_ = 0;
-    for (std::int64_t j = -reach_; j < 0; ++j)
+    for (std::int64_t j = 1 - span_; j < 0; ++j)
         Store(j, kZero);
-    Store(0, kOne);
+    Store(0, recurrence_->Start().limbs());
 }
 
 void CountWindow::Load(std::int64_t lo, const std::vector<LimbSpan>& counts) {
-    hi_ = lo + reach_;
+    hi_ = lo + span_ - 1;
     for (std::size_t i = 0; i < counts.size(); ++i)
         Store(lo + static_cast<std::int64_t>(i), counts[i]);
 }
@@ -62,19 +62,21 @@ void CountWindow::Backward() {
     hi_ -= 1;
 }
 
-void CountWindow::MoveTo(std::int64_t j, const std::atomic<bool>* cancel) {
+void CountWindow::MoveTo(std::int64_t j, std::int64_t before, const std::atomic<bool>* cancel) {
     auto checkCancel = [cancel] {
         if (cancel && cancel->load(std::memory_order_relaxed))
             throw AnalysisCancelled();
     };
+    if (j - before < lo() && !recurrence_->Symmetric())
+        MoveToStart();
     for (; j > hi_; Forward())
         checkCancel();
-    for (; j < lo(); Backward())
+    for (; j - before < lo(); Backward())
         checkCancel();
 }
 
-std::uint64_t CountWindow::BytesFor(std::int64_t reach, std::size_t countLimbs) {
-    const std::uint64_t slots = static_cast<std::uint64_t>(reach) + 2;
+std::uint64_t CountWindow::BytesFor(std::int64_t span, std::size_t countLimbs) {
+    const std::uint64_t slots = static_cast<std::uint64_t>(span) + 1;
     return (slots * countLimbs + slots + countLimbs) * sizeof(std::uint32_t);
 }
 

@@ -1,6 +1,6 @@
-// Reach + 1 consecutive counts g(lo) … g(hi) of a pool, g(j) being the count of total
-// MinValue + j: exactly what the recurrence needs to go one total further either way. The
-// counts live in a ring of Reach + 2 slots, each as long as the longest count, so a window is
+// Consecutive counts g(lo) … g(hi) of a pool's recurrence, g(j) being the count of total
+// MinValue + j: at least the Reach + 1 that it needs to go one total further either way. The
+// counts live in a ring of one slot more, each as long as the longest count, so a window is
 // allocated once and then reused however far it moves.
 #pragma once
 
@@ -16,28 +16,31 @@ namespace dorvanel {
 
 class CountWindow {
 public:
-    // A window at the start: g(−Reach) … g(0), which are 0 … 0, 1. Counts of up to
-    // `countLimbs` limbs (WorkingLimbs of the pool). Throws std::bad_alloc.
-    CountWindow(std::shared_ptr<const PoolRecurrence> recurrence, std::size_t countLimbs);
+    // A window of `span` counts (at least Reach + 1) at the start: g(1 − span) … g(0), which
+    // are 0 … 0 and the recurrence's first count. Counts of up to `countLimbs` limbs
+    // (WorkingLimbs of the pool). Throws std::bad_alloc.
+    CountWindow(std::shared_ptr<const PoolRecurrence> recurrence, std::size_t countLimbs,
+                std::int64_t span);
 
-    std::int64_t lo() const { return hi_ - reach_; }
+    std::int64_t Span() const { return span_; }
+    std::int64_t lo() const { return hi_ - span_ + 1; }
     std::int64_t hi() const { return hi_; }
     // lo() <= j <= hi(); valid until the window moves.
     LimbSpan Count(std::int64_t j) const;
 
     void MoveToStart();
-    // Takes g(lo) … g(lo + Reach) as given, in order.
+    // Takes g(lo) … g(lo + span − 1) as given, in order.
     void Load(std::int64_t lo, const std::vector<LimbSpan>& counts);
-    // g(hi + 1); hi must stay within the stored half of the table.
+    // g(hi + 1).
     void Forward();
-    // g(lo − 1); lo must be at least 1.
+    // g(lo − 1), for symmetric counts; lo must be at least 1.
     void Backward();
-    // Moves step by step until j is in the window; throws AnalysisCancelled when `cancel` is
-    // raised on the way.
-    void MoveTo(std::int64_t j, const std::atomic<bool>* cancel = nullptr);
+    // Moves step by step until g(j − before) … g(j) are in the window, backwards only for
+    // symmetric counts; throws AnalysisCancelled when `cancel` is raised on the way.
+    void MoveTo(std::int64_t j, std::int64_t before, const std::atomic<bool>* cancel = nullptr);
 
-    // Memory a window holds, before one is built.
-    static std::uint64_t BytesFor(std::int64_t reach, std::size_t countLimbs);
+    // Memory a window of `span` counts holds, before one is built.
+    static std::uint64_t BytesFor(std::int64_t span, std::size_t countLimbs);
 
 private:
     std::size_t Slot(std::int64_t j) const;
@@ -45,7 +48,7 @@ private:
     void Store(std::int64_t j, LimbSpan count);
 
     std::shared_ptr<const PoolRecurrence> recurrence_;
-    std::int64_t reach_;
+    std::int64_t span_;
     std::size_t stride_;
     std::int64_t hi_ = 0;
     std::vector<std::uint32_t> limbs_;

@@ -1,6 +1,7 @@
 #include "dice_pool.h"
 
 #include "errors.h"
+#include "kept_dice.h"
 
 #include <algorithm>
 #include <limits>
@@ -23,24 +24,102 @@ std::int64_t CountedFaces(const DiceTerm& term) {
     return term.fudge ? 3 : term.faces;
 }
 
-// What one die of the term adds to the face it is counted with. A Fudge die is a d3 less 2;
-// a subtracted die of F faces gives −x, which is (F + 1 − x) − (F + 1), and F + 1 − x is as
-// likely as x.
+// What one die of the term adds to the face it is counted with: a Fudge die is a d3 less 2.
+std::int64_t FaceShift(const DiceTerm& term) {
+    return term.fudge ? -2 : 0;
+}
+
+// The same for a die that may be subtracted: a subtracted die of F faces gives −x, which is
+// (F + 1 − x) − (F + 1), and F + 1 − x is as likely as x.
 std::int64_t ShiftPerDie(const DiceTerm& term) {
-    const std::int64_t shift = term.fudge ? -2 : 0;
+    const std::int64_t shift = FaceShift(term);
     return term.subtracted ? -(CountedFaces(term) + 1) - shift : shift;
 }
 
+bool IsKeep(Modifier modifier) {
+    return modifier == Modifier::KeepHighest || modifier == Modifier::KeepLowest ||
+           modifier == Modifier::DropHighest || modifier == Modifier::DropLowest;
+}
+
+bool IsSuccess(Modifier modifier) {
+    return modifier != Modifier::None && !IsKeep(modifier);
+}
+
+bool Meets(std::int64_t face, Modifier modifier, std::int64_t threshold) {
+    switch (modifier) {
+    case Modifier::AtLeast:
+        return face >= threshold;
+    case Modifier::Above:
+        return face > threshold;
+    case Modifier::AtMost:
+        return face <= threshold;
+    case Modifier::Below:
+        return face < threshold;
+    default:
+        return face == threshold;
+    }
+}
+
+// The dice a term sums, and whether they are its lowest.
+std::pair<std::int32_t, bool> SummedDice(const DiceTerm& term) {
+    switch (term.modifier) {
+    case Modifier::KeepHighest:
+        return {term.parameter, false};
+    case Modifier::KeepLowest:
+        return {term.parameter, true};
+    case Modifier::DropHighest:
+        return {term.count - term.parameter, true};
+    case Modifier::DropLowest:
+        return {term.count - term.parameter, false};
+    default:
+        return {term.count, false};
+    }
+}
+
+const char* ModifierText(Modifier modifier) {
+    switch (modifier) {
+    case Modifier::KeepHighest:
+        return "kh";
+    case Modifier::KeepLowest:
+        return "kl";
+    case Modifier::DropHighest:
+        return "dh";
+    case Modifier::DropLowest:
+        return "dl";
+    case Modifier::AtLeast:
+        return ">=";
+    case Modifier::Above:
+        return ">";
+    case Modifier::AtMost:
+        return "<=";
+    case Modifier::Below:
+        return "<";
+    case Modifier::Equal:
+        return "=";
+    default:
+        return "";
+    }
+}
+
 } // namespace
+
+std::vector<std::int32_t> FaceValues(const DiceTerm& term) {
+    std::vector<std::int32_t> values;
+    for (std::int64_t face = 1; face <= CountedFaces(term); ++face)
+        values.push_back(static_cast<std::int32_t>(face + FaceShift(term)));
+    return values;
+}
 
 DicePool::DicePool(const std::vector<DiceTerm>& terms, std::int64_t constant)
     : constant_(constant) {
     for (const DiceTerm& term : terms) {
         if (term.count == 0)
             continue;
+        // Plain dice of a kind add up; a modified group stands on its own.
         auto same = std::find_if(terms_.begin(), terms_.end(), [&term](const DiceTerm& kept) {
             return kept.faces == term.faces && kept.fudge == term.fudge &&
-                   kept.subtracted == term.subtracted;
+                   kept.subtracted == term.subtracted && kept.modifier == Modifier::None &&
+                   term.modifier == Modifier::None;
         });
         if (same == terms_.end())
             terms_.push_back(term);
@@ -56,15 +135,35 @@ void DicePool::Derive() {
     std::map<std::int64_t, std::int64_t> sizes;
     for (const DiceTerm& term : terms_) {
         const std::int64_t faces = CountedFaces(term);
+        if (IsSuccess(term.modifier)) {
+            std::int32_t successes = 0;
+            for (const std::int32_t face : FaceValues(term))
+                successes += Meets(face, term.modifier, term.parameter);
+            std::int32_t failures = static_cast<std::int32_t>(faces) - successes;
+            // Subtracted, k successes give −k, which is the N − k failures less N.
+            if (term.subtracted) {
+                std::swap(successes, failures);
+                low -= term.count;
+                high -= term.count;
+            }
+            successes_.push_back({term.count, successes, failures});
+            low += failures == 0 ? term.count : 0;
+            high += successes == 0 ? 0 : term.count;
+            continue;
+        }
+        const auto [summed, lowest] = SummedDice(term);
         const std::int64_t shift = ShiftPerDie(term);
-        low += Int128{term.count} * (1 + shift);
-        high += Int128{term.count} * (faces + shift);
-        if (faces >= 2)
+        low += Int128{summed} * (1 + shift);
+        high += Int128{summed} * (faces + shift);
+        // Dice of one face only move the totals; subtracted, the highest become the lowest.
+        if (faces >= 2 && summed < term.count)
+            kept_.push_back(
+                {term.count, static_cast<std::int32_t>(faces), summed, lowest != term.subtracted});
+        else if (faces >= 2)
             sizes[faces] += term.count;
     }
     minValue_ = CheckedInt32(low);
     maxValue_ = CheckedInt32(high);
-    groups_.clear();
     for (const auto& [faces, count] : sizes)
         groups_.push_back({CheckedInt32(count), static_cast<std::int32_t>(faces)});
 }
@@ -101,6 +200,17 @@ std::optional<DiceGroup> DicePool::SingleSize() const {
     return single;
 }
 
+std::vector<DiceGroup> DicePool::OutcomeFactors() const {
+    std::map<std::int64_t, std::int64_t> sizes;
+    for (const DiceTerm& term : terms_)
+        if (CountedFaces(term) >= 2)
+            sizes[CountedFaces(term)] += term.count;
+    std::vector<DiceGroup> factors;
+    for (const auto& [faces, count] : sizes)
+        factors.push_back({CheckedInt32(count), static_cast<std::int32_t>(faces)});
+    return factors;
+}
+
 std::int64_t DicePool::DiceCount() const {
     std::int64_t dice = 0;
     for (const DiceTerm& term : terms_)
@@ -108,24 +218,50 @@ std::int64_t DicePool::DiceCount() const {
     return dice;
 }
 
+bool DicePool::Symmetric() const {
+    return kept_.empty() &&
+           std::all_of(successes_.begin(), successes_.end(), [](const SuccessGroup& group) {
+               return group.successes == group.failures || group.successes == 0 ||
+                      group.failures == 0;
+           });
+}
+
 AnalysisBounds DicePool::Bounds() const {
     return {minValue_, maxValue_, MeanValue()};
 }
 
 double DicePool::MeanValue() const {
-    return static_cast<double>(std::int64_t{minValue_} + maxValue_) / 2.0;
+    if (Symmetric())
+        return static_cast<double>(std::int64_t{minValue_} + maxValue_) / 2.0;
+    // The smallest total, and what each part adds above its own smallest value on average.
+    long double mean = minValue_;
+    for (const DiceGroup& group : groups_)
+        mean += static_cast<long double>(group.count) * (group.faces - 1) / 2;
+    for (const SuccessGroup& group : successes_)
+        if (group.successes != 0 && group.failures != 0)
+            mean += static_cast<long double>(group.count) * group.successes /
+                    (group.successes + group.failures);
+    for (const KeptGroup& group : kept_)
+        mean += KeptMean(group) - group.kept;
+    return static_cast<double>(mean);
 }
 
 long double DicePool::Variance() const {
     // By number of faces, so that one kind of dice gives N·(D² − 1) / 12 as it always has.
     std::map<std::int64_t, std::int64_t> sizes;
     for (const DiceTerm& term : terms_)
-        sizes[CountedFaces(term)] += term.count;
+        if (term.modifier == Modifier::None)
+            sizes[CountedFaces(term)] += term.count;
     long double variance = 0;
     for (const auto& [faces, count] : sizes) {
         const long double n = count;
         const long double d = faces;
         variance += n * (d * d - 1) / 12;
+    }
+    for (const SuccessGroup& group : successes_) {
+        const long double faces = group.successes + group.failures;
+        variance += static_cast<long double>(group.count) * group.successes * group.failures /
+                    (faces * faces);
     }
     return variance;
 }
@@ -139,6 +275,8 @@ std::string DicePool::Notation() const {
             text += "-";
         text += std::to_string(term.count) + "d" +
                 (term.fudge ? std::string("F") : std::to_string(term.faces));
+        if (term.modifier != Modifier::None)
+            text += ModifierText(term.modifier) + std::to_string(term.parameter);
     }
     if (text.empty())
         return std::to_string(constant_);
@@ -149,7 +287,8 @@ std::string DicePool::Notation() const {
 }
 
 std::string DicePool::Description() const {
-    if (terms_.size() == 1 && constant_ == 0 && !terms_[0].fudge && !terms_[0].subtracted)
+    if (terms_.size() == 1 && constant_ == 0 && !terms_[0].fudge && !terms_[0].subtracted &&
+        terms_[0].modifier == Modifier::None)
         return std::to_string(terms_[0].count) + " dice of " + std::to_string(terms_[0].faces) +
                " faces";
     return Notation();

@@ -17,16 +17,36 @@ struct AnalysisBounds {
     double MeanValue = 0.0;    // (MinValue + MaxValue) / 2
 };
 
+// What a group of dice gives: the sum of all its dice, of some of them, or how many of them
+// meet a condition.
+enum class Modifier {
+    None,
+    KeepHighest, // the sum of the `parameter` highest
+    KeepLowest,
+    DropHighest, // the sum of all but the `parameter` highest
+    DropLowest,
+    AtLeast, // how many show at least `parameter`
+    Above,
+    AtMost,
+    Below,
+    Equal,
+};
+
 // Dice as written: `count` dice of `faces` faces (1 … faces), or Fudge dice (−1, 0, +1),
-// added or subtracted.
+// added or subtracted, with at most one modifier.
 struct DiceTerm {
     std::int32_t count = 0;
     std::int32_t faces = 0;
     bool fudge = false;
     bool subtracted = false;
+    Modifier modifier = Modifier::None;
+    std::int32_t parameter = 0; // dice kept or dropped, or the threshold
 
     friend bool operator==(const DiceTerm&, const DiceTerm&) = default;
 };
+
+// The faces of one die, smallest first: 1 … faces, or −1, 0, 1 for a Fudge die.
+std::vector<std::int32_t> FaceValues(const DiceTerm& term);
 
 // `count` dice of `faces` faces, all added: what the counts are computed from.
 struct DiceGroup {
@@ -34,6 +54,26 @@ struct DiceGroup {
     std::int32_t faces = 0;
 
     friend bool operator==(const DiceGroup&, const DiceGroup&) = default;
+};
+
+// `count` dice of which each succeeds on `successes` faces and fails on `failures`: its
+// outcomes are (failures + successes·x)^count, the power of x counting the successes.
+struct SuccessGroup {
+    std::int32_t count = 0;
+    std::int32_t successes = 0;
+    std::int32_t failures = 0;
+
+    friend bool operator==(const SuccessGroup&, const SuccessGroup&) = default;
+};
+
+// The sum of the `kept` highest of `count` dice of faces 1 … `faces`, or of the lowest.
+struct KeptGroup {
+    std::int32_t count = 0;
+    std::int32_t faces = 0;
+    std::int32_t kept = 0;
+    bool lowest = false;
+
+    friend bool operator==(const KeptGroup&, const KeptGroup&) = default;
 };
 
 // MinValue = N, MaxValue = N × D, MeanValue = (N + MaxValue) / 2.0 for two whole numbers as
@@ -59,10 +99,19 @@ public:
 
     const std::vector<DiceTerm>& Terms() const { return terms_; }
     std::int64_t Constant() const { return constant_; }
-    // Dice of two or more faces by size, smallest first, subtracted and Fudge dice turned
-    // into added ones: the sum is theirs moved by a fixed amount, since each die's faces are
-    // symmetric. Dice of one face are part of that amount.
+    // The pool taken apart, subtracted and Fudge dice turned into added ones of faces 1 … D,
+    // the total being the sum of the parts moved by a fixed amount, since each die's faces are
+    // symmetric: plain dice of two or more faces by size, smallest first (dice of one face are
+    // part of the fixed amount); counted successes; kept dice.
     const std::vector<DiceGroup>& Groups() const { return groups_; }
+    const std::vector<SuccessGroup>& Successes() const { return successes_; }
+    const std::vector<KeptGroup>& Kept() const { return kept_; }
+    // Whether every count equals the one as far from the other end: sums of dice, and counts of
+    // successes as likely as failures, are.
+    bool Symmetric() const;
+    // Every die of two or more faces, by number of faces, smallest first: the outcomes are
+    // Π D^N over them.
+    std::vector<DiceGroup> OutcomeFactors() const;
     // N and D when every die has the same number of faces (D^N outcomes, N = 0 for none).
     std::optional<DiceGroup> SingleSize() const;
     std::int64_t DiceCount() const;
@@ -70,9 +119,12 @@ public:
     AnalysisBounds Bounds() const;
     std::int32_t MinValue() const { return minValue_; }
     std::int32_t MaxValue() const { return maxValue_; }
+    // The exact mean of the totals, rounded to a double: (MinValue + MaxValue) / 2 for a
+    // symmetric pool. Kept dice take a sum over their faces and dice to work out.
     double MeanValue() const;
     // MaxValue − MinValue: the totals are MinValue + j for j = 0 … Spread().
     std::int64_t Spread() const { return std::int64_t{maxValue_} - minValue_; }
+    // Of the plain dice and successes; kept dice leave it to their distribution.
     long double Variance() const;
 
     // "3d6 + 2d8 + 5", "2d6 - 1d4", "-2d6 + 20", "4dF".
@@ -91,6 +143,8 @@ private:
     std::vector<DiceTerm> terms_;
     std::int64_t constant_ = 0;
     std::vector<DiceGroup> groups_;
+    std::vector<SuccessGroup> successes_;
+    std::vector<KeptGroup> kept_;
     std::int32_t minValue_ = 0;
     std::int32_t maxValue_ = 0;
 };

@@ -143,7 +143,70 @@ private:
         } else {
             Stray();
         }
+        Modify(term);
+        const char next = Peek();
+        if (term.modifier != Modifier::None &&
+            (next == 'k' || next == 'd' || next == '>' || next == '<' || next == '='))
+            Fail("a group takes one modifier: '" + std::string(1, next) + "' at position " +
+                 Position() + " follows one");
         terms_.push_back(term);
+    }
+
+    // An optional modifier after NdD: kh, k, kl, dh or dl and a number of dice; >=, >, <=, <
+    // or = and a face.
+    void Modify(DiceTerm& term) {
+        const std::size_t start = at_;
+        const std::string_view rest = text_.substr(at_);
+        struct Form {
+            std::string_view text;
+            Modifier modifier;
+        };
+        static constexpr Form kForms[] = {
+            {"kh", Modifier::KeepHighest}, {"kl", Modifier::KeepLowest},
+            {"k", Modifier::KeepHighest},  {"dh", Modifier::DropHighest},
+            {"dl", Modifier::DropLowest},  {">=", Modifier::AtLeast},
+            {">", Modifier::Above},        {"<=", Modifier::AtMost},
+            {"<", Modifier::Below},        {"=", Modifier::Equal}};
+        const auto form = std::find_if(std::begin(kForms), std::end(kForms), [&](const Form& f) {
+            return rest.substr(0, f.text.size()) == f.text;
+        });
+        if (form == std::end(kForms))
+            return;
+        at_ += form->text.size();
+        term.modifier = form->modifier;
+        const std::size_t numberAt = at_;
+        const bool keeps = form->text[0] == 'k' || form->text[0] == 'd';
+        bool negative = false;
+        if (!keeps && Peek() == '-') {
+            ++at_;
+            negative = true;
+        } else if (!keeps) {
+            negative = TakeMinusSign();
+        }
+        const std::optional<std::int64_t> number = Number();
+        if (!number)
+            AtEnd() ? Fail("a number is missing at position " + Position()) : Stray();
+        if (!keeps) {
+            if (*number > std::numeric_limits<std::int32_t>::max())
+                Fail("the face at position " + PositionOf(numberAt) + " is too large");
+            term.parameter = static_cast<std::int32_t>(negative ? -*number : *number);
+            return;
+        }
+        const bool keep = form->text[0] == 'k';
+        const std::int64_t least = keep ? 1 : 0;
+        const std::int64_t most = keep ? term.count : term.count - 1;
+        if (*number < least || *number > most)
+            Fail(std::string("the dice ") + (keep ? "kept" : "dropped") + " at position " +
+                 PositionOf(start) + " must be from " + std::to_string(least) + " to " +
+                 std::to_string(most));
+        term.parameter = static_cast<std::int32_t>(*number);
+    }
+
+    bool TakeMinusSign() {
+        if (text_.substr(at_, kMinusSign.size()) != kMinusSign)
+            return false;
+        at_ += kMinusSign.size();
+        return true;
     }
 
     std::string_view text_;

@@ -1,15 +1,20 @@
-// The recurrence that gives each count of a sum of dice from the ones before it. With g(n) the
-// count of total MinValue + n, M dice in all and
-//   G(x) = Σ g(n)·xⁿ = Π ((1 − x^D) / (1 − x))^N over the groups of N dice of D faces,
-//   Q(x) = (1 − x)·Π (1 − x^D),
-//   R(x) = M·Π (1 − x^D) − Σ N·D·x^(D−1)·(1 − x)·Π over the other groups (1 − x^D'),
+// The recurrence that gives each count of a pool from the ones before it. With g(n) the count
+// of total MinValue + n, G(x) = Σ g(n)·xⁿ is the product of the groups' own:
+//   ((1 − x^D) / (1 − x))^N for N dice of D faces, (f + s·x)^N for N dice counted as successes
+//   (s faces succeed, f fail).
+// With M plain dice in all, P = Π (1 − x^D), S = Π (f + s·x),
+//   Q(x) = (1 − x)·P·S,
+//   R(x) = M·P·S − Σ N·D·x^(D−1)·(1 − x)·(P without its factor)·S
+//              + Σ N·s·(1 − x)·P·(S without its factor),
 // Q·G′ = R·G, whose coefficient of xⁿ gives
-//   (n + 1)·g(n + 1) = Σ_s (R_s − Q_(s+1)·(n − s))·g(n − s),
+//   Q_0·(n + 1)·g(n + 1) = Σ_s (R_s − Q_(s+1)·(n − s))·g(n − s),
 // the division exact. One size of dice gives three terms reaching back D totals; k sizes at
-// most 2^(k+1) − 1 reaching back the sum of their faces. The counts are symmetric,
-// g(S − n) = g(n) for the spread S, so the same step read from the other end goes backwards.
+// most 2^(k+1) − 1 reaching back the sum of their faces. Where the counts are symmetric,
+// g(S − n) = g(n) for the spread S, the same step read from the other end goes backwards.
+// Kept dice are not part of it: their counts are worked out on their own.
 #pragma once
 
+#include "decimal.h"
 #include "dice_pool.h"
 #include "limb_kernels.h"
 
@@ -27,19 +32,28 @@ public:
         std::int64_t slope = 0;
     };
 
-    // Throws PoolLimitError when a coefficient would leave 64 bits, which only pools of very
-    // many sizes of dice reach.
-    explicit PoolRecurrence(const std::vector<DiceGroup>& groups);
+    // Of the pool's plain dice and successes. Throws PoolLimitError when a coefficient would
+    // leave 64 bits, which only pools of very many sizes of dice reach.
+    explicit PoolRecurrence(const DicePool& pool);
 
     const std::vector<Term>& Terms() const { return terms_; }
     // How many totals back a step reads: a window of Reach() + 1 counts goes one further.
     std::int64_t Reach() const { return reach_; }
     std::int64_t Spread() const { return spread_; }
+    // g(0): the ways to roll the smallest total.
+    const Decimal& Start() const { return start_; }
+    // Q_0's factors, each below 2^31, besides n + 1 the divisors of a step.
+    const std::vector<std::uint32_t>& LeadingFactors() const { return leadingFactors_; }
+    // Whether the counts are symmetric, so that steps can go backwards.
+    bool Symmetric() const { return symmetric_; }
 
 private:
     std::vector<Term> terms_;
     std::int64_t reach_ = 0;
     std::int64_t spread_ = 0;
+    Decimal start_{1};
+    std::vector<std::uint32_t> leadingFactors_;
+    bool symmetric_ = true;
 };
 
 // The working space of one thread's steps, for counts of up to `capacity` limbs.
@@ -55,10 +69,11 @@ public:
         scaled_.clear();
         for (const PoolRecurrence::Term& term : recurrence.Terms())
             scaled_.push_back({term.base - term.slope * n, countBack(term.offset)});
-        return Finish(n + 1, out);
+        return Finish(recurrence, n + 1, out);
     }
 
-    // g(lo − 1) from countAhead(s) = g(lo + s): the forward step from the other end.
+    // g(lo − 1) from countAhead(s) = g(lo + s): the forward step from the other end, for
+    // symmetric counts only.
     template <typename CountAhead>
     std::size_t Backward(const PoolRecurrence& recurrence, std::int64_t lo,
                          const CountAhead& countAhead, std::uint32_t* out) {
@@ -66,11 +81,12 @@ public:
     }
 
 private:
-    std::size_t Finish(std::int64_t divisor, std::uint32_t* out);
+    std::size_t Finish(const PoolRecurrence& recurrence, std::int64_t divisor, std::uint32_t* out);
 
     std::size_t capacity_;
     std::vector<ScaledCount> scaled_;
     std::vector<std::uint32_t> numerator_;
+    std::vector<std::uint32_t> partial_;
     LimbCombiner combiner_;
 };
 

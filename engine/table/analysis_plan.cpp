@@ -5,9 +5,11 @@
 #include "count_sums.h"
 #include "count_window.h"
 #include "errors.h"
+#include "kept_dice.h"
 #include "table_size.h"
 
 #include <algorithm>
+#include <cmath>
 #include <limits>
 #include <string>
 #include <unistd.h>
@@ -20,10 +22,12 @@ constexpr std::uint64_t kBudgetCap = 2'000'000'000;
 // What the rest of the process takes besides the table: its code, a reader's window or two.
 constexpr std::uint64_t kProcessAllowance = std::uint64_t{64} << 20;
 // Limb products beyond this take hours: only pools of many sizes of dice, each step reading
-// thousands of counts, come near it.
+// thousands of counts, or large kept dice beside many others, come near it.
 constexpr long double kMaxWork = 2e12L;
+// Kept dice whose own counts would take more than about ten seconds.
+constexpr double kMaxKeptWork = 2e10;
 
-// A kept window of Reach + 1 counts ending at hi.
+// A kept window of span = reach + 1 counts ending at hi.
 std::uint64_t WindowBytes(const CountLimbsProfile& profile, std::int64_t reach, std::int64_t hi) {
     const std::uint64_t counts = static_cast<std::uint64_t>(reach) + 1;
     return counts * (profile.At(hi) * sizeof(std::uint32_t) + sizeof(std::size_t));
@@ -64,20 +68,35 @@ AnalysisPlan PlanAnalysis(const DicePool& pool, std::optional<std::uint64_t> mem
         throw PoolLimitError(pool.Description() + " has too many totals to be counted");
     AnalysisPlan plan;
     plan.pool = pool;
-    plan.recurrence = std::make_shared<const PoolRecurrence>(pool.Groups());
+    plan.recurrence = std::make_shared<const PoolRecurrence>(pool);
     const PoolRecurrence& recurrence = *plan.recurrence;
+    // Kept dice: their own counts first, then every count combines `width` of the rest's.
+    double keptWork = 0;
+    double keptBits = 0;
+    std::int64_t width = 1;
+    for (const KeptGroup& group : pool.Kept()) {
+        keptWork += KeptWork(group);
+        keptBits += group.count * std::log2(static_cast<double>(group.faces));
+        width += std::int64_t{group.kept} * (group.faces - 1);
+    }
+    if (keptWork > kMaxKeptWork)
+        throw PoolLimitError(pool.Description() +
+                             " keeps too many of too many dice to be counted in reasonable time");
+    plan.span = std::max(recurrence.Reach() + 1, width);
 
     const TableSize whole = EstimateTableSize(pool);
     // Each step multiplies every count it reads limb by limb: the work is about the limbs of
-    // the stored half times the counts a step reads. One size of dice is never refused for it:
-    // its three counts a step take no longer than the memory for them allows.
+    // the stored counts times the counts a step reads, and with kept dice as many again as
+    // each count combines, times their length beyond 64 bits. One size of plain dice is never
+    // refused for it: its three counts a step take no longer than the memory for them allows.
     const long double work =
-        static_cast<long double>(whole.limbs) * static_cast<long double>(recurrence.Terms().size());
-    if (pool.Groups().size() > 1 && work > kMaxWork)
-        throw PoolLimitError(pool.Description() +
-                             " would take too long to count exactly: its dice of many different "
-                             "sizes make every step read " +
-                             std::to_string(recurrence.Terms().size()) + " counts");
+        static_cast<long double>(whole.limbs) *
+        (static_cast<long double>(recurrence.Terms().size()) +
+         (width > 1 ? static_cast<long double>(width) * std::max(1.0, keptBits / 62) : 0));
+    if ((pool.Groups().size() > 1 || !pool.Symmetric()) && work > kMaxWork)
+        throw PoolLimitError(
+            pool.Description() + " would take too long to count exactly: every total reads " +
+            std::to_string(recurrence.Terms().size() + (width > 1 ? width : 0)) + " counts");
     if (!memoryBudget || whole.bytes <= *memoryBudget) {
         plan.bytes = whole.bytes;
         return plan;
@@ -85,11 +104,12 @@ AnalysisPlan PlanAnalysis(const DicePool& pool, std::optional<std::uint64_t> mem
 
     plan.form = TableForm::Checkpointed;
     const std::int64_t half = static_cast<std::int64_t>(whole.entries) - 1;
-    const std::int64_t reach = recurrence.Reach();
+    // Windows hold `span` counts; the spacing below is counted from the first of them.
+    const std::int64_t reach = plan.span - 1;
     const CountLimbsProfile profile(pool, half);
     const std::uint64_t working = (static_cast<std::uint64_t>(half) + 1) * sizeof(CountSummary) +
-                                  CountSums::BytesFor(whole.entries) +
-                                  CountWindow::BytesFor(reach, WorkingLimbs(pool)) +
+                                  (pool.Symmetric() ? 1 : 2) * CountSums::BytesFor(whole.entries) +
+                                  CountWindow::BytesFor(plan.span, WorkingLimbs(pool)) +
                                   WindowBytes(profile, reach, half);
     if (usableMemory && working > *usableMemory)
         throw InsufficientMemoryError(pool.Description(), working, *usableMemory);

@@ -17,6 +17,9 @@ struct AnalysisPlan {
     DicePool pool;
     std::shared_ptr<const PoolRecurrence> recurrence;
     TableForm form = TableForm::Whole;
+    // Consecutive counts of the recurrence a window holds: what a step reads, or with kept
+    // dice what a count combines, whichever is more.
+    std::int64_t span = 1;
     // Totals from one checkpoint to the next; 0 for none but the one at the middle.
     std::int64_t checkpointSpacing = 0;
     // The most the run holds at once.
@@ -28,8 +31,9 @@ struct AnalysisPlan {
 std::optional<std::uint64_t> DefaultMemoryBudget();
 
 // The rules every run follows: PoolLimitError for a pool whose counting would take far too
-// long, and InsufficientMemoryError only when even the working space of the checkpointed form
-// exceeds the usable memory. No budget means no limit, and unknown usable memory no refusal.
+// long (kept dice beyond about ten seconds), and InsufficientMemoryError only when even the working
+// space of the checkpointed form exceeds the usable memory. No budget means no limit, and unknown
+// usable memory no refusal.
 AnalysisPlan PlanAnalysis(const DicePool& pool, std::optional<std::uint64_t> memoryBudget,
                           std::optional<std::uint64_t> usableMemory);
 

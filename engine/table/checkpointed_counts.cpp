@@ -8,11 +8,6 @@ namespace {
 // Windows kept idle for reuse; readers beyond these allocate their own.
 constexpr std::size_t kIdleWindows = 2;
 
-// Steps from a window [lo, lo + D] to one holding j.
-std::int64_t StepsTo(std::int64_t lo, std::int64_t hi, std::int64_t j) {
-    return j < lo ? lo - j : j > hi ? j - hi : 0;
-}
-
 } // namespace
 
 std::size_t CountSummary::DigitCount() const {
@@ -21,10 +16,11 @@ std::size_t CountSummary::DigitCount() const {
 }
 
 CheckpointedCounts::CheckpointedCounts(std::shared_ptr<const PoolRecurrence> recurrence,
-                                       std::size_t countLimbs, std::int64_t half,
+                                       std::size_t countLimbs, std::int64_t span, std::int64_t last,
                                        std::int64_t spacing)
-    : recurrence_(std::move(recurrence)), countLimbs_(countLimbs), reach_(recurrence_->Reach()),
-      half_(half), spacing_(spacing), summaries_(static_cast<std::size_t>(half + 1)) {}
+    : recurrence_(std::move(recurrence)), countLimbs_(countLimbs),
+      span_(std::max(span, recurrence_->Reach() + 1)), last_(last), spacing_(spacing),
+      summaries_(static_cast<std::size_t>(last + 1)) {}
 
 void CheckpointedCounts::Summarise(std::int64_t j, LimbSpan count) {
     CountSummary& summary = summaries_[static_cast<std::size_t>(j)];
@@ -34,14 +30,14 @@ void CheckpointedCounts::Summarise(std::int64_t j, LimbSpan count) {
 }
 
 bool CheckpointedCounts::KeepsWindowEndingAt(std::int64_t hi) const {
-    const std::int64_t lo = hi - reach_;
-    return hi == half_ || (spacing_ > 0 && lo > 0 && lo % spacing_ == 0 && hi < half_);
+    const std::int64_t lo = hi - span_ + 1;
+    return hi == last_ || (spacing_ > 0 && lo > 0 && lo % spacing_ == 0 && hi < last_);
 }
 
 void CheckpointedCounts::KeepWindow(const CountWindow& window) {
     KeptWindow& kept = kept_.emplace_back();
     kept.lo = window.lo();
-    kept.offsets.reserve(static_cast<std::size_t>(reach_) + 2);
+    kept.offsets.reserve(static_cast<std::size_t>(span_) + 1);
     kept.offsets.push_back(0);
     for (std::int64_t j = window.lo(); j <= window.hi(); ++j)
         kept.offsets.push_back(kept.offsets.back() + window.Count(j).size());
@@ -62,16 +58,24 @@ std::optional<LimbSpan> CheckpointedCounts::Kept(std::int64_t j) const {
     if (after == kept_.begin())
         return std::nullopt;
     const KeptWindow& window = *(after - 1);
-    if (j > window.lo + reach_)
+    if (j > window.lo + span_ - 1)
         return std::nullopt;
     return window.Count(static_cast<std::size_t>(j - window.lo));
 }
 
-void CheckpointedCounts::Position(CountWindow& window, std::int64_t j,
+std::optional<std::int64_t> CheckpointedCounts::StepsFrom(std::int64_t lo, std::int64_t j,
+                                                          std::int64_t before) const {
+    const std::int64_t hi = lo + span_ - 1;
+    if (j - before < lo)
+        return recurrence_->Symmetric() ? std::optional(lo - (j - before)) : std::nullopt;
+    return std::max<std::int64_t>(0, j - hi);
+}
+
+void CheckpointedCounts::Position(CountWindow& window, std::int64_t j, std::int64_t before,
                                   const std::atomic<bool>* cancel) const {
-    // Loading a kept window copies Reach + 1 counts: about as long as a few steps per count.
-    const std::int64_t loadCost = reach_ / 4 + 1;
-    std::int64_t best = StepsTo(window.lo(), window.hi(), j);
+    // Loading a kept window copies its counts: about as long as a few steps per count.
+    const std::int64_t loadCost = span_ / 4 + 1;
+    std::int64_t best = StepsFrom(window.lo(), j, before).value_or(j + 1);
     const KeptWindow* from = nullptr;
     bool fromStart = false;
     if (j < best) {
@@ -79,28 +83,28 @@ void CheckpointedCounts::Position(CountWindow& window, std::int64_t j,
         fromStart = true;
     }
     auto after =
-        std::upper_bound(kept_.begin(), kept_.end(), j,
+        std::upper_bound(kept_.begin(), kept_.end(), j - before,
                          [](std::int64_t value, const KeptWindow& w) { return value < w.lo; });
     for (auto candidate : {after - (after == kept_.begin() ? 0 : 1), after}) {
         if (candidate == kept_.end())
             continue;
-        const std::int64_t cost = StepsTo(candidate->lo, candidate->lo + reach_, j) + loadCost;
-        if (cost < best) {
-            best = cost;
+        const std::optional<std::int64_t> steps = StepsFrom(candidate->lo, j, before);
+        if (steps && *steps + loadCost < best) {
+            best = *steps + loadCost;
             from = &*candidate;
             fromStart = false;
         }
     }
     if (from != nullptr) {
         std::vector<LimbSpan> counts;
-        counts.reserve(static_cast<std::size_t>(reach_) + 1);
+        counts.reserve(static_cast<std::size_t>(span_));
         for (std::size_t i = 0; i + 1 < from->offsets.size(); ++i)
             counts.push_back(from->Count(i));
         window.Load(from->lo, counts);
     } else if (fromStart) {
         window.MoveToStart();
     }
-    window.MoveTo(j, cancel);
+    window.MoveTo(j, before, cancel);
 }
 
 std::unique_ptr<CountWindow> CheckpointedCounts::AcquireWindow() const {
@@ -112,7 +116,7 @@ std::unique_ptr<CountWindow> CheckpointedCounts::AcquireWindow() const {
             return window;
         }
     }
-    return std::make_unique<CountWindow>(recurrence_, countLimbs_);
+    return std::make_unique<CountWindow>(recurrence_, countLimbs_, span_);
 }
 
 void CheckpointedCounts::ReleaseWindow(std::unique_ptr<CountWindow> window) const {

@@ -1,7 +1,7 @@
 // The counts of a table too large to keep whole: for every total its number of limbs and its
-// top limbs, which is all the graph and the summary read, and every count in full only in
-// windows of Reach + 1 consecutive totals kept at regular checkpoints and at the middle. Any
-// other count is recomputed from the nearest of these.
+// top limbs, which is all the graph and the summary read, and in full only windows of the
+// recurrence's consecutive counts, kept at regular checkpoints and at the last stored total.
+// Any other count is recomputed from the nearest of these.
 #pragma once
 
 #include "count_window.h"
@@ -29,11 +29,11 @@ struct CountSummary {
 
 class CheckpointedCounts {
 public:
-    // Keeps a window wherever its first total is a positive multiple of `spacing` (none when
-    // spacing is 0) and at the middle, g(half − Reach) … g(half). Counts have up to
-    // `countLimbs` limbs.
+    // Summaries of the stored counts 0 … last; a window of `span` counts of the recurrence
+    // kept wherever its first total is a positive multiple of `spacing` (none when spacing is
+    // 0) and where it ends at `last`. Counts have up to `countLimbs` limbs.
     CheckpointedCounts(std::shared_ptr<const PoolRecurrence> recurrence, std::size_t countLimbs,
-                       std::int64_t half, std::int64_t spacing);
+                       std::int64_t span, std::int64_t last, std::int64_t spacing);
 
     // Filled in order while the counts are computed.
     void Summarise(std::int64_t j, LimbSpan count);
@@ -41,17 +41,21 @@ public:
     void KeepWindow(const CountWindow& window);
 
     const CountSummary& Summary(std::int64_t j) const { return summaries_[j]; }
-    // The count of j when a kept window holds it.
+    // The recurrence's count of j when a kept window holds it.
     std::optional<LimbSpan> Kept(std::int64_t j) const;
-    // Moves the window until it holds j, from where that takes fewest steps: where it is, the
-    // start, or a kept window. Throws AnalysisCancelled when `cancel` is raised on the way.
-    void Position(CountWindow& window, std::int64_t j, const std::atomic<bool>* cancel) const;
+    // Moves the window until it holds j − before … j, from where that takes fewest steps:
+    // where it is, the start, or a kept window, going backwards only where the counts are
+    // symmetric. Throws AnalysisCancelled when `cancel` is raised on the way.
+    void Position(CountWindow& window, std::int64_t j, std::int64_t before,
+                  const std::atomic<bool>* cancel) const;
 
     // Windows for reading, reused so that their memory is touched once.
     std::unique_ptr<CountWindow> AcquireWindow() const;
     void ReleaseWindow(std::unique_ptr<CountWindow> window) const;
 
     std::uint64_t Bytes() const;
+    // The most limbs a count has.
+    std::size_t CountLimbs() const { return countLimbs_; }
 
 private:
     struct KeptWindow {
@@ -63,10 +67,15 @@ private:
         }
     };
 
+    // Steps from a window beginning at lo to one holding j − before … j; none when it would
+    // have to go backwards through counts that are not symmetric.
+    std::optional<std::int64_t> StepsFrom(std::int64_t lo, std::int64_t j,
+                                          std::int64_t before) const;
+
     std::shared_ptr<const PoolRecurrence> recurrence_;
     std::size_t countLimbs_;
-    std::int64_t reach_;
-    std::int64_t half_;
+    std::int64_t span_;
+    std::int64_t last_;
     std::int64_t spacing_;
     std::vector<CountSummary> summaries_;
     std::vector<KeptWindow> kept_; // in the order of lo

@@ -1,6 +1,7 @@
 #include "count_reader.h"
 
 #include "checkpointed_counts.h"
+#include "kept_counts.h"
 
 namespace dorvanel {
 namespace {
@@ -22,15 +23,25 @@ LimbSpan CountReader::Count(std::int64_t total) {
     const CheckpointedCounts* counts = table_.checkpointed_.get();
     if (counts == nullptr)
         return table_.WholeCount(j);
-    // A kept count is read as it stands, unless the window already holds it.
-    if (!window_ || j < window_->lo() || j > window_->hi()) {
-        if (const std::optional<LimbSpan> kept = counts->Kept(j))
-            return *kept;
+    // With kept dice a count combines the recurrence's counts j − width + 1 … j.
+    const KeptCounts* kept = table_.kept_.get();
+    const std::int64_t before = kept ? kept->Width() - 1 : 0;
+    if (!window_ || j - before < window_->lo() || j > window_->hi()) {
+        // A count kept at a checkpoint is read as it stands, unless the window holds it.
+        if (!kept)
+            if (const std::optional<LimbSpan> checkpoint = counts->Kept(j))
+                return *checkpoint;
         if (!window_)
             window_ = counts->AcquireWindow();
-        counts->Position(*window_, j, cancel_);
+        counts->Position(*window_, j, before, cancel_);
     }
-    return window_->Count(j);
+    if (!kept)
+        return window_->Count(j);
+    combined_.resize(counts->CountLimbs());
+    const std::size_t length = kept->Combine(
+        j, [this](std::int64_t i) { return window_->Count(i); }, combined_.data(), combined_.size(),
+        combiner_, terms_);
+    return {combined_.data(), length};
 }
 
 } // namespace dorvanel

@@ -5,6 +5,7 @@
 #pragma once
 
 #include "distribution_table.h"
+#include "limb_kernels.h"
 
 #include <atomic>
 #include <memory>
@@ -28,6 +29,10 @@ private:
     const DistributionTable& table_;
     const std::atomic<bool>* cancel_;
     std::unique_ptr<CountWindow> window_;
+    // A count combined with the kept dice's, and the working space for it.
+    std::vector<std::uint32_t> combined_;
+    LimbCombiner combiner_;
+    std::vector<ScaledCount> terms_;
 };
 
 } // namespace dorvanel

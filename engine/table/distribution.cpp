@@ -4,6 +4,7 @@
 #include "count_size.h"
 #include "count_window.h"
 #include "errors.h"
+#include "kept_counts.h"
 #include "pool_recurrence.h"
 #include "table_size.h"
 
@@ -53,10 +54,11 @@ void CheckCancel(const RunControl& control) {
         throw AnalysisCancelled();
 }
 
+// Every count whole, each step reading its operands from the table itself.
 DistributionTable ComputeWhole(const AnalysisPlan& plan, const RunControl& control) {
     const PoolRecurrence& recurrence = *plan.recurrence;
     const TableSize size = EstimateTableSize(plan.pool);
-    const auto half = static_cast<std::int64_t>(size.entries) - 1;
+    const auto last = static_cast<std::int64_t>(size.entries) - 1;
     const std::size_t working = WorkingLimbs(plan.pool);
     LimbBuffer limbs(size.limbs + working);
     std::vector<std::uint64_t> offsets(size.entries + 1);
@@ -71,11 +73,13 @@ DistributionTable ComputeWhole(const AnalysisPlan& plan, const RunControl& contr
         return {limbs.data() + offsets[j], offsets[j + 1] - offsets[j]};
     };
 
-    limbs.data()[0] = 1; // one way to roll the smallest total
-    offsets[1] = 1;
+    // The ways to roll the smallest total.
+    const LimbSpan start = recurrence.Start().limbs();
+    std::copy(start.begin(), start.end(), limbs.data());
+    offsets[1] = start.size();
     CountSums sums(size.entries);
     sums.Add(TopOf(count(0)));
-    for (std::int64_t j = 0; j < half; ++j) {
+    for (std::int64_t j = 0; j < last; ++j) {
         CheckCancel(control);
         const std::uint64_t used = offsets[j + 1];
         if (used + working > limbs.capacity()) {
@@ -92,35 +96,70 @@ DistributionTable ComputeWhole(const AnalysisPlan& plan, const RunControl& contr
     faulting.reset();
     limbs.ReleaseBeyond(offsets.back());
     progress.Finish();
-    return DistributionTable(plan.pool, std::move(limbs), std::move(offsets), std::move(sums));
+    return DistributionTable(plan.pool, std::move(limbs), std::move(offsets), std::move(sums),
+                             nullptr);
 }
 
-// Walks the recurrence up to the middle with only Reach + 2 counts in memory, keeping what the
-// plan asks for of each.
-DistributionTable ComputeCheckpointed(const AnalysisPlan& plan, const RunControl& control) {
+// The counts in order from a window walking the recurrence, combined with the kept dice's
+// where there are any: kept whole, or as summaries and checkpoints, with only the window's
+// counts in memory besides.
+DistributionTable ComputeStreamed(const AnalysisPlan& plan, std::shared_ptr<const KeptCounts> kept,
+                                  const RunControl& control) {
+    const bool whole = plan.form == TableForm::Whole;
     const TableSize size = EstimateTableSize(plan.pool);
-    const auto half = static_cast<std::int64_t>(size.entries) - 1;
+    const auto last = static_cast<std::int64_t>(size.entries) - 1;
     const std::size_t working = WorkingLimbs(plan.pool);
-    auto counts = std::make_unique<CheckpointedCounts>(plan.recurrence, working, half,
-                                                       plan.checkpointSpacing);
-    CountWindow window(plan.recurrence, working);
-    ProgressReporter progress(control.onProgress, size.limbs, plan.recurrence->Reach());
-    CountSums sums(size.entries);
-    counts->Summarise(0, window.Count(0));
-    sums.Add(TopOf(window.Count(0)));
-    for (std::int64_t j = 0; j < half; ++j) {
-        CheckCancel(control);
-        window.Forward();
-        counts->Summarise(j + 1, window.Count(j + 1));
-        sums.Add(TopOf(window.Count(j + 1)));
-        if (counts->KeepsWindowEndingAt(j + 1))
-            counts->KeepWindow(window);
-        progress.Advance(static_cast<std::uint64_t>(j), window.Count(j).size());
+    CountWindow window(plan.recurrence, working, plan.span);
+    std::unique_ptr<CheckpointedCounts> checkpoints;
+    LimbBuffer limbs;
+    std::vector<std::uint64_t> offsets;
+    if (whole) {
+        limbs = LimbBuffer(size.limbs + working);
+        offsets.assign(size.entries + 1, 0);
+    } else {
+        checkpoints = std::make_unique<CheckpointedCounts>(plan.recurrence, working, plan.span,
+                                                           last, plan.checkpointSpacing);
     }
-    if (half == 0)
-        counts->KeepWindow(window);
+    std::vector<std::uint32_t> combined(kept ? working : 0);
+    LimbCombiner combiner;
+    std::vector<ScaledCount> terms;
+    auto countAt = [&](std::int64_t j) -> LimbSpan {
+        if (!kept)
+            return window.Count(j);
+        const std::size_t length = kept->Combine(
+            j, [&window](std::int64_t i) { return window.Count(i); }, combined.data(), working,
+            combiner, terms);
+        return {combined.data(), length};
+    };
+
+    ProgressReporter progress(control.onProgress, size.limbs, plan.span - 1);
+    CountSums sums(size.entries);
+    for (std::int64_t j = 0; j <= last; ++j) {
+        CheckCancel(control);
+        if (j > 0)
+            window.Forward();
+        const LimbSpan count = countAt(j);
+        if (whole) {
+            const std::uint64_t used = offsets[static_cast<std::size_t>(j)];
+            if (used + count.size() > limbs.capacity())
+                limbs.Grow((used + count.size()) * 5 / 4, used);
+            std::copy(count.begin(), count.end(), limbs.data() + used);
+            offsets[static_cast<std::size_t>(j) + 1] = used + count.size();
+        } else {
+            checkpoints->Summarise(j, count);
+            if (checkpoints->KeepsWindowEndingAt(j))
+                checkpoints->KeepWindow(window);
+        }
+        sums.Add(TopOf(count));
+        progress.Advance(static_cast<std::uint64_t>(j), count.size());
+    }
     progress.Finish();
-    return DistributionTable(plan.pool, std::move(counts), std::move(sums));
+    if (whole) {
+        limbs.ReleaseBeyond(offsets.back());
+        return DistributionTable(plan.pool, std::move(limbs), std::move(offsets), std::move(sums),
+                                 std::move(kept));
+    }
+    return DistributionTable(plan.pool, std::move(checkpoints), std::move(sums), std::move(kept));
 }
 
 } // namespace
@@ -130,8 +169,11 @@ DistributionTable ComputeDistribution(const DicePool& pool, const RunControl& co
         control.memoryBudget ? control.memoryBudget : DefaultMemoryBudget();
     const AnalysisPlan plan = PlanAnalysis(pool, budget, UsableMemory());
     try {
-        return plan.form == TableForm::Whole ? ComputeWhole(plan, control)
-                                             : ComputeCheckpointed(plan, control);
+        if (pool.Kept().empty())
+            return plan.form == TableForm::Whole ? ComputeWhole(plan, control)
+                                                 : ComputeStreamed(plan, nullptr, control);
+        return ComputeStreamed(plan, std::make_shared<const KeptCounts>(pool, control.cancel),
+                               control);
     } catch (const std::bad_alloc&) {
         throw InsufficientMemoryError(pool.Description(), plan.bytes, budget.value_or(0));
     }

@@ -3,6 +3,7 @@
 #include "checkpointed_counts.h"
 #include "count_reader.h"
 #include "errors.h"
+#include "kept_counts.h"
 #include "power_by_squaring.h"
 
 #include <algorithm>
@@ -14,7 +15,7 @@ constexpr std::uint32_t kZero[] = {0};
 // Π D^N, to about 19 significant digits.
 WideNumber Outcomes(const DicePool& pool) {
     WideNumber outcomes(1.0L);
-    for (const DiceGroup& group : pool.Groups())
+    for (const DiceGroup& group : pool.OutcomeFactors())
         outcomes = outcomes *
                    PowerBySquaring(WideNumber(static_cast<long double>(group.faces)),
                                    static_cast<std::uint64_t>(group.count), WideNumber(1.0L),
@@ -27,15 +28,76 @@ WideNumber Outcomes(const DicePool& pool) {
 DistributionTable::DistributionTable() = default;
 
 DistributionTable::DistributionTable(DicePool pool, LimbBuffer limbs,
-                                     std::vector<std::uint64_t> offsets, CountSums sums)
-    : empty_(false), pool_(std::move(pool)), limbs_(std::move(limbs)), offsets_(std::move(offsets)),
-      sums_(std::move(sums)), outcomes_(Outcomes(pool_)) {}
+                                     std::vector<std::uint64_t> offsets, CountSums sums,
+                                     std::shared_ptr<const KeptCounts> kept)
+    : empty_(false), pool_(std::move(pool)), index_(pool_), limbs_(std::move(limbs)),
+      offsets_(std::move(offsets)), kept_(std::move(kept)), sums_(std::move(sums)),
+      outcomes_(Outcomes(pool_)) {
+    Complete();
+}
 
 DistributionTable::DistributionTable(DicePool pool,
                                      std::unique_ptr<const CheckpointedCounts> counts,
-                                     CountSums sums)
-    : empty_(false), pool_(std::move(pool)), checkpointed_(std::move(counts)),
-      sums_(std::move(sums)), outcomes_(Outcomes(pool_)) {}
+                                     CountSums sums, std::shared_ptr<const KeptCounts> kept)
+    : empty_(false), pool_(std::move(pool)), index_(pool_), checkpointed_(std::move(counts)),
+      kept_(std::move(kept)), sums_(std::move(sums)), outcomes_(Outcomes(pool_)) {
+    Complete();
+}
+
+void DistributionTable::Complete() {
+    mean_ = pool_.MeanValue();
+    variance_ = pool_.Variance() + (kept_ ? kept_->Variance() : 0.0L);
+    if (index_.Symmetric()) {
+        // Peaked at the middle, or at the two totals beside it; the peak is the one the
+        // labels take, trunc(mean).
+        const std::int64_t twice = std::int64_t{MinValue()} + MaxValue();
+        const std::int64_t below = twice >= 0 ? twice / 2 : -((1 - twice) / 2);
+        mostLikely_ = {static_cast<std::int32_t>(below)};
+        if (twice % 2 != 0)
+            mostLikely_.push_back(static_cast<std::int32_t>(below + 1));
+        peak_ = static_cast<std::int32_t>(twice / 2);
+        return;
+    }
+    const std::int64_t last = index_.Entries() - 1;
+    sumsFromTop_ = CountSums(static_cast<std::uint64_t>(last) + 1);
+    for (std::int64_t j = last; j >= 0; --j) {
+        const auto [top, below] = Top(j);
+        CountTop count = TopOf(top);
+        count.below += below;
+        sumsFromTop_.Add(count);
+    }
+    // The largest counts by their length and top limbs; where those tie and are not the whole
+    // count, by the whole counts.
+    auto summary = [this](std::int64_t j) {
+        const auto [top, below] = Top(j);
+        return std::pair(below + top.size(), std::vector<std::uint32_t>(top.rbegin(), top.rend()));
+    };
+    auto best = summary(0);
+    std::vector<std::int64_t> candidates{0};
+    for (std::int64_t j = 1; j <= last; ++j) {
+        auto current = summary(j);
+        if (current > best) {
+            best = std::move(current);
+            candidates = {j};
+        } else if (current == best) {
+            candidates.push_back(j);
+        }
+    }
+    if (candidates.size() > 1 && best.first > CountSummary::kTopLimbs) {
+        CountReader reader(*this);
+        std::vector<std::pair<Decimal, std::int64_t>> whole;
+        for (const std::int64_t j : candidates)
+            whole.emplace_back(Decimal::FromLimbs(reader.Count(MinValue() + j)), j);
+        const Decimal largest = std::max_element(whole.begin(), whole.end())->first;
+        candidates.clear();
+        for (const auto& [count, j] : whole)
+            if (count == largest)
+                candidates.push_back(j);
+    }
+    for (const std::int64_t j : candidates)
+        mostLikely_.push_back(static_cast<std::int32_t>(MinValue() + j));
+    peak_ = mostLikely_.front();
+}
 
 DistributionTable::DistributionTable(DistributionTable&& other) noexcept = default;
 DistributionTable& DistributionTable::operator=(DistributionTable&& other) noexcept = default;
@@ -44,11 +106,7 @@ DistributionTable::~DistributionTable() = default;
 std::int64_t DistributionTable::StoredIndex(std::int64_t total) const {
     if (empty_ || total < FirstTotal() || total > LastTotal())
         throw RangeCheckError();
-    if (total < MinValue() || total > MaxValue())
-        return -1;
-    const std::int64_t j = total - MinValue();
-    const std::int64_t spread = pool_.Spread();
-    return j > spread / 2 ? spread - j : j; // the distribution is symmetric about its mean
+    return index_.Stored(total);
 }
 
 std::pair<LimbSpan, std::size_t> DistributionTable::Top(std::int64_t j) const {
@@ -93,8 +151,6 @@ std::size_t DistributionTable::WriteDigits(std::int64_t total, char* out) const 
         return dorvanel::WriteDigits(kZero, out);
     if (!checkpointed_)
         return dorvanel::WriteDigits(WholeCount(j), out);
-    if (const std::optional<LimbSpan> kept = checkpointed_->Kept(j))
-        return dorvanel::WriteDigits(*kept, out);
     CountReader reader(*this);
     return dorvanel::WriteDigits(reader.Count(total), out);
 }
@@ -108,6 +164,17 @@ WideNumber DistributionTable::Share(std::int64_t total) const {
     return WideNumber::FromTopLimbs(count.top, count.below + below) / outcomes_;
 }
 
+WideNumber DistributionTable::SumThrough(const CountSums& sums, std::int64_t last,
+                                         bool fromTop) const {
+    const std::int64_t highest = index_.Entries() - 1;
+    return sums.Through(last, [this, fromTop, highest](std::int64_t i) {
+        const auto [top, below] = Top(fromTop ? highest - i : i);
+        CountTop count = TopOf(top);
+        count.below += below;
+        return count;
+    }) / outcomes_;
+}
+
 WideNumber DistributionTable::AtMostShare(std::int64_t total) const {
     StoredIndex(total); // the range check
     if (total < MinValue())
@@ -115,20 +182,12 @@ WideNumber DistributionTable::AtMostShare(std::int64_t total) const {
     if (total >= MaxValue())
         return WideNumber(1.0L);
     const std::int64_t j = total - MinValue();
-    const std::int64_t spread = std::int64_t{MaxValue()} - MinValue();
-    auto upTo = [this](std::int64_t last) {
-        return sums_.Through(last, [this](std::int64_t i) {
-            const auto [top, below] = Top(i);
-            CountTop count = TopOf(top);
-            count.below += below;
-            return count;
-        }) / outcomes_;
-    };
-    if (j <= spread / 2)
-        return upTo(j);
+    const std::int64_t spread = pool_.Spread();
+    if (!index_.Symmetric() || j <= spread / 2)
+        return SumThrough(sums_, j, false);
     // Above the middle: all but the totals above this one, which mirror the lowest ones.
     const std::int64_t mirrored = spread - j - 1;
-    return mirrored < 0 ? WideNumber(1.0L) : OneMinus(upTo(mirrored));
+    return mirrored < 0 ? WideNumber(1.0L) : OneMinus(SumThrough(sums_, mirrored, false));
 }
 
 WideNumber DistributionTable::AtLeastShare(std::int64_t total) const {
@@ -137,14 +196,17 @@ WideNumber DistributionTable::AtLeastShare(std::int64_t total) const {
         return WideNumber(1.0L);
     if (total > MaxValue())
         return {};
+    if (!index_.Symmetric())
+        return SumThrough(sumsFromTop_, std::int64_t{MaxValue()} - total, true);
     return AtMostShare(std::int64_t{MinValue()} + MaxValue() - total);
 }
 
 std::uint64_t DistributionTable::StorageBytes() const {
+    const std::uint64_t sums = sums_.Bytes() + sumsFromTop_.Bytes();
     if (checkpointed_)
-        return checkpointed_->Bytes() + sums_.Bytes();
+        return checkpointed_->Bytes() + sums;
     const std::uint64_t limbs = offsets_.empty() ? 0 : offsets_.back();
-    return limbs * sizeof(std::uint32_t) + offsets_.size() * sizeof(std::uint64_t) + sums_.Bytes();
+    return limbs * sizeof(std::uint32_t) + offsets_.size() * sizeof(std::uint64_t) + sums;
 }
 
 } // namespace dorvanel

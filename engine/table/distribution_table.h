@@ -3,6 +3,7 @@
 // that, checkpointed (see checkpointed_counts.h).
 #pragma once
 
+#include "count_index.h"
 #include "count_sums.h"
 #include "decimal.h"
 #include "dice_pool.h"
@@ -18,17 +19,19 @@
 namespace dorvanel {
 
 class CheckpointedCounts;
+class KeptCounts;
 
 class DistributionTable {
 public:
     // No analysis yet: no totals.
     DistributionTable();
-    // Every count whole: the totals MinValue + j for j = 0 … Spread / 2, entry j in limbs
-    // [offsets[j], offsets[j + 1]); the other half mirrors them.
+    // Every count whole: entry j (CountIndex) in limbs [offsets[j], offsets[j + 1]). `kept`
+    // holds the kept dice's counts, when there are any.
     DistributionTable(DicePool pool, LimbBuffer limbs, std::vector<std::uint64_t> offsets,
-                      CountSums sums);
+                      CountSums sums, std::shared_ptr<const KeptCounts> kept);
+    // Checkpoints of the recurrence's counts, which reads combine with the kept dice's.
     DistributionTable(DicePool pool, std::unique_ptr<const CheckpointedCounts> counts,
-                      CountSums sums);
+                      CountSums sums, std::shared_ptr<const KeptCounts> kept);
     DistributionTable(DistributionTable&& other) noexcept;
     DistributionTable& operator=(DistributionTable&& other) noexcept;
     ~DistributionTable();
@@ -37,7 +40,15 @@ public:
     const DicePool& pool() const { return pool_; }
     std::int32_t MinValue() const { return pool_.MinValue(); }
     std::int32_t MaxValue() const { return pool_.MaxValue(); }
-    double MeanValue() const { return pool_.MeanValue(); }
+    double MeanValue() const { return mean_; }
+    long double Variance() const { return variance_; }
+    // Where the counts are stored.
+    const CountIndex& Index() const { return index_; }
+    // A total with the largest count: the one at the mean, or just below it, where the counts
+    // are symmetric; otherwise the smallest of them.
+    std::int32_t PeakTotal() const { return peak_; }
+    // Every total with the largest count.
+    const std::vector<std::int32_t>& MostLikelyTotals() const { return mostLikely_; }
     // The totals the table answers for: every possible one, and 1, with those between that
     // cannot occur.
     std::int32_t FirstTotal() const { return std::min(MinValue(), 1); }
@@ -73,10 +84,12 @@ public:
 private:
     friend class CountReader;
 
-    // Where a total's count is stored: its distance from the nearer end of the possible
-    // totals, or −1 for a total that cannot occur. Throws RangeCheckError outside FirstTotal
-    // … LastTotal.
+    // Where a total's count is stored (CountIndex), or −1 for a total that cannot occur.
+    // Throws RangeCheckError outside FirstTotal … LastTotal.
     std::int64_t StoredIndex(std::int64_t total) const;
+    // The sums from the highest total down, and the figures, once the counts are there.
+    void Complete();
+    WideNumber SumThrough(const CountSums& sums, std::int64_t last, bool fromTop) const;
     LimbSpan WholeCount(std::int64_t j) const {
         return {limbs_.data() + offsets_[j], offsets_[j + 1] - offsets_[j]};
     }
@@ -86,10 +99,18 @@ private:
 
     bool empty_ = true;
     DicePool pool_;
+    CountIndex index_;
+    double mean_ = 0.0;
+    long double variance_ = 0.0L;
+    std::vector<std::int32_t> mostLikely_;
+    std::int32_t peak_ = 0;
     LimbBuffer limbs_;
     std::vector<std::uint64_t> offsets_;
     std::unique_ptr<const CheckpointedCounts> checkpointed_;
+    std::shared_ptr<const KeptCounts> kept_;
     CountSums sums_;
+    // For counts that are not symmetric: the running sums from the highest total down.
+    CountSums sumsFromTop_;
     WideNumber outcomes_;
 };
 

@@ -10,7 +10,7 @@
 namespace dorvanel {
 
 struct TableSize {
-    std::uint64_t entries = 0; // stored counts: half of the totals, the rest mirror them
+    std::uint64_t entries = 0; // stored counts (CountIndex)
     std::uint64_t limbs = 0;   // an upper bound on the base-10^9 limbs of all stored counts
     std::uint64_t bytes = 0;   // everything the table holds while it is computed
 };

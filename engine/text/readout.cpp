@@ -27,6 +27,33 @@ std::string CountText(const DistributionTable& table, std::int64_t total, char d
            " digits)";
 }
 
+// The smallest total with at least half the outcomes at or below it, found by bisection; when
+// exactly half are, the median lies halfway to the next total.
+std::string MedianText(const DistributionTable& table, char decimalSeparator) {
+    const WideNumber half(0.5L);
+    auto belowHalf = [&](std::int64_t total) {
+        const WideNumber share = table.AtMostShare(total);
+        return share.Exponent() < half.Exponent() ||
+               (share.Exponent() == half.Exponent() && share.Mantissa() < half.Mantissa());
+    };
+    std::int64_t low = table.MinValue();
+    std::int64_t high = table.MaxValue();
+    while (low < high) {
+        const std::int64_t middle = low + (high - low) / 2;
+        if (belowHalf(middle))
+            low = middle + 1;
+        else
+            high = middle;
+    }
+    // Shares carry about 19 digits: a half within their rounding is a half.
+    const WideNumber share = table.AtMostShare(low);
+    const bool exactlyHalf = share.Exponent() == half.Exponent() &&
+                             std::fabs(share.Mantissa() - half.Mantissa()) < 1e-15L;
+    return exactlyHalf && low < table.MaxValue()
+               ? FloatToStr(static_cast<long double>(low) + 0.5L, decimalSeparator)
+               : std::to_string(low);
+}
+
 } // namespace
 
 std::vector<std::string> ReadoutLines(const DistributionTable& table, std::int64_t total,
@@ -40,15 +67,18 @@ std::vector<std::string> ReadoutLines(const DistributionTable& table, std::int64
             "At least " + number + ": " + Percent(table.AtLeastShare(total), decimalSeparator)};
 }
 
-std::vector<std::string> SpreadLines(const DicePool& pool, char decimalSeparator) {
-    const WideNumber deviation(std::sqrt(pool.Variance()));
-    // The totals are symmetric about the mean and peak there, or on both sides of it.
-    const std::int64_t twiceMean = std::int64_t{pool.MinValue()} + pool.MaxValue();
-    const std::int64_t below = twiceMean >= 0 ? twiceMean / 2 : -((1 - twiceMean) / 2);
-    const std::string likely = twiceMean % 2 == 0 ? "Most likely total: " + std::to_string(below)
-                                                  : "Most likely totals: " + std::to_string(below) +
-                                                        " and " + std::to_string(below + 1);
-    return {"Standard deviation: " + deviation.Format(kShareDigits, decimalSeparator), likely};
+std::vector<std::string> SpreadLines(const DistributionTable& table, char decimalSeparator) {
+    const WideNumber deviation(std::sqrt(table.Variance()));
+    std::vector<std::string> lines{"Standard deviation: " +
+                                   deviation.Format(kShareDigits, decimalSeparator)};
+    if (!table.Index().Symmetric())
+        lines.push_back("Median: " + MedianText(table, decimalSeparator));
+    const std::vector<std::int32_t>& likely = table.MostLikelyTotals();
+    std::string totals = std::to_string(likely.front());
+    for (std::size_t i = 1; i < likely.size(); ++i)
+        totals += (i + 1 == likely.size() ? " and " : ", ") + std::to_string(likely[i]);
+    lines.push_back((likely.size() == 1 ? "Most likely total: " : "Most likely totals: ") + totals);
+    return lines;
 }
 
 } // namespace dorvanel

@@ -16,7 +16,9 @@ namespace dorvanel {
 std::vector<std::string> ReadoutLines(const DistributionTable& table, std::int64_t total,
                                       char decimalSeparator = '.');
 
-// "Standard deviation: 5.12348" and "Most likely total: 35", or "Most likely totals: 10 and 11".
-std::vector<std::string> SpreadLines(const DicePool& pool, char decimalSeparator = '.');
+// "Standard deviation: 5.12348" and "Most likely total: 35", or "Most likely totals: 10 and
+// 11"; for counts that are not symmetric, "Median: 13" between them (halfway between two
+// totals where exactly half the outcomes lie at or below the first).
+std::vector<std::string> SpreadLines(const DistributionTable& table, char decimalSeparator = '.');
 
 } // namespace dorvanel

@@ -161,7 +161,7 @@ std::string TotalPossibleRollsText(std::int32_t dice, std::int32_t faces, char d
 std::string TotalPossibleRollsText(const DicePool& pool, char decimalSeparator) {
     if (const std::optional<DiceGroup> single = pool.SingleSize())
         return TotalPossibleRollsText(single->count, single->faces, decimalSeparator);
-    return "Total Possible Rolls: " + ProductRendering(pool.Groups(), decimalSeparator);
+    return "Total Possible Rolls: " + ProductRendering(pool.OutcomeFactors(), decimalSeparator);
 }
 
 std::string RangeText(const AnalysisBounds& bounds) {

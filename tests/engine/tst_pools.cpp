@@ -21,7 +21,7 @@ namespace {
 __extension__ typedef unsigned __int128 UInt128;
 
 // The values one die of a term shows, as rolled: 1 … D, −D … −1 subtracted, −1 … 1 for dF.
-std::vector<std::int64_t> FaceValues(const DiceTerm& term) {
+std::vector<std::int64_t> RolledValues(const DiceTerm& term) {
     std::vector<std::int64_t> values;
     if (term.fudge) {
         values = {-1, 0, 1};
@@ -38,7 +38,7 @@ template <typename Number>
 std::map<std::int64_t, Number> Convolved(const DicePool& pool, Number modulus = 0) {
     std::map<std::int64_t, Number> counts{{pool.Constant(), 1}};
     for (const DiceTerm& term : pool.Terms()) {
-        const std::vector<std::int64_t> values = FaceValues(term);
+        const std::vector<std::int64_t> values = RolledValues(term);
         for (std::int32_t die = 0; die < term.count; ++die) {
             std::map<std::int64_t, Number> next;
             for (const auto& [total, count] : counts)
@@ -276,7 +276,8 @@ private slots:
         QCOMPARE(listing.Line(5), "-10: 6");
         QCOMPARE(listing.Line(10), " -5: 1");
         QCOMPARE(ValueText(negative.pool().Bounds()), "Value: -10");
-        QCOMPARE(SpreadLines(ParsePool("-3d6")).back(), "Most likely totals: -11 and -10");
+        QCOMPARE(SpreadLines(Computed(ParsePool("-3d6"))).back(),
+                 "Most likely totals: -11 and -10");
         // Totals up to 1 are there to draw, and cannot occur.
         QCOMPARE(negative.LastTotal(), 1);
         QVERIFY(negative.IsZero(0));

@@ -1,0 +1,57 @@
+// The counts of a pool's kept dice, all their groups together: every count of the table is
+// the sum over their values v of their count of v times the count of the rest at j − v, a
+// fixed combination of consecutive counts of the rest.
+#pragma once
+
+#include "decimal.h"
+#include "dice_pool.h"
+#include "limb_kernels.h"
+
+#include <atomic>
+#include <cstdint>
+#include <vector>
+
+namespace dorvanel {
+
+class KeptCounts {
+public:
+    // Throws AnalysisCancelled when `cancel` is raised.
+    KeptCounts(const DicePool& pool, const std::atomic<bool>* cancel);
+
+    // How many consecutive counts of the rest one count combines.
+    std::int64_t Width() const { return static_cast<std::int64_t>(counts_.size()); }
+
+    // The variance of their sum.
+    long double Variance() const;
+
+    // Σ_v counts[v]·rest(j − v) from rest(i), into `out`, which has room for `capacity` limbs;
+    // returns its length. `combiner` and `terms` are the caller's working space.
+    template <typename RestAt>
+    std::size_t Combine(std::int64_t j, const RestAt& rest, std::uint32_t* out,
+                        std::size_t capacity, LimbCombiner& combiner,
+                        std::vector<ScaledCount>& terms) const {
+        if (!coefficients_.empty()) {
+            terms.clear();
+            for (std::int64_t v = 0; v < Width(); ++v)
+                terms.push_back({coefficients_[static_cast<std::size_t>(v)], rest(j - v)});
+            return combiner.Combine(terms, out, capacity);
+        }
+        Decimal sum;
+        for (std::int64_t v = 0; v < Width(); ++v) {
+            const LimbSpan count = rest(j - v);
+            if (!count.empty())
+                sum += Decimal::FromLimbs(
+                    MultiplyLimbs(counts_[static_cast<std::size_t>(v)].limbs(), count));
+        }
+        return Store(sum, out, capacity);
+    }
+
+private:
+    static std::size_t Store(const Decimal& sum, std::uint32_t* out, std::size_t capacity);
+
+    std::vector<Decimal> counts_;
+    // The counts as coefficients, when every one fits 64 bits; empty otherwise.
+    std::vector<std::int64_t> coefficients_;
+};
+
+} // namespace dorvanel
