@@ -24,8 +24,9 @@ constexpr std::uint64_t kProcessAllowance = std::uint64_t{64} << 20;
 // Limb products beyond this take hours: only pools of many sizes of dice, each step reading
 // thousands of counts, or large kept dice beside many others, come near it.
 constexpr long double kMaxWork = 2e12L;
-// Kept dice whose own counts would take more than about ten seconds.
-constexpr double kMaxKeptWork = 2e10;
+// Kept dice whose own counts would take more than about ten seconds: 1000d6kh500 takes about
+// 6·10^8, 2000d6kh1000 eight times as much.
+constexpr double kMaxKeptWork = 1.5e9;
 
 // A kept window of span = reach + 1 counts ending at hi.
 std::uint64_t WindowBytes(const CountLimbsProfile& profile, std::int64_t reach, std::int64_t hi) {
@@ -81,7 +82,9 @@ AnalysisPlan PlanAnalysis(const DicePool& pool, std::optional<std::uint64_t> mem
     }
     if (keptWork > kMaxKeptWork)
         throw PoolLimitError(pool.Description() +
-                             " keeps too many of too many dice to be counted in reasonable time");
+                             " keeps too many of too many dice to be counted in reasonable time: "
+                             "kept dice go as far as about 1000d6kh500, 500d20kh250 or "
+                             "150d100kh75");
     plan.span = std::max(recurrence.Reach() + 1, width);
 
     const TableSize whole = EstimateTableSize(pool);

@@ -9,6 +9,7 @@
 #include <QTest>
 
 #include <algorithm>
+#include <functional>
 #include <map>
 #include <random>
 #include <vector>
@@ -20,36 +21,104 @@ namespace {
 
 __extension__ typedef unsigned __int128 UInt128;
 
-// The values one die of a term shows, as rolled: 1 … D, −D … −1 subtracted, −1 … 1 for dF.
-std::vector<std::int64_t> RolledValues(const DiceTerm& term) {
-    std::vector<std::int64_t> values;
-    if (term.fudge) {
-        values = {-1, 0, 1};
-    } else {
-        for (std::int64_t face = 1; face <= term.faces; ++face)
-            values.push_back(term.subtracted ? -face : face);
-    }
-    return values;
+// What one die of a term shows as rolled: 1 … D, or −1 … 1 for dF.
+std::vector<std::int64_t> RolledFaces(const DiceTerm& term) {
+    if (term.fudge)
+        return {-1, 0, 1};
+    std::vector<std::int64_t> faces;
+    for (std::int64_t face = 1; face <= term.faces; ++face)
+        faces.push_back(face);
+    return faces;
 }
 
-// The count of every total by direct convolution, die by die, in arithmetic of type Number
-// (modulo `modulus` when it is not 0), from the faces as written: no symmetry, no shift.
+// What a modified group's roll gives, straight from the faces rolled.
+std::int64_t GroupValue(const DiceTerm& term, std::vector<std::int64_t> rolled) {
+    std::sort(rolled.begin(), rolled.end());
+    const auto n = static_cast<std::int64_t>(rolled.size());
+    const std::int64_t k = term.parameter;
+    auto sum = [&](std::int64_t from, std::int64_t to) {
+        std::int64_t total = 0;
+        for (std::int64_t i = from; i < to; ++i)
+            total += rolled[static_cast<std::size_t>(i)];
+        return total;
+    };
+    switch (term.modifier) {
+    case Modifier::KeepHighest:
+        return sum(n - k, n);
+    case Modifier::KeepLowest:
+        return sum(0, k);
+    case Modifier::DropHighest:
+        return sum(0, n - k);
+    case Modifier::DropLowest:
+        return sum(k, n);
+    default:
+        return std::count_if(rolled.begin(), rolled.end(), [&](std::int64_t face) {
+            switch (term.modifier) {
+            case Modifier::AtLeast:
+                return face >= k;
+            case Modifier::Above:
+                return face > k;
+            case Modifier::AtMost:
+                return face <= k;
+            case Modifier::Below:
+                return face < k;
+            default:
+                return face == k;
+            }
+        });
+    }
+}
+
+// The count of every total by direct convolution in arithmetic of type Number (modulo
+// `modulus` when it is not 0), from the faces as written: plain dice die by die, a modified
+// group by every ordered roll of its dice. No symmetry, no shift, no recurrence.
 template <typename Number>
 std::map<std::int64_t, Number> Convolved(const DicePool& pool, Number modulus = 0) {
+    auto add = [modulus](Number& sum, Number count) {
+        sum += count;
+        if (modulus != 0)
+            sum %= modulus;
+    };
     std::map<std::int64_t, Number> counts{{pool.Constant(), 1}};
+    auto convolve = [&](const std::map<std::int64_t, Number>& values) {
+        std::map<std::int64_t, Number> next;
+        for (const auto& [total, count] : counts)
+            for (const auto& [value, ways] : values)
+                add(next[total + value], static_cast<Number>(UInt128{count} * ways %
+                                                              (modulus ? modulus : ~UInt128{0})));
+        counts = std::move(next);
+    };
     for (const DiceTerm& term : pool.Terms()) {
-        const std::vector<std::int64_t> values = RolledValues(term);
-        for (std::int32_t die = 0; die < term.count; ++die) {
-            std::map<std::int64_t, Number> next;
-            for (const auto& [total, count] : counts)
-                for (const std::int64_t value : values) {
-                    Number& sum = next[total + value];
-                    sum += count;
-                    if (modulus != 0)
-                        sum %= modulus;
-                }
-            counts = std::move(next);
+        const int sign = term.subtracted ? -1 : 1;
+        const std::vector<std::int64_t> faces = RolledFaces(term);
+        const bool kept = term.modifier >= Modifier::KeepHighest &&
+                          term.modifier <= Modifier::DropLowest;
+        if (!kept) {
+            // A plain die adds its face; a counted one 1 or 0.
+            std::map<std::int64_t, Number> die;
+            for (const std::int64_t face : faces) {
+                const std::int64_t value =
+                    term.modifier == Modifier::None ? face : GroupValue(term, {face});
+                add(die[sign * value], 1);
+            }
+            for (std::int32_t i = 0; i < term.count; ++i)
+                convolve(die);
+            continue;
         }
+        std::map<std::int64_t, Number> group;
+        std::vector<std::size_t> roll(static_cast<std::size_t>(term.count), 0);
+        for (;;) {
+            std::vector<std::int64_t> rolled;
+            for (const std::size_t face : roll)
+                rolled.push_back(faces[face]);
+            add(group[sign * GroupValue(term, rolled)], 1);
+            std::size_t i = 0;
+            while (i < roll.size() && ++roll[i] == faces.size())
+                roll[i++] = 0;
+            if (i == roll.size())
+                break;
+        }
+        convolve(group);
     }
     return counts;
 }
@@ -120,13 +189,18 @@ private slots:
         QVERIFY(pools > 29000);
     }
 
-    // Larger pools, whole and checkpointed (no room but for the middle window, and room for
-    // several), read in order, in reverse and shuffled, against convolution modulo two primes.
+    // Larger pools, whole and checkpointed (no room but for the last window, and room for
+    // several), read in order, in reverse and shuffled, against convolution modulo two primes;
+    // those with kept dice or uneven successes store every count and read forwards only.
     void largePoolsAgreeWithConvolution_data() {
         QTest::addColumn<QString>("notation");
         QTest::newRow("40d6 + 30d8 - 1d20") << "40d6 + 30d8 - 1d20";
         QTest::newRow("300d6 + 200d8") << "300d6 + 200d8";
         QTest::newRow("four sizes") << "20d6 + 15d8 + 10d10 - 5d12 + 3dF + 7";
+        QTest::newRow("kept dice beside many") << "300d6 + 4d6kh3";
+        QTest::newRow("kept dice, subtracted") << "40d6 - 6d10kl3 - 1d8";
+        QTest::newRow("uneven successes") << "200d6 + 30d10>=8";
+        QTest::newRow("successes, subtracted") << "50d8 - 40d6>=5 + 5d4=2";
     }
     void largePoolsAgreeWithConvolution() {
         QFETCH(QString, notation);
@@ -167,6 +241,96 @@ private slots:
         }
     }
 
+    // Kept dice and counted successes of every N ≤ 5 of up to 6 faces or Fudge dice, every K
+    // and mode, added and subtracted, against every ordered roll.
+    void modifiedGroupsAgreeWithEveryRoll() {
+        int pools = 0;
+        for (std::int32_t count = 1; count <= 5; ++count)
+            for (std::int32_t faces = 1; faces <= 7; ++faces)
+                for (const bool subtracted : {false, true}) {
+                    const bool fudge = faces == 7;
+                    const std::int32_t counted = fudge ? 3 : faces;
+                    std::vector<DiceTerm> terms;
+                    for (std::int32_t k = 1; k <= count; ++k)
+                        for (const Modifier keep : {Modifier::KeepHighest, Modifier::KeepLowest})
+                            terms.push_back({count, counted, fudge, subtracted, keep, k});
+                    for (std::int32_t k = 0; k < count; ++k)
+                        for (const Modifier drop : {Modifier::DropHighest, Modifier::DropLowest})
+                            terms.push_back({count, counted, fudge, subtracted, drop, k});
+                    for (std::int32_t t = -2; t <= faces + 1; ++t)
+                        for (const Modifier success : {Modifier::AtLeast, Modifier::Above,
+                                                       Modifier::AtMost, Modifier::Below,
+                                                       Modifier::Equal})
+                            terms.push_back({count, counted, fudge, subtracted, success, t});
+                    for (const DiceTerm& term : terms) {
+                        const DicePool pool({term}, 0);
+                        const auto expected = Convolved<UInt128>(pool);
+                        const DistributionTable table = Computed(pool);
+                        QCOMPARE(table.MinValue(), expected.begin()->first);
+                        QCOMPARE(table.MaxValue(), expected.rbegin()->first);
+                        CountReader reader(table);
+                        for (const auto& [total, ways] : expected)
+                            if (Value(reader.Count(total)) != ways)
+                                QFAIL(qPrintable(QString::fromStdString(pool.Notation()) +
+                                                 QString(": total %1").arg(total)));
+                        ++pools;
+                    }
+                }
+        QVERIFY(pools > 2500);
+    }
+
+    // Successes are binomial: C(N, k)·s^k·f^(N − k) ways to roll k of them.
+    void successesAreBinomial() {
+        const DistributionTable table = Computed(ParsePool("30d10>=7"));
+        UInt128 binomial = 1;
+        CountReader reader(table);
+        for (UInt128 k = 0; k <= 30; ++k) {
+            UInt128 ways = binomial;
+            for (UInt128 i = 0; i < 30; ++i)
+                ways *= i < k ? 4 : 6;
+            QVERIFY(Value(reader.Count(static_cast<std::int64_t>(k))) == ways);
+            binomial = binomial * (30 - k) / (k + 1);
+        }
+    }
+
+    // Tables that are not symmetric: the mean, the largest count at the graph's top, the
+    // median and most likely totals, and at most and at least adding up to all outcomes.
+    void figuresOfTablesThatAreNotSymmetric() {
+        const DistributionTable table = Computed(ParsePool("4d6kh3"));
+        QVERIFY(!table.Index().Symmetric());
+        QCOMPARE(ValueText(table.pool().Bounds()), "Value: 12.2445987654321");
+        QCOMPARE(ValuePossibilitiesText(table), "Value Possibilities: 167");
+        QCOMPARE(ProbabilityText(table), "Probability of Value: 12.885%");
+        QCOMPARE(SpreadLines(table),
+                 (std::vector<std::string>{"Standard deviation: 2.84684", "Median: 12",
+                                           "Most likely total: 13"}));
+        QCOMPARE(table.PeakTotal(), 13);
+        // Half the outcomes at or below 0, and exactly half at or below 3.
+        QCOMPARE(SpreadLines(Computed(ParsePool("2d4>=4"))).at(1), "Median: 0");
+        QCOMPARE(SpreadLines(Computed(ParsePool("3d2kh2"))).at(1), "Median: 3.5");
+        // Successes as likely as failures keep the counts symmetric: no median line.
+        QCOMPARE(SpreadLines(Computed(ParsePool("2d4>=3"))).size(), std::size_t{2});
+        for (const char* notation : {"4d6kh3", "300d6 + 2d20kl1", "40d10>=8 - 3"}) {
+            const DistributionTable asymmetric = Computed(ParsePool(notation));
+            for (std::int64_t t = asymmetric.MinValue(); t < asymmetric.MaxValue(); ++t)
+                QVERIFY(RelativeDifference(asymmetric.AtMostShare(t) +
+                                               asymmetric.AtLeastShare(t + 1),
+                                           WideNumber(1.0L)) < 1e-12L);
+        }
+    }
+
+    // Kept dice beyond about ten seconds are refused before anything is computed, the message
+    // saying how far they go.
+    void keptDiceBeyondTheLimitAreRefused() {
+        try {
+            PlanAnalysis(ParsePool("2000d6kh1000"), std::nullopt, std::nullopt);
+            QFAIL("no error");
+        } catch (const PoolLimitError& error) {
+            QVERIFY2(QString(error.what()).contains("1000d6kh500"), error.what());
+        }
+        PlanAnalysis(ParsePool("1000d6kh500"), std::nullopt, std::nullopt);
+    }
+
     void notation_data() {
         QTest::addColumn<QString>("text");
         QTest::addColumn<QString>("notation");
@@ -194,6 +358,16 @@ private slots:
                                           << "3d1 + 2" << 5 << 5;
         QTest::newRow("largest") << "10000d1000"
                                  << "10000d1000" << 10000 << 10000000;
+        QTest::newRow("keep highest") << "4d6kh3" << "4d6kh3" << 3 << 18;
+        QTest::newRow("keep, short") << "4d6k3" << "4d6kh3" << 3 << 18;
+        QTest::newRow("disadvantage") << "-2d20kl1 + 5" << "-2d20kl1 + 5" << -15 << 4;
+        QTest::newRow("drop lowest") << "4d6dl1" << "4d6dl1" << 3 << 18;
+        QTest::newRow("drop none") << "4d6dh0" << "4d6dh0" << 4 << 24;
+        QTest::newRow("successes") << "6d6>=5 + 2" << "6d6>=5 + 2" << 2 << 8;
+        QTest::newRow("no face succeeds") << "3d6=7" << "3d6=7" << 0 << 0;
+        QTest::newRow("every face succeeds") << "3d6<=6" << "3d6<=6" << 3 << 3;
+        QTest::newRow("Fudge successes") << "4dF>-1" << "4dF>-1" << 0 << 4;
+        QTest::newRow("subtracted successes") << "10 - 5d10<3" << "-5d10<3 + 10" << 5 << 10;
     }
     void notation() {
         QFETCH(QString, text);
@@ -225,8 +399,14 @@ private slots:
         QTest::newRow("too many faces")
             << "2d1001"
             << "2d1001: the number of faces at position 2 must be from 1 to 1000";
-        QTest::newRow("two modifiers") << "3d6d8"
-                                       << "3d6d8: + or - missing at position 3";
+        QTest::newRow("a die after a die") << "3d6d8" << "3d6d8: + or - missing at position 3";
+        QTest::newRow("two modifiers")
+            << "3d6kh2>=4" << "3d6kh2>=4: a group takes one modifier: '>' at position 6 follows one";
+        QTest::newRow("keeping more than rolled")
+            << "4d6kh5" << "4d6kh5: the dice kept at position 3 must be from 1 to 4";
+        QTest::newRow("dropping all")
+            << "4d6dl4" << "4d6dl4: the dice dropped at position 3 must be from 0 to 3";
+        QTest::newRow("no threshold") << "4d6>=" << "4d6>=: a number is missing at position 5";
         QTest::newRow("constant too large")
             << "1d6 + 99999999999"
             << "1d6 + 99999999999: the number at position 6 is too large";
