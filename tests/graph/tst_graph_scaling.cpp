@@ -1,6 +1,7 @@
 #include "decimal.h"
 #include "errors.h"
 #include "graph_scaling.h"
+#include "pool_notation.h"
 #include "table_cache.h"
 #include "whole_range_scale.h"
 
@@ -170,6 +171,26 @@ private slots:
         const GraphScaling scaling(CachedTable(dice, faces), Options(wholeX, false, style), width,
                                    200);
         QCOMPARE(scaling.X(total), x);
+    }
+
+    // Pools: the whole X range from the smallest total (below zero here) to 1, a free step
+    // before it; the peak of counts that are not symmetric at their largest count.
+    void pools() {
+        const DistributionTable negative = ComputeDistribution(ParsePool("-3d6 - 10"));
+        const GraphScaling whole(negative, Options(true, false, kLineStyle), 400, 200);
+        QCOMPARE(whole.X(-28), qint64{12});
+        QCOMPARE(whole.X(1), qint64{387});
+        QCOMPARE(whole.Scaled(0), 0);
+        const GraphScaling partial(negative, Options(false, false, kLineStyle), 400, 200);
+        QCOMPARE(partial.X(-28), qint64{0});
+        QCOMPARE(partial.X(-13), qint64{375});
+
+        const DistributionTable kept = ComputeDistribution(ParsePool("4d6kh3"));
+        const GraphScaling peak(kept, Options(true, false, kLineStyle), 400, 200);
+        QCOMPARE(peak.ReferenceWidth(), 3);
+        QCOMPARE(peak.YTop(), 172.0);
+        QCOMPARE(peak.Scaled(12), 167);
+        QCOMPARE(peak.Y(13), qint64{10});
     }
 
     void rejectsMissingAnalysisAndForeignTotals() {
