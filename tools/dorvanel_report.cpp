@@ -4,6 +4,7 @@
 #include "conversions.h"
 #include "distribution.h"
 #include "errors.h"
+#include "memory_limits.h"
 #include "report.h"
 #include "table_export.h"
 
@@ -133,7 +134,17 @@ int main(int argc, char** argv) {
         const std::string possibleRolls =
             dorvanel::TotalPossibleRollsText(parsed.dice, parsed.faces);
         dorvanel::RunControl control;
-        control.memoryBudget = parsed.memoryLimit;
+        if (parsed.memoryLimit) {
+            const dorvanel::ClampedBudget budget =
+                dorvanel::ClampMemoryBudget(*parsed.memoryLimit, dorvanel::UsableMemory());
+            if (budget.clamped)
+                std::fprintf(stderr,
+                             "dorvanel-report: --memory-limit %llu is more than can be used; "
+                             "using %s\n",
+                             static_cast<unsigned long long>(*parsed.memoryLimit),
+                             dorvanel::DescribeBytes(budget.bytes).c_str());
+            control.memoryBudget = budget.bytes;
+        }
         const dorvanel::DistributionTable table =
             dorvanel::ComputeDistribution(parsed.dice, parsed.faces, control);
         if (parsed.csv) {

@@ -8,13 +8,11 @@
 #include "table_size.h"
 
 #include <algorithm>
-#include <unistd.h>
 #include <vector>
 
 namespace dorvanel {
 namespace {
 
-constexpr std::uint64_t kBudgetCap = 2'000'000'000;
 // What the rest of the process takes besides the table: its code, a reader's window or two.
 constexpr std::uint64_t kProcessAllowance = std::uint64_t{64} << 20;
 constexpr std::uint64_t kSamples = 512;
@@ -57,24 +55,7 @@ std::uint64_t CheckpointBytes(const LimbsProfile& profile, std::int32_t faces, s
     return bytes;
 }
 
-std::optional<std::uint64_t> PhysicalMemory() {
-    const long pages = sysconf(_SC_PHYS_PAGES);
-    const long pageSize = sysconf(_SC_PAGESIZE);
-    if (pages <= 0 || pageSize <= 0)
-        return std::nullopt;
-    return static_cast<std::uint64_t>(pages) * static_cast<std::uint64_t>(pageSize);
-}
-
 } // namespace
-
-std::optional<std::uint64_t> DefaultMemoryBudget() {
-    std::optional<std::uint64_t> budget = kBudgetCap;
-    if (const auto physical = PhysicalMemory())
-        budget = std::min(*budget, *physical / 4);
-    if (const auto usable = UsableMemory())
-        budget = std::min(*budget, *usable);
-    return budget;
-}
 
 AnalysisPlan PlanAnalysis(std::int32_t dice, std::int32_t faces,
                           std::optional<std::uint64_t> memoryBudget,

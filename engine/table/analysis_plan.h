@@ -3,6 +3,7 @@
 #pragma once
 
 #include "distribution_table.h"
+#include "memory_limits.h"
 
 #include <cstdint>
 #include <optional>
@@ -21,10 +22,6 @@ struct AnalysisPlan {
     // The most the run holds at once.
     std::uint64_t bytes = 0;
 };
-
-// The smaller of 2 GB and a quarter of the machine's memory, and never more than is free less
-// the room the desktop needs; empty when the machine does not tell.
-std::optional<std::uint64_t> DefaultMemoryBudget();
 
 // The rules every run follows: IntegerOverflowError when N × D or N + MaxValue leaves the
 // 32-bit range, SilentAbort for fewer than one die or no totals, and InsufficientMemoryError

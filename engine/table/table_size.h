@@ -1,9 +1,7 @@
-// How much memory a table of counts takes, known before it is computed, and how much the
-// machine can give it.
+// How much memory a table of counts takes, known before it is computed.
 #pragma once
 
 #include <cstdint>
-#include <optional>
 
 namespace dorvanel {
 
@@ -22,9 +20,5 @@ std::uint64_t WorkingLimbs(std::int32_t dice, std::int32_t faces);
 
 // An upper bound on the limbs of the count of total dice + j, for j up to half the spread.
 std::uint64_t CountLimbsBound(std::int32_t dice, std::int32_t faces, std::uint64_t j);
-
-// The machine's available physical memory less the room the rest of the desktop needs; empty
-// when unknown.
-std::optional<std::uint64_t> UsableMemory();
 
 } // namespace dorvanel
