@@ -7,22 +7,26 @@
 #include "errors.h"
 #include "listing_view.h"
 #include "plot_image.h"
+#include "question.h"
 #include "radio_group.h"
 #include "readout.h"
 #include "report.h"
 #include "spin_edit.h"
-#include "table_size.h"
+#include "termination_requests.h"
 
 #include <QAction>
 #include <QCheckBox>
 #include <QCloseEvent>
-#include <QDir>
 #include <QLabel>
 #include <QLocale>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QShortcut>
+#include <QShowEvent>
 #include <QSplitter>
+
+#include <exception>
+#include <utility>
 
 namespace dorvanel {
 namespace {
@@ -94,9 +98,26 @@ TForm1::~TForm1() = default;
 
 void TForm1::FormCreate() {
     // The layout has already made vidGraf fill what the other controls leave.
-    SettingsDir_ = QDir::currentPath();
+    TakeSettingsDir();
     AnalyzeClick();
-    RunReportingErrors(this, [this] { LoadSettings(); });
+    try {
+        LoadSettings();
+    } catch (const std::exception& error) {
+        startupErrors_ << QString::fromUtf8(error.what());
+    }
+}
+
+void TForm1::showEvent(QShowEvent* event) {
+    QMainWindow::showEvent(event);
+    // Start-up errors wait for the window, so that their dialog has a window to be modal to, and
+    // for the event loop, where a request to stop the process can end the dialog.
+    if (!startupErrors_.isEmpty())
+        QMetaObject::invokeMethod(this, &TForm1::ReportStartupErrors, Qt::QueuedConnection);
+}
+
+void TForm1::ReportStartupErrors() {
+    for (const QString& message : std::exchange(startupErrors_, {}))
+        ReportError(this, message);
 }
 
 void TForm1::resizeEvent(QResizeEvent* event) {
@@ -118,12 +139,20 @@ void TForm1::FormResize() {
 }
 
 void TForm1::closeEvent(QCloseEvent* event) {
+    // A person may still want the export; a request to stop the process cannot wait for one.
+    if (exporter_.IsRunning() && !TerminationRequested() &&
+        !Ask(this, QStringLiteral("An export is still being written: stop it and quit?")) &&
+        !TerminationRequested()) {
+        event->ignore();
+        return;
+    }
     FormClose();
     event->accept();
 }
 
 void TForm1::FormClose() {
     runner_.Discard();
+    exporter_.Cancel();
     SaveSettingsOnClose();
 }
 
@@ -137,9 +166,10 @@ void TForm1::AnalyzeClick() {
         const std::int32_t dice = seDieNo->Value();
         // A run that cannot fit is refused before anything on the window changes; the plan's
         // other verdicts, the overflow and the silent stop, come in the command's own order.
+        // Its working space alone may take no more than its half of the budget either.
         const std::optional<std::uint64_t> budget = TableBudget();
         try {
-            PlanAnalysis(dice, faces, budget, UsableMemory());
+            PlanAnalysis(dice, faces, budget, budget);
         } catch (const IntegerOverflowError&) {
         } catch (const SilentAbort&) {
         }

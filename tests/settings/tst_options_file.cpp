@@ -1,4 +1,5 @@
 #include "atomic_write.h"
+#include "file_size_limit.h"
 #include "line_text.h"
 #include "lines_support.h"
 #include "options_file.h"
@@ -10,19 +11,18 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include <csignal>
 #include <functional>
 #include <optional>
 
 #include <fcntl.h>
 #include <grp.h>
-#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 using namespace dorvanel;
+using dorvanel::testing::FileSizeLimit;
 
 Q_DECLARE_METATYPE(dorvanel::SaveStep)
 
@@ -95,26 +95,6 @@ int Mode(const QString& path) {
 void ChangeMode(const QString& path, int mode) {
     QCOMPARE(::chmod(QFile::encodeName(path).constData(), static_cast<mode_t>(mode)), 0);
 }
-
-// Lets writes beyond `bytes` fail with EFBIG, as a full disk would, while it lives.
-class FileSizeLimit {
-public:
-    explicit FileSizeLimit(rlim_t bytes) {
-        getrlimit(RLIMIT_FSIZE, &saved_);
-        oldHandler_ = std::signal(SIGXFSZ, SIG_IGN);
-        rlimit limit = saved_;
-        limit.rlim_cur = bytes;
-        setrlimit(RLIMIT_FSIZE, &limit);
-    }
-    ~FileSizeLimit() {
-        setrlimit(RLIMIT_FSIZE, &saved_);
-        std::signal(SIGXFSZ, oldHandler_);
-    }
-
-private:
-    rlimit saved_{};
-    void (*oldHandler_)(int);
-};
 
 const QByteArray kDefaultFile =
     "SHOWX\r\nPENCOLOR\r\n65280\r\nFILLCOLOR\r\n16711680\r\nBACKGROUNDCOLOR\r\n0\r\n"

@@ -1,6 +1,8 @@
 #include "distribution.h"
 #include "file_chooser.h"
+#include "file_size_limit.h"
 #include "plot_image.h"
+#include "question.h"
 #include "radio_group.h"
 #include "spin_edit.h"
 #include "table_export.h"
@@ -16,6 +18,7 @@
 #include <QTest>
 
 using namespace dorvanel;
+using dorvanel::testing::FileSizeLimit;
 using dorvanel::testing::WindowFixture;
 
 namespace {
@@ -31,6 +34,28 @@ public:
 private:
     SaveFileChooser previous_;
 };
+
+// Answers questions without showing a dialog, and keeps what was asked.
+class ScriptedQuestion {
+public:
+    explicit ScriptedQuestion(bool answer)
+        : previous_(SetQuestion([this, answer](QWidget*, const QString& question) {
+              asked << question;
+              return answer;
+          })) {}
+    ~ScriptedQuestion() { SetQuestion(previous_); }
+
+    QStringList asked;
+
+private:
+    Question previous_;
+};
+
+void Put(const QString& path, const QByteArray& data) {
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    QCOMPARE(file.write(data), data.size());
+}
 
 void Analyse(WindowFixture& fixture, int dice, int faces) {
     fixture.window->seDieNo->SetValue(dice);
@@ -146,10 +171,7 @@ private slots:
         Analyse(fixture, 1000, 100);
         QDir dir(fixture.DirPath());
         const QString existing = dir.filePath("table.csv");
-        QFile file(existing);
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write("kept");
-        file.close();
+        Put(existing, "kept");
         const QStringList before = dir.entryList(QDir::Files);
 
         {
@@ -169,6 +191,65 @@ private slots:
         QVERIFY2(fixture.errors[0].startsWith("Cannot export to "), qPrintable(fixture.errors[0]));
         QCOMPARE(Contents(existing), QByteArray("kept"));
         QCOMPARE(dir.entryList(QDir::Files), before);
+    }
+
+    // On a full disk (here a limit on file sizes, which fails the writes the same way) the file
+    // written over stays as it was, and the message gives the system's reason.
+    void aFullDiskKeepsTheOldFile_data() {
+        QTest::addColumn<QString>("name");
+        QTest::newRow("values") << "table.csv";
+        QTest::newRow("listing") << "table.txt";
+        QTest::newRow("graph image") << "graph.png";
+    }
+    void aFullDiskKeepsTheOldFile() {
+        QFETCH(QString, name);
+        WindowFixture fixture;
+        TForm1& w = fixture.Start();
+        const QString path = fixture.DirPath() + "/" + name;
+        Put(path, "kept");
+        ScriptedSaveChooser chooser(path);
+        {
+            const FileSizeLimit full(16);
+            if (name.endsWith(".png")) {
+                w.Savegraphimage1->trigger();
+            } else {
+                w.Exporttable1->trigger();
+                WaitForExport(w);
+            }
+        }
+        QCOMPARE(fixture.errors.size(), 1);
+        QVERIFY2(fixture.errors[0].contains(path) && fixture.errors[0].endsWith(": File too large"),
+                 qPrintable(fixture.errors[0]));
+        QCOMPARE(Contents(path), QByteArray("kept"));
+        QCOMPARE(QDir(fixture.DirPath()).entryList(QDir::Files), QStringList{name});
+    }
+
+    // Closing while an export is written asks first; no keeps the window and the export.
+    void closingDuringAnExportAsks_data() {
+        QTest::addColumn<bool>("stop");
+        QTest::newRow("stop it and quit") << true;
+        QTest::newRow("keep writing") << false;
+    }
+    void closingDuringAnExportAsks() {
+        QFETCH(bool, stop);
+        WindowFixture fixture;
+        TForm1& w = fixture.Start();
+        Analyse(fixture, 1000, 100);
+        const QString path = fixture.DirPath() + "/table.csv";
+        Put(path, "kept");
+        ScriptedSaveChooser chooser(path);
+        ScriptedQuestion question(stop);
+        w.Exporttable1->trigger();
+        QVERIFY(w.IsExportRunning());
+        w.close();
+        QCOMPARE(question.asked,
+                 QStringList{"An export is still being written: stop it and quit?"});
+        QCOMPARE(w.isVisible(), !stop);
+        QCOMPARE(w.IsExportRunning(), !stop);
+        WaitForExport(w);
+        QTest::qWait(200); // a stopped export's thread lets go of its file
+        QCOMPARE(Contents(path).startsWith("total,count,"), !stop);
+        QCOMPARE(fixture.errors, QStringList());
     }
 
     void savesTheGraphAsShown() {
