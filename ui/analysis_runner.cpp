@@ -27,9 +27,8 @@ AnalysisRunner::AnalysisRunner(QObject* parent) : QObject(parent) {}
 // Cancelled runs stop within one total; the job waits for them.
 AnalysisRunner::~AnalysisRunner() = default;
 
-void AnalysisRunner::Start(std::int32_t dice, std::int32_t faces,
-                           std::optional<std::uint64_t> memoryBudget) {
-    job_.Start([this, dice, faces, memoryBudget,
+void AnalysisRunner::Start(const DicePool& pool, std::optional<std::uint64_t> memoryBudget) {
+    job_.Start([this, pool, memoryBudget,
                 compute = CurrentComputation()](const std::shared_ptr<BackgroundJob::State>& run) {
         RunControl control;
         control.cancel = &run->cancel;
@@ -37,7 +36,7 @@ void AnalysisRunner::Start(std::int32_t dice, std::int32_t faces,
         control.onProgress =
             job_.Progress(run, [this](double whole, double stage) { emit Progress(whole, stage); });
         try {
-            auto table = std::make_shared<const DistributionTable>(compute(dice, faces, control));
+            auto table = std::make_shared<const DistributionTable>(compute(pool, control));
             job_.Deliver(run, [this, table = std::move(table)] { emit Finished(table); });
         } catch (const AnalysisCancelled&) {
             // Whoever cancelled has moved on; nothing to deliver.

@@ -17,8 +17,8 @@
 namespace dorvanel {
 
 // What a run computes: ComputeDistribution, unless a test has put another in its place.
-using Computation = std::function<DistributionTable(std::int32_t dice, std::int32_t faces,
-                                                    const RunControl& control)>;
+using Computation =
+    std::function<DistributionTable(const DicePool& pool, const RunControl& control)>;
 
 // Installs a computation for the runs started from now on, process-wide, and returns the one
 // it replaces.
@@ -31,7 +31,7 @@ public:
     ~AnalysisRunner() override;
 
     // The table may hold up to `memoryBudget` bytes, or any amount when there is none.
-    void Start(std::int32_t dice, std::int32_t faces, std::optional<std::uint64_t> memoryBudget);
+    void Start(const DicePool& pool, std::optional<std::uint64_t> memoryBudget);
     // Stops the current run, if any, and says so with Cancelled.
     void Cancel();
     // Stops the current run, if any, silently: nothing of it is delivered.

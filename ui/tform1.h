@@ -21,6 +21,7 @@
 
 class QAction;
 class QCheckBox;
+class QLineEdit;
 class QFrame;
 class QLabel;
 class QMenu;
@@ -95,6 +96,10 @@ public:
     QAction* Savegraphimage1;
     QAction* N2;
     QAction* Quit1;
+    // Further terms in dice notation, added to the spin edits' dice ("+ 2d8 + 5").
+    QLineEdit* edPool;
+    // The pool the labels, the listing and the graph belong to.
+    QLabel* lbPool;
 
     // The readout of the plot at a point in it: the lines of the total there, joined; empty
     // before the first analysis.
@@ -157,7 +162,7 @@ private:
     // Both bars ready for a run or an export, which report in fractions.
     void PrepareProgress();
     void ShowProgress(double run, double stage);
-    void ShowValue(std::int32_t dice, std::int32_t faces, const AnalysisBounds& bounds);
+    void ShowValue(const AnalysisBounds& bounds, const std::optional<DicePool>& pool);
     void ExportEnded();
 
     // The directory that was current at start-up, as the system's bytes; none when it could not

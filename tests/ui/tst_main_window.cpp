@@ -177,7 +177,7 @@ private slots:
         QCOMPARE(Labels(w), (QStringList{"Total Possible Rolls: 1", "Min.: 0    Max.: 0",
                                          "Value: 0", k3d6Labels[3], k3d6Labels[4]}));
         QCOMPARE(w.meRes->LineCount(), 0);
-        QCOMPARE(w.AnalysisState()->dice(), 3); // the graph keeps the last analysis
+        QCOMPARE(w.AnalysisState()->MinValue(), 3); // the graph keeps the last analysis
         QVERIFY(fixture.errors.isEmpty());
     }
 
@@ -239,7 +239,7 @@ private slots:
         QCOMPARE(w.lbNum->text(), "Total Possible Rolls: 1E27");
         QCOMPARE(w.lbRng->text(), k3d6Labels[1]); // the command ended before the range
         QCOMPARE(w.meRes->LineCount(), 0);
-        QCOMPARE(w.AnalysisState()->dice(), 3);
+        QCOMPARE(w.AnalysisState()->MinValue(), 3);
     }
 
     // Typed far beyond the spin boxes: a working space beyond any machine's memory, and one of
@@ -281,7 +281,7 @@ private slots:
         QTest::qWait(50);
         QCOMPARE(Labels(w), k3d6Labels);
         QCOMPARE(w.meRes->LineCount(), 16);
-        QCOMPARE(w.AnalysisState()->dice(), 3);
+        QCOMPARE(w.AnalysisState()->MinValue(), 3);
         QCOMPARE(w.pb1->value(), 0);
         QVERIFY(fixture.errors.isEmpty());
     }
@@ -298,7 +298,7 @@ private slots:
         fixture.WaitForAnalysis();
         QTest::qWait(50);
         QCOMPARE(w.lbValNo->text(), "Value Possibilities: 4395456");
-        QCOMPARE(w.AnalysisState()->dice(), 10);
+        QCOMPARE(w.AnalysisState()->MinValue(), 10);
         QCOMPARE(w.meRes->LineCount(), 51);
     }
 
@@ -355,15 +355,16 @@ private slots:
         w.seDieNo->setFocus();
         QTRY_VERIFY(w.seDieNo->hasFocus());
         QStringList order;
-        for (int i = 0; i < 10; ++i) {
+        for (int i = 0; i < 11; ++i) {
             QWidget* focus = QApplication::focusWidget();
             while (focus && focus->objectName().isEmpty())
                 focus = focus->parentWidget();
             order << (focus ? focus->objectName() : "(none)");
             QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
         }
-        QCOMPARE(order, (QStringList{"seDieNo", "seDieType", "Analyze", "cbRange1", "Button1",
-                                     "radGraf", "Button2", "Button3", "cbWholeY", "meRes"}));
+        QCOMPARE(order,
+                 (QStringList{"seDieNo", "seDieType", "Analyze", "edPool", "cbRange1", "Button1",
+                              "radGraf", "Button2", "Button3", "cbWholeY", "meRes"}));
     }
 
     void listingSelectionAndCopy() {

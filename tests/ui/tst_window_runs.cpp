@@ -25,11 +25,10 @@ using dorvanel::testing::WindowFixture;
 namespace {
 
 // The real computation, but every table checkpointed.
-DistributionTable ComputeCheckpointed(std::int32_t dice, std::int32_t faces,
-                                      const RunControl& control) {
+DistributionTable ComputeCheckpointed(const DicePool& pool, const RunControl& control) {
     RunControl forced = control;
     forced.memoryBudget = 1;
-    return ComputeDistribution(dice, faces, forced);
+    return ComputeDistribution(pool, forced);
 }
 
 // Puts a computation in place of the real one while it lives.
@@ -79,12 +78,11 @@ private slots:
         WindowFixture fixture;
         TForm1& w = fixture.Start();
         const std::shared_ptr<const DistributionTable> analysis = w.AnalysisState();
-        ScriptedComputation failing(
-            [&](std::int32_t, std::int32_t, const RunControl&) -> DistributionTable {
-                if (failure == "memory")
-                    throw std::bad_alloc();
-                throw std::runtime_error(message.toStdString());
-            });
+        ScriptedComputation failing([&](const DicePool&, const RunControl&) -> DistributionTable {
+            if (failure == "memory")
+                throw std::bad_alloc();
+            throw std::runtime_error(message.toStdString());
+        });
         StartAnalysis(w, 10, 6);
         fixture.WaitForAnalysis();
         QCOMPARE(fixture.errors, QStringList{message});
@@ -100,15 +98,14 @@ private slots:
         WindowFixture fixture;
         TForm1& w = fixture.Start();
         std::atomic<int> seen{0};
-        ScriptedComputation stepping(
-            [&](std::int32_t dice, std::int32_t faces, const RunControl& control) {
-                control.onProgress(0.25, 0.5);
-                if (WaitUntil([&] { return seen >= 1; }, control)) {
-                    control.onProgress(0.75, 1.0);
-                    WaitUntil([&] { return seen >= 2; }, control);
-                }
-                return ComputeDistribution(dice, faces);
-            });
+        ScriptedComputation stepping([&](const DicePool& pool, const RunControl& control) {
+            control.onProgress(0.25, 0.5);
+            if (WaitUntil([&] { return seen >= 1; }, control)) {
+                control.onProgress(0.75, 1.0);
+                WaitUntil([&] { return seen >= 2; }, control);
+            }
+            return ComputeDistribution(pool);
+        });
         StartAnalysis(w, 10, 6);
         QTRY_COMPARE(w.pb1->value(), 250);
         QCOMPARE(w.pb2->value(), 500);
@@ -130,24 +127,23 @@ private slots:
         std::atomic<int> runs{0};
         std::atomic<bool> abandonedLetGo{false};
         std::atomic<bool> overlapped{false};
-        ScriptedComputation scripted(
-            [&](std::int32_t dice, std::int32_t faces, const RunControl& control) {
-                if (runs++ == 0) {
-                    WaitUntil([] { return false; }, control);
-                    // Slow to let go, as a large table is.
-                    std::this_thread::sleep_for(std::chrono::milliseconds(200));
-                    abandonedLetGo = true;
-                    throw AnalysisCancelled();
-                }
-                overlapped = !abandonedLetGo;
-                return ComputeDistribution(dice, faces);
-            });
+        ScriptedComputation scripted([&](const DicePool& pool, const RunControl& control) {
+            if (runs++ == 0) {
+                WaitUntil([] { return false; }, control);
+                // Slow to let go, as a large table is.
+                std::this_thread::sleep_for(std::chrono::milliseconds(200));
+                abandonedLetGo = true;
+                throw AnalysisCancelled();
+            }
+            overlapped = !abandonedLetGo;
+            return ComputeDistribution(pool);
+        });
         StartAnalysis(w, 10, 6);
         StartAnalysis(w, 12, 6);
         fixture.WaitForAnalysis();
         QVERIFY(!overlapped);
         QCOMPARE(runs.load(), 2);
-        QCOMPARE(w.AnalysisState()->dice(), 12);
+        QCOMPARE(w.AnalysisState()->MinValue(), 12);
         QVERIFY(fixture.errors.isEmpty());
     }
 
@@ -170,10 +166,10 @@ private slots:
         if (checkpointed)
             late.emplace(ComputeCheckpointed);
         if (!stopsWhenCancelled)
-            late.emplace([&](std::int32_t dice, std::int32_t faces, const RunControl&) {
+            late.emplace([&](const DicePool& pool, const RunControl&) {
                 while (!closed)
                     std::this_thread::sleep_for(std::chrono::milliseconds(1));
-                return ComputeDistribution(dice, faces);
+                return ComputeDistribution(pool);
             });
         StartAnalysis(w, stopsWhenCancelled ? 3000 : 10, stopsWhenCancelled ? 300 : 6);
         QVERIFY(w.IsAnalysisRunning());
@@ -181,7 +177,7 @@ private slots:
         closed = true;
         QVERIFY(!w.IsAnalysisRunning());
         QTest::qWait(100);
-        QCOMPARE(w.AnalysisState()->dice(), 3);
+        QCOMPARE(w.AnalysisState()->MinValue(), 3);
         QCOMPARE(w.lbValNo->text(), k3d6Labels[3]);
         QVERIFY(QFile::exists(fixture.DirPath() + "/options.DAT"));
         fixture.window.reset();
@@ -204,7 +200,7 @@ private slots:
         StartAnalysis(w, 200, 61);
         fixture.WaitForAnalysis();
         QVERIFY(w.AnalysisState()->IsCheckpointed());
-        const DistributionTable whole = ComputeDistribution(200, 61);
+        const DistributionTable whole = ComputeDistribution(DicePool::Plain(200, 61));
         const Listing expected(whole);
         w.meRes->ScrollToLine(9000);
         QTRY_VERIFY(w.meRes->HasLine(9000) && w.meRes->HasLine(9005));
