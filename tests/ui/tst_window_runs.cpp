@@ -139,6 +139,7 @@ private slots:
             return ComputeDistribution(pool);
         });
         StartAnalysis(w, 10, 6);
+        QTRY_COMPARE(runs.load(), 1);
         StartAnalysis(w, 12, 6);
         fixture.WaitForAnalysis();
         QVERIFY(!overlapped);
