@@ -34,23 +34,6 @@ std::optional<std::uint64_t> Bytes(const std::optional<std::string>& text) {
     }
 }
 
-// The mount table writes a space, tab, newline or backslash in a path as three octal digits.
-std::string Unescaped(const std::string& field) {
-    std::string text;
-    for (std::size_t i = 0; i < field.size(); ++i) {
-        if (field[i] == '\\' && i + 3 < field.size() &&
-            std::all_of(field.begin() + static_cast<std::ptrdiff_t>(i) + 1,
-                        field.begin() + static_cast<std::ptrdiff_t>(i) + 4,
-                        [](char c) { return c >= '0' && c <= '7'; })) {
-            text += static_cast<char>(std::stoi(field.substr(i + 1, 3), nullptr, 8));
-            i += 3;
-        } else {
-            text += field[i];
-        }
-    }
-    return text;
-}
-
 // One version of the control-group file system: where it is mounted, the part of the hierarchy
 // the mount shows, and the files that hold a group's limit and use.
 struct Hierarchy {
@@ -75,12 +58,11 @@ std::vector<Hierarchy> MemoryHierarchies(const std::string& root) {
         std::string type, source, superOptions;
         fields >> type >> source >> superOptions;
         if (type == "cgroup2")
-            found.push_back({true, root + Unescaped(mountPoint), Unescaped(mountRoot), "memory.max",
-                             "memory.current"});
+            found.push_back({true, root + mountPoint, mountRoot, "memory.max", "memory.current"});
         else if (type == "cgroup" &&
                  ("," + superOptions + ",").find(",memory,") != std::string::npos)
-            found.push_back({false, root + Unescaped(mountPoint), Unescaped(mountRoot),
-                             "memory.limit_in_bytes", "memory.usage_in_bytes"});
+            found.push_back({false, root + mountPoint, mountRoot, "memory.limit_in_bytes",
+                             "memory.usage_in_bytes"});
     }
     return found;
 }
