@@ -15,7 +15,12 @@
 #include <QLabel>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QTest>
+
+#include <optional>
+
+#include <sys/mount.h>
 
 using namespace dorvanel;
 using dorvanel::testing::FileSizeLimit;
@@ -193,23 +198,47 @@ private slots:
         QCOMPARE(dir.entryList(QDir::Files), before);
     }
 
-    // On a full disk (here a limit on file sizes, which fails the writes the same way) the file
-    // written over stays as it was, and the message gives the system's reason.
+    // On a full disk the file written over stays as it was, and the message gives the system's
+    // reason: a tiny filesystem filled up where one may be mounted (as root), and everywhere a
+    // limit on file sizes, which fails the writes the same way.
     void aFullDiskKeepsTheOldFile_data() {
         QTest::addColumn<QString>("name");
-        QTest::newRow("values") << "table.csv";
-        QTest::newRow("listing") << "table.txt";
-        QTest::newRow("graph image") << "graph.png";
+        QTest::addColumn<bool>("filesystem");
+        QTest::addColumn<QString>("reason");
+        for (const char* name : {"table.csv", "table.txt", "graph.png"}) {
+            QTest::addRow("%s, full filesystem", name) << name << true << "No space left on device";
+            QTest::addRow("%s, file size limit", name) << name << false << "File too large";
+        }
     }
     void aFullDiskKeepsTheOldFile() {
         QFETCH(QString, name);
+        QFETCH(bool, filesystem);
+        QFETCH(QString, reason);
         WindowFixture fixture;
         TForm1& w = fixture.Start();
-        const QString path = fixture.DirPath() + "/" + name;
+        QDir dir(fixture.DirPath());
+        QVERIFY(dir.mkdir("disk") && dir.cd("disk"));
+        const QByteArray disk = QFile::encodeName(dir.path());
+        if (filesystem && ::mount("tmpfs", disk.constData(), "tmpfs", 0, "size=64k") != 0)
+            QSKIP("no filesystem can be mounted here");
+        const auto unmount = qScopeGuard([&] {
+            if (filesystem)
+                ::umount2(disk.constData(), MNT_DETACH);
+        });
+        const QString path = dir.filePath(name);
         Put(path, "kept");
+        if (filesystem) {
+            QFile filler(dir.filePath("filler"));
+            QVERIFY(filler.open(QIODevice::WriteOnly | QIODevice::Unbuffered));
+            while (filler.write(QByteArray(4096, 'x')) > 0) {
+            }
+        }
+        const QStringList before = dir.entryList(QDir::Files);
         ScriptedSaveChooser chooser(path);
         {
-            const FileSizeLimit full(16);
+            std::optional<FileSizeLimit> limit;
+            if (!filesystem)
+                limit.emplace(16);
             if (name.endsWith(".png")) {
                 w.Savegraphimage1->trigger();
             } else {
@@ -218,10 +247,10 @@ private slots:
             }
         }
         QCOMPARE(fixture.errors.size(), 1);
-        QVERIFY2(fixture.errors[0].contains(path) && fixture.errors[0].endsWith(": File too large"),
+        QVERIFY2(fixture.errors[0].contains(path) && fixture.errors[0].endsWith(": " + reason),
                  qPrintable(fixture.errors[0]));
         QCOMPARE(Contents(path), QByteArray("kept"));
-        QCOMPARE(QDir(fixture.DirPath()).entryList(QDir::Files), QStringList{name});
+        QCOMPARE(dir.entryList(QDir::Files), before);
     }
 
     // Closing while an export is written asks first; no keeps the window and the export.
