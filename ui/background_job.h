@@ -1,6 +1,7 @@
 // One piece of work at a time off the window's thread, for an object that reports on it with
 // signals on the window's thread: starting another abandons the one before, and whatever an
-// abandoned job still hands over is dropped.
+// abandoned job still hands over is dropped. A new job starts only once the abandoned one has
+// let go, so that two never hold their memory at once.
 #pragma once
 
 #include "distribution.h"
@@ -25,7 +26,7 @@ public:
         std::atomic<bool> progressPosted{false};
     };
 
-    explicit BackgroundJob(QObject* owner) : owner_(owner) {}
+    explicit BackgroundJob(QObject* owner);
     // Abandons the current job and waits for every thread to let go.
     ~BackgroundJob();
 

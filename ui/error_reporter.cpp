@@ -1,9 +1,8 @@
 #include "error_reporter.h"
 
+#include "error_dialog.h"
 #include "errors.h"
-
-#include <QCoreApplication>
-#include <QMessageBox>
+#include "termination_requests.h"
 
 #include <exception>
 #include <new>
@@ -12,16 +11,20 @@ namespace dorvanel {
 namespace {
 
 ErrorHandler& Handler() {
-    static ErrorHandler handler = [](QWidget* parent, const QString& message) {
-        QMessageBox::critical(parent, QCoreApplication::applicationName(), message);
-    };
+    static ErrorHandler handler = ShowErrorDialog;
     return handler;
 }
 
 } // namespace
 
 void ReportError(QWidget* parent, const QString& message) {
+    // Once the process is asked to stop, no one is left to answer a dialog.
+    if (TerminationRequested())
+        return ReportTerminationFailure(message);
     Handler()(parent, message);
+    // A dialog the request dismissed was never read.
+    if (TerminationRequested())
+        ReportTerminationFailure(message);
 }
 
 ErrorHandler SetErrorHandler(ErrorHandler handler) {

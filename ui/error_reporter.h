@@ -1,6 +1,6 @@
-// Where errors that end a command are shown: by default a modal message box with the
-// program's name, like the application's default error dialog. Tests replace the handler so
-// that nothing ever blocks on a dialog.
+// Where errors that end a command are shown: by default a dialog modal to the window, kept until
+// answered, like the application's default error dialog; on stderr once the process is asked to
+// stop. Tests replace the handler so that nothing ever blocks on a dialog.
 #pragma once
 
 #include <QString>

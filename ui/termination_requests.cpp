@@ -5,6 +5,7 @@
 
 #include <cerrno>
 #include <csignal>
+#include <cstdio>
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -13,6 +14,9 @@ namespace {
 
 // A signal handler may do almost nothing; it only wakes the event loop through this pipe.
 int requestPipe[2] = {-1, -1};
+// Both only ever touched on the window's thread.
+bool terminating = false;
+bool failed = false;
 
 void OnTerminationSignal(int) {
     const int savedErrno = errno;
@@ -21,6 +25,15 @@ void OnTerminationSignal(int) {
         // A full pipe already holds a request.
     }
     errno = savedErrno;
+}
+
+void Terminate() {
+    if (terminating)
+        return;
+    terminating = true;
+    // Dialogs first, innermost first, then the windows; whoever opened a dialog learns from
+    // TerminationRequested that it was never answered.
+    QApplication::closeAllWindows();
 }
 
 } // namespace
@@ -33,7 +46,7 @@ void CloseWindowsOnTermination() {
         char requests[64];
         while (::read(requestPipe[0], requests, sizeof requests) > 0) {
         }
-        QApplication::closeAllWindows();
+        Terminate();
     });
 
     struct sigaction action {};
@@ -42,6 +55,21 @@ void CloseWindowsOnTermination() {
     action.sa_flags = SA_RESTART;
     sigaction(SIGTERM, &action, nullptr);
     sigaction(SIGINT, &action, nullptr);
+}
+
+bool TerminationRequested() {
+    return terminating;
+}
+
+void ReportTerminationFailure(const QString& message) {
+    failed = true;
+    std::fprintf(stderr, "%s: %s\n", qPrintable(QCoreApplication::applicationName()),
+                 qPrintable(message));
+    std::fflush(stderr);
+}
+
+int TerminationExitStatus() {
+    return failed ? 1 : 0;
 }
 
 } // namespace dorvanel
