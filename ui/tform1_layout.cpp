@@ -119,7 +119,9 @@ void TForm1::BuildLayout() {
         "Further dice and numbers, added to the dice above:\n"
         "terms joined by + and -, each NdD (N dice of D faces; N left out means 1),\n"
         "d% (a die of 100 faces), dF (a die of faces -1, 0, +1) or a whole number.\n"
-        "For example: + 2d8 + 5, - 1d4, + 4dF. Empty: the dice above alone."));
+        "After NdD: khK or kK keeps the K highest, klK the K lowest, dhK and dlK drop them;\n"
+        ">=T, >T, <=T, <T or =T counts the dice that meet it.\n"
+        "For example: + 2d8 + 5, - 1d4, + 4d6kh3, + 10d10>=8. Empty: the dice above alone."));
     lbNum = PlacedLabel(Panel1, QStringLiteral("Total Possible Rolls: NA"), 127 + shift, 3);
     lbRng = PlacedLabel(Panel1, QStringLiteral("Ranges: NA"), 127 + shift, 15);
     lbVal = PlacedLabel(Panel1, QStringLiteral("Value: NA"), 127 + shift, 28);
