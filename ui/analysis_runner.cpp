@@ -33,6 +33,8 @@ void AnalysisRunner::Start(const DicePool& pool, std::optional<std::uint64_t> me
         RunControl control;
         control.cancel = &run->cancel;
         control.memoryBudget = memoryBudget;
+        // The labels and the graph come first; listing lines are worked out as they are shown.
+        control.purpose = TablePurpose::FirstScreen;
         control.onProgress =
             job_.Progress(run, [this](double whole, double stage) { emit Progress(whole, stage); });
         try {

@@ -22,6 +22,8 @@ constexpr std::uint64_t kProcessAllowance = std::uint64_t{64} << 20;
 // Limb products beyond this take hours: only pools of many sizes of dice, each step reading
 // thousands of counts, or large kept dice beside many others, come near it.
 constexpr long double kMaxWork = 2e12L;
+// A table this small is kept whole even for a first screen.
+constexpr std::uint64_t kFirstScreenBytes = std::uint64_t{64} << 20;
 // Kept dice whose own counts would take more than about ten seconds: 1000d6kh500 takes about
 // 6·10^8, 2000d6kh1000 eight times as much.
 constexpr double kMaxKeptWork = 1.5e9;
@@ -44,7 +46,7 @@ std::uint64_t CheckpointBytes(const CountLimbsProfile& profile, std::int64_t rea
 } // namespace
 
 AnalysisPlan PlanAnalysis(const DicePool& pool, std::optional<std::uint64_t> memoryBudget,
-                          std::optional<std::uint64_t> usableMemory) {
+                          std::optional<std::uint64_t> usableMemory, TablePurpose purpose) {
     // Every divisor of the recurrence, up to the spread, must stay below 2^31.
     if (pool.Spread() >= std::numeric_limits<std::int32_t>::max())
         throw PoolLimitError(pool.Description() + " has too many totals to be counted");
@@ -69,6 +71,11 @@ AnalysisPlan PlanAnalysis(const DicePool& pool, std::optional<std::uint64_t> mem
     plan.span = std::max(recurrence.Reach() + 1, width);
 
     const TableSize whole = EstimateTableSize(pool);
+    // For a first screen, a large table keeps an eighth of its size in checkpoints: enough
+    // that a line anywhere is a few milliseconds away.
+    if (purpose == TablePurpose::FirstScreen && whole.bytes > kFirstScreenBytes)
+        memoryBudget = std::min(memoryBudget.value_or(whole.bytes),
+                                kProcessAllowance + std::max(kFirstScreenBytes, whole.bytes / 8));
     // Each step multiplies every count it reads limb by limb: the work is about the limbs of
     // the stored counts times the counts a step reads, and with kept dice as many again as
     // each count combines, times their length beyond 64 bits. One size of plain dice is never

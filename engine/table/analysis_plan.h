@@ -14,6 +14,11 @@ namespace dorvanel {
 
 enum class TableForm { Whole, Checkpointed };
 
+// What the table is for: a listing read through at once, whole wherever the budget allows; or
+// a first screen shown as soon as can be, whole only while that costs little more than its
+// summaries and checkpoints, since touching fresh memory is slow.
+enum class TablePurpose { Listing, FirstScreen };
+
 struct AnalysisPlan {
     DicePool pool;
     std::shared_ptr<const PoolRecurrence> recurrence;
@@ -32,6 +37,7 @@ struct AnalysisPlan {
 // space of the checkpointed form exceeds the usable memory. No budget means no limit, and unknown
 // usable memory no refusal.
 AnalysisPlan PlanAnalysis(const DicePool& pool, std::optional<std::uint64_t> memoryBudget,
-                          std::optional<std::uint64_t> usableMemory);
+                          std::optional<std::uint64_t> usableMemory,
+                          TablePurpose purpose = TablePurpose::Listing);
 
 } // namespace dorvanel

@@ -22,6 +22,7 @@ struct RunControl {
     // Bytes the table may hold; by default DefaultMemoryBudget(). A table larger than this is
     // checkpointed.
     std::optional<std::uint64_t> memoryBudget;
+    TablePurpose purpose = TablePurpose::Listing;
 };
 
 // The count of every total, in the form PlanAnalysis chooses, with its errors; and
