@@ -44,6 +44,13 @@ public:
     RangeCheckError() : std::out_of_range("Range check error") {}
 };
 
+// A fault of the program itself, found where going on would read or write outside its data:
+// the command ends with a message that names what broke.
+class InternalError : public std::logic_error {
+public:
+    explicit InternalError(const std::string& what) : std::logic_error("Internal error: " + what) {}
+};
+
 // The table of counts would not fit in the memory the machine has free.
 class InsufficientMemoryError : public std::runtime_error {
 public:

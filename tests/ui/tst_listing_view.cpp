@@ -1,5 +1,7 @@
 #include "distribution.h"
 #include "error_reporter.h"
+#include "errors.h"
+#include "listing_blocks.h"
 #include "listing_view.h"
 #include "report.h"
 
@@ -115,6 +117,19 @@ private slots:
         QCOMPARE(errors.size(), 1);
         QVERIFY2(errors[0].contains("268.4 MB"), qPrintable(errors[0]));
         QCOMPARE(QApplication::clipboard()->text(), "before");
+    }
+
+    // The last block is short: a line past it, or before the first, is a fault that stops
+    // with its name instead of reading outside the block.
+    void linesOutsideTheBlocksAreRefused() {
+        const auto table = Table(200, 61, 1);
+        const std::int64_t lines = Listing(*table).LineCount();
+        ListingBlocks blocks(table);
+        QVERIFY(lines % ListingBlocks::kBlockLines != 0);
+        blocks.Want(0, lines - 1);
+        QTRY_VERIFY(blocks.Line(0) && blocks.Line(lines - 1));
+        for (const std::int64_t line : {std::int64_t{-1}, lines})
+            QVERIFY_THROWS_EXCEPTION(InternalError, blocks.Line(line));
     }
 
     // A checkpointed table's lines arrive from another thread: placeholders first, then the
