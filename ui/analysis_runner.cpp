@@ -29,6 +29,8 @@ AnalysisRunner::~AnalysisRunner() = default;
 
 void AnalysisRunner::Start(std::int32_t dice, std::int32_t faces,
                            std::optional<std::uint64_t> memoryBudget) {
+    // The work uses `this` on the job's thread: job_ waits for that thread before the runner
+    // is gone.
     job_.Start([this, dice, faces, memoryBudget,
                 compute = CurrentComputation()](const std::shared_ptr<BackgroundJob::State>& run) {
         RunControl control;

@@ -25,8 +25,13 @@ public:
         std::atomic<bool> progressPosted{false};
     };
 
+    // `owner` holds this job as a member, so that the two end together: what the job posts to
+    // the owner's thread captures `this` and runs in the owner's context, which drops it when
+    // the owner goes, and no worker is left to post by then, since the destructor waits for
+    // them.
     explicit BackgroundJob(QObject* owner) : owner_(owner) {}
-    // Abandons the current job and waits for every thread to let go.
+    // Abandons the current job and waits for every thread to let go, so that work which
+    // captures the owner may use it to the end.
     ~BackgroundJob();
 
     void Start(std::function<void(const std::shared_ptr<State>& job)> work);
