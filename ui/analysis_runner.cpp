@@ -7,22 +7,9 @@
 #include <new>
 
 namespace dorvanel {
-namespace {
 
-Computation& CurrentComputation() {
-    static Computation computation = ComputeDistribution;
-    return computation;
-}
-
-} // namespace
-
-Computation SetComputation(Computation computation) {
-    Computation previous = std::move(CurrentComputation());
-    CurrentComputation() = std::move(computation);
-    return previous;
-}
-
-AnalysisRunner::AnalysisRunner(QObject* parent) : QObject(parent) {}
+AnalysisRunner::AnalysisRunner(Computation compute, QObject* parent)
+    : QObject(parent), compute_(std::move(compute)) {}
 
 // Cancelled runs stop within one total; the job waits for them.
 AnalysisRunner::~AnalysisRunner() = default;
@@ -32,7 +19,7 @@ void AnalysisRunner::Start(std::int32_t dice, std::int32_t faces,
     // The work uses `this` on the job's thread: job_ waits for that thread before the runner
     // is gone.
     job_.Start([this, dice, faces, memoryBudget,
-                compute = CurrentComputation()](const std::shared_ptr<BackgroundJob::State>& run) {
+                compute = compute_](const std::shared_ptr<BackgroundJob::State>& run) {
         RunControl control;
         control.cancel = &run->cancel;
         control.memoryBudget = memoryBudget;

@@ -16,18 +16,14 @@
 
 namespace dorvanel {
 
-// What a run computes: ComputeDistribution, unless a test has put another in its place.
+// What a run computes: ComputeDistribution, or a test's script.
 using Computation = std::function<DistributionTable(std::int32_t dice, std::int32_t faces,
                                                     const RunControl& control)>;
-
-// Installs a computation for the runs started from now on, process-wide, and returns the one
-// it replaces.
-Computation SetComputation(Computation computation);
 
 class AnalysisRunner : public QObject {
     Q_OBJECT
 public:
-    explicit AnalysisRunner(QObject* parent = nullptr);
+    explicit AnalysisRunner(Computation compute, QObject* parent = nullptr);
     ~AnalysisRunner() override;
 
     // The table may hold up to `memoryBudget` bytes, or any amount when there is none.
@@ -45,6 +41,7 @@ signals:
     void Cancelled();
 
 private:
+    const Computation compute_;
     BackgroundJob job_{this};
 };
 

@@ -9,35 +9,20 @@
 #include <new>
 
 namespace dorvanel {
-namespace {
 
-ErrorHandler& Handler() {
-    static ErrorHandler handler = [](QWidget* parent, const QString& message) {
-        QMessageBox::critical(parent, QCoreApplication::applicationName(), message);
-    };
-    return handler;
+void ShowErrorDialog(QWidget* parent, const QString& message) {
+    QMessageBox::critical(parent, QCoreApplication::applicationName(), message);
 }
 
-} // namespace
-
-void ReportError(QWidget* parent, const QString& message) {
-    Handler()(parent, message);
-}
-
-ErrorHandler SetErrorHandler(ErrorHandler handler) {
-    ErrorHandler previous = std::move(Handler());
-    Handler() = std::move(handler);
-    return previous;
-}
-
-void RunReportingErrors(QWidget* parent, const std::function<void()>& command) {
+void RunReportingErrors(const ErrorHandler& report, QWidget* parent,
+                        const std::function<void()>& command) {
     try {
         command();
     } catch (const SilentAbort&) {
     } catch (const std::bad_alloc&) {
-        ReportError(parent, QStringLiteral("Out of memory"));
+        report(parent, QStringLiteral("Out of memory"));
     } catch (const std::exception& error) {
-        ReportError(parent, QString::fromUtf8(error.what()));
+        report(parent, QString::fromUtf8(error.what()));
     }
 }
 

@@ -1,6 +1,5 @@
-// Where errors that end a command are shown: by default a modal message box with the
-// program's name, like the application's default error dialog. Tests replace the handler so
-// that nothing ever blocks on a dialog.
+// How errors that end a command are reported: by default a modal message box with the
+// program's name, like the application's default error dialog.
 #pragma once
 
 #include <QString>
@@ -13,12 +12,10 @@ namespace dorvanel {
 
 using ErrorHandler = std::function<void(QWidget* parent, const QString& message)>;
 
-void ReportError(QWidget* parent, const QString& message);
+void ShowErrorDialog(QWidget* parent, const QString& message);
 
-// Installs a handler for the whole process and returns the one it replaces.
-ErrorHandler SetErrorHandler(ErrorHandler handler);
-
-// Runs a command; an error that leaves it is reported, a silent stop is not.
-void RunReportingErrors(QWidget* parent, const std::function<void()>& command);
+// Runs a command; an error that leaves it is reported to `report`, a silent stop is not.
+void RunReportingErrors(const ErrorHandler& report, QWidget* parent,
+                        const std::function<void()>& command);
 
 } // namespace dorvanel

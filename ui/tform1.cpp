@@ -47,7 +47,8 @@ std::optional<std::uint64_t> TableBudget() {
 
 } // namespace
 
-TForm1::TForm1(QWidget* parent) : QMainWindow(parent) {
+TForm1::TForm1(WindowServices services, QWidget* parent)
+    : QMainWindow(parent), services_(std::move(services)) {
     BuildLayout();
     connect(Analyze, &QPushButton::clicked, this, &TForm1::AnalyzeClick);
     connect(Button1, &QPushButton::clicked, this, &TForm1::Button1Click);
@@ -74,8 +75,9 @@ TForm1::TForm1(QWidget* parent) : QMainWindow(parent) {
     connect(&exporter_, &TableExporter::Cancelled, this, &TForm1::ExportEnded);
     connect(&exporter_, &TableExporter::Failed, this, [this](const QString& message) {
         ExportEnded();
-        ReportError(this, message);
+        ReportError(message);
     });
+    connect(meRes, &ListingView::Failed, this, &TForm1::ReportError);
     connect(&runner_, &AnalysisRunner::Progress, this, &TForm1::ShowProgress);
     connect(&runner_, &AnalysisRunner::Finished, this, &TForm1::AnalysisFinished);
     connect(&runner_, &AnalysisRunner::Cancelled, this, [this] {
@@ -85,18 +87,26 @@ TForm1::TForm1(QWidget* parent) : QMainWindow(parent) {
     connect(&runner_, &AnalysisRunner::Failed, this, [this](const QString& message) {
         RestoreVisibleState();
         AnalysisEnded();
-        ReportError(this, message);
+        ReportError(message);
     });
     FormCreate();
 }
 
 TForm1::~TForm1() = default;
 
+void TForm1::ReportError(const QString& message) {
+    services_.reportError(this, message);
+}
+
+void TForm1::RunReportingErrors(const std::function<void()>& command) {
+    dorvanel::RunReportingErrors(services_.reportError, this, command);
+}
+
 void TForm1::FormCreate() {
     // The layout has already made vidGraf fill what the other controls leave.
     SettingsDir_ = QDir::currentPath();
     AnalyzeClick();
-    RunReportingErrors(this, [this] { LoadSettings(); });
+    RunReportingErrors([this] { LoadSettings(); });
 }
 
 void TForm1::resizeEvent(QResizeEvent* event) {
@@ -132,7 +142,7 @@ void TForm1::Splitter1Moved() {
 }
 
 void TForm1::AnalyzeClick() {
-    RunReportingErrors(this, [this] {
+    RunReportingErrors([this] {
         const std::int32_t faces = seDieType->Value();
         const std::int32_t dice = seDieNo->Value();
         // A run that cannot fit is refused before anything on the window changes; the plan's
@@ -184,7 +194,7 @@ void TForm1::ShowProgress(double run, double stage) {
 }
 
 void TForm1::AnalysisFinished(std::shared_ptr<const DistributionTable> table) {
-    RunReportingErrors(this, [&] {
+    RunReportingErrors([&] {
         const QString possibilities = Text(ValuePossibilitiesText(*table, DecimalSeparator()));
         const QString probability = Text(ProbabilityText(*table, DecimalSeparator()));
         analysis_ = std::move(table);

@@ -9,10 +9,12 @@
 #include "graph_scaling.h"
 #include "settings_lines.h"
 #include "table_exporter.h"
+#include "window_services.h"
 
 #include <QMainWindow>
 #include <QString>
 
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -39,7 +41,7 @@ class SpinEdit;
 class TForm1 : public QMainWindow {
     Q_OBJECT
 public:
-    explicit TForm1(QWidget* parent = nullptr);
+    explicit TForm1(WindowServices services = {}, QWidget* parent = nullptr);
     ~TForm1() override;
 
     // The directory that was current at start-up.
@@ -130,6 +132,9 @@ private:
         std::shared_ptr<const DistributionTable> listing;
     };
 
+    void ReportError(const QString& message);
+    // Runs a command; an error that leaves it is reported, a silent stop is not.
+    void RunReportingErrors(const std::function<void()>& command);
     void BuildLayout();
     void FormCreate();
     void FormResize();
@@ -156,11 +161,12 @@ private:
     void ShowValue(std::int32_t dice, std::int32_t faces, const AnalysisBounds& bounds);
     void ExportEnded();
 
+    const WindowServices services_;
     QString SettingsDir_;
     std::shared_ptr<const DistributionTable> analysis_;
     std::shared_ptr<const DistributionTable> scaledTable_;
     std::shared_ptr<const ScaledCounts> scaledCounts_;
-    AnalysisRunner runner_;
+    AnalysisRunner runner_{services_.compute};
     TableExporter exporter_;
     std::optional<VisibleState> beforeRun_;
     bool resizePending_ = false;

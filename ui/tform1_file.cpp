@@ -2,8 +2,6 @@
 #include "tform1.h"
 
 #include "decimal_separator.h"
-#include "error_reporter.h"
-#include "file_chooser.h"
 #include "graph_pointer.h"
 #include "plot_image.h"
 #include "readout.h"
@@ -20,10 +18,10 @@ namespace dorvanel {
 void TForm1::Exporttable1Click() {
     if (!analysis_)
         return;
-    const QString path =
-        ChooseFileToSave(this, QStringLiteral("Export table"),
-                         QStringLiteral("Comma-separated values (*.csv);;Listing (*.txt);;All "
-                                        "files (*)"));
+    const QString path = services_.chooseFileToSave(
+        this, QStringLiteral("Export table"),
+        QStringLiteral("Comma-separated values (*.csv);;Listing (*.txt);;All "
+                       "files (*)"));
     if (path.isEmpty())
         return;
     PrepareProgress();
@@ -38,8 +36,8 @@ void TForm1::ExportEnded() {
 }
 
 void TForm1::Savegraphimage1Click() {
-    const QString path = ChooseFileToSave(this, QStringLiteral("Save graph image"),
-                                          QStringLiteral("PNG images (*.png)"));
+    const QString path = services_.chooseFileToSave(this, QStringLiteral("Save graph image"),
+                                                    QStringLiteral("PNG images (*.png)"));
     if (path.isEmpty())
         return;
     // The plot as shown, in the screen's pixels; the file appears only when whole.
@@ -48,8 +46,7 @@ void TForm1::Savegraphimage1Click() {
     if (!file.open(QIODevice::WriteOnly) || !writer.write(vidGraf->Picture()) || !file.commit()) {
         const QString reason = writer.error() != QImageWriter::UnknownError ? writer.errorString()
                                                                             : file.errorString();
-        ReportError(this,
-                    QStringLiteral("Cannot save the graph image to %1: %2").arg(path, reason));
+        ReportError(QStringLiteral("Cannot save the graph image to %1: %2").arg(path, reason));
     }
 }
 

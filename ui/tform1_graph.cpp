@@ -2,7 +2,6 @@
 #include "tform1.h"
 
 #include "color_swatch.h"
-#include "error_reporter.h"
 #include "graph_drawing.h"
 #include "plot_image.h"
 #include "radio_group.h"
@@ -16,7 +15,7 @@ GraphOptions TForm1::CurrentGraphOptions() const {
 }
 
 void TForm1::DrawGraph() {
-    RunReportingErrors(this, [this] {
+    RunReportingErrors([this] {
         QImage canvas = vidGraf->BlankPicture();
         const GraphOptions options = CurrentGraphOptions();
         const GraphColors colors{dlgColor.Color(), dlgFill.Color(), dlgBG.Color()};
@@ -42,7 +41,7 @@ void TForm1::radGrafClick() {
 }
 
 void TForm1::ChooseColor(ColorDialog& dialog, ColorSwatch* swatch) {
-    if (dialog.Execute(this))
+    if (dialog.Execute(this, services_.chooseColor))
         swatch->SetColor(ColorFromBgr(dialog.Color()));
     DrawGraph();
 }

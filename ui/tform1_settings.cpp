@@ -3,7 +3,6 @@
 #include "tform1.h"
 
 #include "color_swatch.h"
-#include "error_reporter.h"
 #include "errors.h"
 #include "graph_colors.h"
 #include "options_file.h"
@@ -60,19 +59,19 @@ void TForm1::LoadSettings() {
 }
 
 void TForm1::Reverttoinitialsettings1Click() {
-    RunReportingErrors(this, [this] { ApplySettings(); });
+    RunReportingErrors([this] { ApplySettings(); });
     DrawGraph();
 }
 
 void TForm1::Restoredefaultsettings1Click() {
     mbOptions = mbDefault;
-    RunReportingErrors(this, [this] { ApplySettings(); });
+    RunReportingErrors([this] { ApplySettings(); });
     DrawGraph();
 }
 
 void TForm1::Savesettings1Click() {
     mbOptions = FormatSettingsLines(CurrentSettings());
-    RunReportingErrors(this, [this] {
+    RunReportingErrors([this] {
         WriteOptionsFile(OptionsFile(), mbOptions);
         optionsFileRefused_ = false;
     });
@@ -84,10 +83,10 @@ void TForm1::SaveSettingsOnClose() {
         Savesettings1Click();
         return;
     }
-    ReportError(this, QStringLiteral("The settings were not saved: \"%1\" is not a settings file, "
-                                     "so it is left as it is. \"Save settings\" in the Options "
-                                     "menu replaces it.")
-                          .arg(QFile::decodeName(QByteArray::fromStdString(OptionsFile()))));
+    ReportError(QStringLiteral("The settings were not saved: \"%1\" is not a settings file, "
+                               "so it is left as it is. \"Save settings\" in the Options "
+                               "menu replaces it.")
+                    .arg(QFile::decodeName(QByteArray::fromStdString(OptionsFile()))));
 }
 
 } // namespace dorvanel

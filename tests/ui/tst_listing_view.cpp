@@ -1,5 +1,4 @@
 #include "distribution.h"
-#include "error_reporter.h"
 #include "errors.h"
 #include "listing_blocks.h"
 #include "listing_view.h"
@@ -8,6 +7,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QScrollBar>
+#include <QSignalSpy>
 #include <QTest>
 
 #include <memory>
@@ -105,17 +105,15 @@ private slots:
 
     void copiesAreLimited() {
         // About 700 MB of lines, checkpointed so that the test holds little of it.
-        QStringList errors;
-        const ErrorHandler previous =
-            SetErrorHandler([&](QWidget*, const QString& message) { errors << message; });
         ListingView view;
+        QSignalSpy failed(&view, &ListingView::Failed);
         view.SetTable(Table(2000, 100, 1));
         QApplication::clipboard()->setText("before");
         view.SelectAll();
         view.CopySelection();
-        SetErrorHandler(previous);
-        QCOMPARE(errors.size(), 1);
-        QVERIFY2(errors[0].contains("268.4 MB"), qPrintable(errors[0]));
+        QCOMPARE(failed.size(), 1);
+        const QString message = failed[0][0].toString();
+        QVERIFY2(message.contains("268.4 MB"), qPrintable(message));
         QCOMPARE(QApplication::clipboard()->text(), "before");
     }
 

@@ -1,5 +1,4 @@
 #include "distribution.h"
-#include "file_chooser.h"
 #include "plot_image.h"
 #include "radio_group.h"
 #include "spin_edit.h"
@@ -20,17 +19,14 @@ using dorvanel::testing::WindowFixture;
 
 namespace {
 
-// Answers save dialogs without showing one.
-class ScriptedSaveChooser {
-public:
-    explicit ScriptedSaveChooser(QString answer)
-        : previous_(SetSaveFileChooser(
-              [answer](QWidget*, const QString&, const QString&) { return answer; })) {}
-    ~ScriptedSaveChooser() { SetSaveFileChooser(previous_); }
-
-private:
-    SaveFileChooser previous_;
-};
+// Starts the window with save dialogs that answer, without showing, whatever `answer` holds
+// when they are asked.
+TForm1& StartAnswering(WindowFixture& fixture, const QString& answer) {
+    fixture.services.chooseFileToSave = [&answer](QWidget*, const QString&, const QString&) {
+        return answer;
+    };
+    return fixture.Start();
+}
 
 void Analyse(WindowFixture& fixture, int dice, int faces) {
     fixture.window->seDieNo->SetValue(dice);
@@ -129,11 +125,11 @@ private slots:
     void exportWritesTheChosenFile() {
         QFETCH(QString, name);
         QFETCH(bool, csv);
+        QString path;
         WindowFixture fixture;
-        TForm1& w = fixture.Start();
+        TForm1& w = StartAnswering(fixture, path);
         Analyse(fixture, 40, 12);
-        const QString path = fixture.DirPath() + "/" + name;
-        ScriptedSaveChooser chooser(path);
+        path = fixture.DirPath() + "/" + name;
         w.Exporttable1->trigger();
         WaitForExport(w);
         QCOMPARE(fixture.errors, QStringList());
@@ -141,8 +137,9 @@ private slots:
     }
 
     void failedOrCancelledExportLeavesNothing() {
+        QString answer;
         WindowFixture fixture;
-        TForm1& w = fixture.Start();
+        TForm1& w = StartAnswering(fixture, answer);
         Analyse(fixture, 1000, 100);
         QDir dir(fixture.DirPath());
         const QString existing = dir.filePath("table.csv");
@@ -152,18 +149,14 @@ private slots:
         file.close();
         const QStringList before = dir.entryList(QDir::Files);
 
-        {
-            ScriptedSaveChooser chooser(existing);
-            w.Exporttable1->trigger();
-            QVERIFY(w.IsExportRunning());
-            QTest::keyClick(&w, Qt::Key_Escape);
-            QVERIFY(!w.IsExportRunning());
-        }
-        {
-            ScriptedSaveChooser chooser(dir.filePath("no such folder/table.csv"));
-            w.Exporttable1->trigger();
-            WaitForExport(w);
-        }
+        answer = existing;
+        w.Exporttable1->trigger();
+        QVERIFY(w.IsExportRunning());
+        QTest::keyClick(&w, Qt::Key_Escape);
+        QVERIFY(!w.IsExportRunning());
+        answer = dir.filePath("no such folder/table.csv");
+        w.Exporttable1->trigger();
+        WaitForExport(w);
         QTest::qWait(200); // the cancelled export's thread lets go of its file
         QCOMPARE(fixture.errors.size(), 1);
         QVERIFY2(fixture.errors[0].startsWith("Cannot export to "), qPrintable(fixture.errors[0]));
@@ -172,10 +165,10 @@ private slots:
     }
 
     void savesTheGraphAsShown() {
+        QString path;
         WindowFixture fixture;
-        TForm1& w = fixture.Start();
-        const QString path = fixture.DirPath() + "/graph.png";
-        ScriptedSaveChooser chooser(path);
+        TForm1& w = StartAnswering(fixture, path);
+        path = fixture.DirPath() + "/graph.png";
         w.Savegraphimage1->trigger();
         QCOMPARE(fixture.errors, QStringList());
         const QImage saved(path);

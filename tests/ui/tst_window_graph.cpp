@@ -15,21 +15,21 @@ using dorvanel::testing::WindowFixture;
 
 namespace {
 
-// Answers colour dialogs without showing one: with `answer`, or as if cancelled.
-class ScriptedChooser {
-public:
-    explicit ScriptedChooser(std::optional<QColor> answer)
-        : previous_(SetColorChooser([this, answer](QWidget*, QColor initial) {
-              offered << initial;
-              return answer;
-          })) {}
-    ~ScriptedChooser() { SetColorChooser(previous_); }
-
+// Colour dialogs answered without showing one: with `answer`, or as if cancelled; each
+// records the colour it offered.
+struct ScriptedChooser {
+    std::optional<QColor> answer;
     QList<QColor> offered;
-
-private:
-    ColorChooser previous_;
 };
+
+// Starts the window with its colour dialogs answered by `chooser`.
+TForm1& StartAnswering(WindowFixture& fixture, ScriptedChooser& chooser) {
+    fixture.services.chooseColor = [&chooser](QWidget*, QColor initial) {
+        chooser.offered << initial;
+        return chooser.answer;
+    };
+    return fixture.Start();
+}
 
 QRgb At(const TForm1& w, int x, int y) {
     return w.vidGraf->Picture().pixel(x, y);
@@ -88,11 +88,11 @@ private slots:
         QFETCH(QString, swatch);
         QFETCH(int, x);
         QFETCH(int, y);
+        ScriptedChooser chooser{QColor(200, 100, 50), {}};
         WindowFixture fixture;
-        TForm1& w = fixture.Start();
+        TForm1& w = StartAnswering(fixture, chooser);
         auto* colourSwatch = w.findChild<ColorSwatch*>(swatch);
         const QColor before = colourSwatch->Color();
-        ScriptedChooser chooser(QColor(200, 100, 50));
         QTest::mouseClick(w.findChild<QPushButton*>(button), Qt::LeftButton);
         QCOMPARE(chooser.offered, QList<QColor>{before});
         QCOMPARE(colourSwatch->Color(), QColor(200, 100, 50));
@@ -100,21 +100,21 @@ private slots:
     }
 
     void backgroundColourIsDrawnAndSaved() {
+        ScriptedChooser chooser{QColor(10, 20, 30), {}};
         WindowFixture fixture;
-        TForm1& w = fixture.Start();
-        ScriptedChooser chooser(QColor(10, 20, 30));
+        TForm1& w = StartAnswering(fixture, chooser);
         QTest::mouseClick(w.Button3, Qt::LeftButton);
         QCOMPARE(w.dlgBG.Color(), (30 << 16) | (20 << 8) | 10);
         QCOMPARE(QColor(At(w, 0, 0)), QColor(10, 20, 30));
     }
 
     void aCancelledDialogStillRedraws() {
+        ScriptedChooser chooser{std::nullopt, {}};
         WindowFixture fixture;
-        TForm1& w = fixture.Start();
+        TForm1& w = StartAnswering(fixture, chooser);
         // Changed without a click, so not yet drawn.
         w.cbWholeY->setChecked(true);
         const QImage before = w.vidGraf->Picture();
-        ScriptedChooser chooser(std::nullopt);
         QTest::mouseClick(w.Button1, Qt::LeftButton);
         QCOMPARE(w.dlgColor.Color(), 65280);
         QCOMPARE(w.Shape1->Color(), QColor(0, 255, 0));

@@ -32,16 +32,14 @@ DistributionTable ComputeCheckpointed(std::int32_t dice, std::int32_t faces,
     return ComputeDistribution(dice, faces, forced);
 }
 
-// Puts a computation in place of the real one while it lives.
-class ScriptedComputation {
-public:
-    explicit ScriptedComputation(Computation computation)
-        : previous_(SetComputation(std::move(computation))) {}
-    ~ScriptedComputation() { SetComputation(previous_); }
-
-private:
-    Computation previous_;
-};
+// The window's first analysis as the program computes it, every later one by `script`.
+Computation AfterTheFirst(Computation script) {
+    auto runs = std::make_shared<std::atomic<int>>(0);
+    return [runs, script](std::int32_t dice, std::int32_t faces, const RunControl& control) {
+        return (*runs)++ == 0 ? ComputeDistribution(dice, faces, control)
+                              : script(dice, faces, control);
+    };
+}
 
 // Waits on the computing thread until `done` holds or the run is cancelled; true for `done`.
 template <typename Done> bool WaitUntil(Done done, const RunControl& control) {
@@ -77,14 +75,14 @@ private slots:
         QFETCH(QString, failure);
         QFETCH(QString, message);
         WindowFixture fixture;
-        TForm1& w = fixture.Start();
-        const std::shared_ptr<const DistributionTable> analysis = w.AnalysisState();
-        ScriptedComputation failing(
-            [&](std::int32_t, std::int32_t, const RunControl&) -> DistributionTable {
+        fixture.services.compute =
+            AfterTheFirst([&](std::int32_t, std::int32_t, const RunControl&) -> DistributionTable {
                 if (failure == "memory")
                     throw std::bad_alloc();
                 throw std::runtime_error(message.toStdString());
             });
+        TForm1& w = fixture.Start();
+        const std::shared_ptr<const DistributionTable> analysis = w.AnalysisState();
         StartAnalysis(w, 10, 6);
         fixture.WaitForAnalysis();
         QCOMPARE(fixture.errors, QStringList{message});
@@ -97,11 +95,10 @@ private slots:
 
     // Each update the run reports reaches the bars, not only the first; the end clears them.
     void theBarsFollowEveryUpdate() {
-        WindowFixture fixture;
-        TForm1& w = fixture.Start();
         std::atomic<int> seen{0};
-        ScriptedComputation stepping(
-            [&](std::int32_t dice, std::int32_t faces, const RunControl& control) {
+        WindowFixture fixture;
+        fixture.services.compute =
+            AfterTheFirst([&](std::int32_t dice, std::int32_t faces, const RunControl& control) {
                 control.onProgress(0.25, 0.5);
                 if (WaitUntil([&] { return seen >= 1; }, control)) {
                     control.onProgress(0.75, 1.0);
@@ -109,6 +106,7 @@ private slots:
                 }
                 return ComputeDistribution(dice, faces);
             });
+        TForm1& w = fixture.Start();
         StartAnalysis(w, 10, 6);
         QTRY_COMPARE(w.pb1->value(), 250);
         QCOMPARE(w.pb2->value(), 500);
@@ -134,18 +132,18 @@ private slots:
     void closingTheWindowDuringARun() {
         QFETCH(bool, stopsWhenCancelled);
         QFETCH(bool, checkpointed);
-        WindowFixture fixture;
-        TForm1& w = fixture.Start();
         std::atomic<bool> closed{false};
-        std::optional<ScriptedComputation> late;
+        WindowFixture fixture;
         if (checkpointed)
-            late.emplace(ComputeCheckpointed);
+            fixture.services.compute = ComputeCheckpointed;
         if (!stopsWhenCancelled)
-            late.emplace([&](std::int32_t dice, std::int32_t faces, const RunControl&) {
-                while (!closed)
-                    std::this_thread::sleep_for(std::chrono::milliseconds(1));
-                return ComputeDistribution(dice, faces);
-            });
+            fixture.services.compute =
+                AfterTheFirst([&](std::int32_t dice, std::int32_t faces, const RunControl&) {
+                    while (!closed)
+                        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+                    return ComputeDistribution(dice, faces);
+                });
+        TForm1& w = fixture.Start();
         StartAnalysis(w, stopsWhenCancelled ? 3000 : 10, stopsWhenCancelled ? 300 : 6);
         QVERIFY(w.IsAnalysisRunning());
         w.close();
@@ -162,8 +160,8 @@ private slots:
     // Escape stops a checkpointed run and leaves the analysis before it; the next one
     // completes, and its listing fills in with the lines of the whole table.
     void checkpointedRunsCancelAndComplete() {
-        const ScriptedComputation checkpointed(ComputeCheckpointed);
         WindowFixture fixture;
+        fixture.services.compute = ComputeCheckpointed;
         TForm1& w = fixture.Start();
         StartAnalysis(w, 3000, 300);
         QVERIFY(w.IsAnalysisRunning());

@@ -1,9 +1,9 @@
 // A window under test: started in a temporary current directory, with errors captured instead
-// of shown in a dialog.
+// of shown in a dialog, and any other service a test puts in place.
 #pragma once
 
-#include "error_reporter.h"
 #include "tform1.h"
+#include "window_services.h"
 
 #include <QDir>
 #include <QLabel>
@@ -29,18 +29,16 @@ class WindowFixture {
 public:
     WindowFixture() : previousDir_(QDir::currentPath()) {
         QDir::setCurrent(dir_.path());
-        previousHandler_ =
-            SetErrorHandler([this](QWidget*, const QString& message) { errors << message; });
+        services.reportError = [this](QWidget*, const QString& message) { errors << message; };
     }
     ~WindowFixture() {
         window.reset();
-        SetErrorHandler(previousHandler_);
         QDir::setCurrent(previousDir_);
     }
 
-    // Creates and shows the window and waits for its first analysis.
+    // Creates and shows the window with `services` and waits for its first analysis.
     TForm1& Start() {
-        window = std::make_unique<TForm1>();
+        window = std::make_unique<TForm1>(services);
         window->show();
         if (!QTest::qWaitForWindowExposed(window.get()))
             qFatal("the window was not shown");
@@ -58,13 +56,13 @@ public:
 
     QString DirPath() const { return dir_.path(); }
 
+    WindowServices services;
     QStringList errors;
     std::unique_ptr<TForm1> window;
 
 private:
     QTemporaryDir dir_;
     QString previousDir_;
-    ErrorHandler previousHandler_;
 };
 
 } // namespace dorvanel::testing
