@@ -13,11 +13,18 @@ std::optional<QColor> ChooseColorInDialog(QWidget* parent, QColor initial) {
     return chosen;
 }
 
+void ColorDialog::SetColor(std::int32_t color) {
+    if (color == color_)
+        return;
+    color_ = color;
+    emit Changed();
+}
+
 bool ColorDialog::Execute(QWidget* parent, const ColorChooser& choose) {
     const std::optional<QColor> chosen = choose(parent, ColorFromBgr(color_));
     if (!chosen)
         return false;
-    color_ = BgrFromColor(*chosen);
+    SetColor(BgrFromColor(*chosen));
     return true;
 }
 

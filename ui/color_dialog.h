@@ -1,7 +1,9 @@
-// A colour, held as 0x00BBGGRR, and the modal dialog that lets the user choose another.
+// A colour, held as 0x00BBGGRR, and the modal dialog that lets the user choose another. The
+// colour lives here alone; whatever shows it follows Changed.
 #pragma once
 
 #include <QColor>
+#include <QObject>
 
 #include <cstdint>
 #include <functional>
@@ -17,13 +19,17 @@ using ColorChooser = std::function<std::optional<QColor>(QWidget* parent, QColor
 // The colour dialog of the platform.
 std::optional<QColor> ChooseColorInDialog(QWidget* parent, QColor initial);
 
-class ColorDialog {
+class ColorDialog : public QObject {
+    Q_OBJECT
 public:
     std::int32_t Color() const { return color_; }
-    void SetColor(std::int32_t color) { color_ = color; }
+    void SetColor(std::int32_t color);
 
     // True when the user confirms a colour `choose` offers; Color then holds the choice.
     bool Execute(QWidget* parent, const ColorChooser& choose);
+
+signals:
+    void Changed();
 
 private:
     std::int32_t color_ = 0;

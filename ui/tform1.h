@@ -144,7 +144,7 @@ private:
     // The counts of the current analysis in plot units, scaled again only when the analysis or
     // the Y mode has changed since the last redraw: a resize redraws many times.
     const std::shared_ptr<const ScaledCounts>& ScaledCountsFor(bool wholeYRange);
-    void ChooseColor(ColorDialog& dialog, ColorSwatch* swatch);
+    void ChooseColor(ColorDialog& dialog);
     DisplaySettings CurrentSettings() const;
     void ShowSettings(const DisplaySettings& settings);
     std::string OptionsFile() const;

@@ -132,9 +132,9 @@ void TForm1::BuildLayout() {
     const int wholeYGrowth = Growth(cbWholeY, 123);
     Placed(cbWholeY, 410 + shift + range1Growth, 66, 123 + wholeYGrowth, 17);
 
-    Shape1 = Placed(new ColorSwatch(Panel1), 415 + shift, 3, 20, 20);
-    Shape2 = Placed(new ColorSwatch(Panel1), 415 + shift, 24, 20, 20);
-    Shape3 = Placed(new ColorSwatch(Panel1), 415 + shift, 45, 20, 20);
+    Shape1 = Placed(new ColorSwatch(&dlgColor, Panel1), 415 + shift, 3, 20, 20);
+    Shape2 = Placed(new ColorSwatch(&dlgFill, Panel1), 415 + shift, 24, 20, 20);
+    Shape3 = Placed(new ColorSwatch(&dlgBG, Panel1), 415 + shift, 45, 20, 20);
     Button1 =
         Placed(new QPushButton(QStringLiteral("Select Pen Color"), Panel1), 436 + shift, 3, 98, 21);
     Button2 = Placed(new QPushButton(QStringLiteral("Select Fill Brush"), Panel1), 436 + shift, 24,

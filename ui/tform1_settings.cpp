@@ -2,9 +2,7 @@
 // and save them.
 #include "tform1.h"
 
-#include "color_swatch.h"
 #include "errors.h"
-#include "graph_colors.h"
 #include "options_file.h"
 #include "radio_group.h"
 #include "settings_error.h"
@@ -31,9 +29,6 @@ void TForm1::ShowSettings(const DisplaySettings& settings) {
     dlgColor.SetColor(settings.penColor);
     dlgFill.SetColor(settings.fillColor);
     dlgBG.SetColor(settings.backgroundColor);
-    Shape1->SetColor(ColorFromBgr(settings.penColor));
-    Shape2->SetColor(ColorFromBgr(settings.fillColor));
-    Shape3->SetColor(ColorFromBgr(settings.backgroundColor));
 }
 
 void TForm1::ApplySettings() {

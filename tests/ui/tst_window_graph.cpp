@@ -11,6 +11,7 @@
 #include <QTest>
 
 using namespace dorvanel;
+using dorvanel::testing::OnScreen;
 using dorvanel::testing::WindowFixture;
 
 namespace {
@@ -92,10 +93,10 @@ private slots:
         WindowFixture fixture;
         TForm1& w = StartAnswering(fixture, chooser);
         auto* colourSwatch = w.findChild<ColorSwatch*>(swatch);
-        const QColor before = colourSwatch->Color();
+        const QColor before = OnScreen(colourSwatch);
         QTest::mouseClick(w.findChild<QPushButton*>(button), Qt::LeftButton);
         QCOMPARE(chooser.offered, QList<QColor>{before});
-        QCOMPARE(colourSwatch->Color(), QColor(200, 100, 50));
+        QCOMPARE(OnScreen(colourSwatch), QColor(200, 100, 50));
         QCOMPARE(QColor(At(w, x, y)), QColor(200, 100, 50));
     }
 
@@ -117,7 +118,7 @@ private slots:
         const QImage before = w.vidGraf->Picture();
         QTest::mouseClick(w.Button1, Qt::LeftButton);
         QCOMPARE(w.dlgColor.Color(), 65280);
-        QCOMPARE(w.Shape1->Color(), QColor(0, 255, 0));
+        QCOMPARE(OnScreen(w.Shape1), QColor(0, 255, 0));
         QVERIFY(w.vidGraf->Picture() != before);
     }
 

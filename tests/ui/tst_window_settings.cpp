@@ -12,6 +12,7 @@
 #include <QTest>
 
 using namespace dorvanel;
+using dorvanel::testing::OnScreen;
 using dorvanel::testing::WindowFixture;
 
 namespace {
@@ -93,8 +94,8 @@ private slots:
         TForm1& w = fixture.Start();
         QCOMPARE(ShownSettings(w), shown);
         QCOMPARE(fixture.errors, errors);
-        QCOMPARE(w.Shape1->Color(), ColorFromBgr(shown.pen));
-        QCOMPARE(w.Shape3->Color(), ColorFromBgr(shown.background));
+        QCOMPARE(OnScreen(w.Shape1), ColorFromBgr(shown.pen));
+        QCOMPARE(OnScreen(w.Shape3), ColorFromBgr(shown.background));
         QCOMPARE(QColor(w.vidGraf->Picture().pixel(0, 0)), ColorFromBgr(shown.background));
         QCOMPARE(w.lbNum->text(), QString("Total Possible Rolls: 216"));
     }

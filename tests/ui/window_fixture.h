@@ -7,6 +7,8 @@
 
 #include <QDir>
 #include <QLabel>
+#include <QPixmap>
+#include <QScreen>
 #include <QStringList>
 #include <QTemporaryDir>
 #include <QTest>
@@ -19,6 +21,16 @@ namespace dorvanel::testing {
 inline QStringList Labels(const TForm1& w) {
     return {w.lbNum->text(), w.lbRng->text(), w.lbVal->text(), w.lbValNo->text(),
             w.lbValPerc->text()};
+}
+
+// The colour a widget shows on the screen at its centre, once the paints it awaits are done.
+inline QColor OnScreen(QWidget* widget) {
+    QCoreApplication::processEvents();
+    const QPoint centre = widget->mapTo(widget->window(), widget->rect().center());
+    return widget->screen()
+        ->grabWindow(widget->window()->winId(), centre.x(), centre.y(), 1, 1)
+        .toImage()
+        .pixelColor(0, 0);
 }
 
 inline const QStringList k3d6Labels{"Total Possible Rolls: 216", "Min.: 3    Max.: 18",
