@@ -20,6 +20,7 @@
 #include <QLabel>
 #include <QLocale>
 #include <QProgressBar>
+#include <QProgressDialog>
 #include <QPushButton>
 #include <QShortcut>
 #include <QSplitter>
@@ -60,7 +61,7 @@ TForm1::TForm1(WindowServices services, QWidget* parent)
     connect(cbWholeY, &QCheckBox::clicked, this, &TForm1::radGrafClick);
     connect(Xa1, &QAction::triggered, this, &TForm1::AnalyzeClick);
     connect(new QShortcut(QKeySequence(Qt::Key_Escape), this), &QShortcut::activated, this,
-            &TForm1::CancelAnalysis);
+            &TForm1::CancelLatestJob);
     connect(Splitter1, &QSplitter::splitterMoved, this, &TForm1::Splitter1Moved);
     connect(Reverttoinitialsettings1, &QAction::triggered, this,
             &TForm1::Reverttoinitialsettings1Click);
@@ -70,7 +71,8 @@ TForm1::TForm1(WindowServices services, QWidget* parent)
     connect(Exporttable1, &QAction::triggered, this, &TForm1::Exporttable1Click);
     connect(Savegraphimage1, &QAction::triggered, this, &TForm1::Savegraphimage1Click);
     connect(Quit1, &QAction::triggered, this, &QWidget::close);
-    connect(&exporter_, &TableExporter::Progress, this, &TForm1::ShowProgress);
+    connect(&exporter_, &TableExporter::Progress, this, &TForm1::ShowExportProgress);
+    connect(dlgExport, &QProgressDialog::canceled, &exporter_, &TableExporter::Cancel);
     connect(&exporter_, &TableExporter::Finished, this, &TForm1::ExportEnded);
     connect(&exporter_, &TableExporter::Cancelled, this, &TForm1::ExportEnded);
     connect(&exporter_, &TableExporter::Failed, this, [this](const QString& message) {
@@ -174,13 +176,16 @@ void TForm1::AnalyzeClick() {
         }
         PrepareProgress();
         beforeRun_ = before;
+        exportStartedLast_ = false;
         runner_.Start(dice, faces, budget);
     });
 }
 
-void TForm1::CancelAnalysis() {
-    runner_.Cancel();
-    exporter_.Cancel();
+void TForm1::CancelLatestJob() {
+    if (exporter_.IsRunning() && (exportStartedLast_ || !runner_.IsRunning()))
+        exporter_.Cancel();
+    else
+        runner_.Cancel();
 }
 
 void TForm1::PrepareProgress() {

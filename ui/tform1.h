@@ -27,6 +27,7 @@ class QLabel;
 class QMenu;
 class QMenuBar;
 class QProgressBar;
+class QProgressDialog;
 class QPushButton;
 class QSplitter;
 
@@ -96,6 +97,8 @@ public:
     QAction* Savegraphimage1;
     QAction* N2;
     QAction* Quit1;
+    // An export's progress, shown once it has taken a moment; its Cancel stops the export.
+    QProgressDialog* dlgExport;
 
     // The readout of the plot at a point in it: the lines of the total there, joined; empty
     // before the first analysis.
@@ -151,14 +154,16 @@ private:
     void ApplySettings();
     void LoadSettings();
     void SaveSettingsOnClose();
-    void CancelAnalysis();
+    // Escape: stops whichever of the run and the export still going was started last.
+    void CancelLatestJob();
     void AnalysisFinished(std::shared_ptr<const DistributionTable> table);
     void AnalysisEnded();
     void RestoreVisibleState();
-    // Both bars ready for a run or an export, which report in fractions.
+    // Both bars ready for a run, which reports in fractions.
     void PrepareProgress();
     void ShowProgress(double run, double stage);
     void ShowValue(std::int32_t dice, std::int32_t faces, const AnalysisBounds& bounds);
+    void ShowExportProgress(double whole);
     void ExportEnded();
 
     const WindowServices services_;
@@ -168,6 +173,7 @@ private:
     std::shared_ptr<const ScaledCounts> scaledCounts_;
     AnalysisRunner runner_{services_.compute};
     TableExporter exporter_;
+    bool exportStartedLast_ = false;
     std::optional<VisibleState> beforeRun_;
     bool resizePending_ = false;
     // The options file was refused at start-up as not a settings file; only an explicit save

@@ -7,10 +7,11 @@
 #include "readout.h"
 
 #include <QEvent>
+#include <QFileInfo>
 #include <QHelpEvent>
 #include <QImageWriter>
 #include <QMouseEvent>
-#include <QProgressBar>
+#include <QProgressDialog>
 #include <QSaveFile>
 #include <QToolTip>
 
@@ -24,15 +25,21 @@ void TForm1::Exporttable1Click() {
                        "files (*)"));
     if (path.isEmpty())
         return;
-    PrepareProgress();
+    dlgExport->reset();
+    dlgExport->setLabelText(
+        QStringLiteral("Exporting the table to %1\u2026").arg(QFileInfo(path).fileName()));
+    // Its time is counted from here: the dialog shows only for an export that takes a while.
+    dlgExport->setValue(0);
+    exportStartedLast_ = true;
     exporter_.Start(analysis_, path);
 }
 
+void TForm1::ShowExportProgress(double whole) {
+    dlgExport->setValue(static_cast<int>(whole * dlgExport->maximum()));
+}
+
 void TForm1::ExportEnded() {
-    if (!runner_.IsRunning()) {
-        pb1->setValue(0);
-        pb2->setValue(0);
-    }
+    dlgExport->reset();
 }
 
 void TForm1::Savegraphimage1Click() {

@@ -15,6 +15,7 @@
 #include <QLabel>
 #include <QMenuBar>
 #include <QProgressBar>
+#include <QProgressDialog>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSplitter>
@@ -208,6 +209,12 @@ void TForm1::BuildLayout() {
     Xa1->setShortcutContext(Qt::WindowShortcut);
     addAction(Xa1);
 
+    dlgExport = new QProgressDialog(this);
+    dlgExport->setWindowTitle(QStringLiteral("Export table"));
+    dlgExport->setRange(0, 1000);
+    dlgExport->setMinimumDuration(1000);
+    dlgExport->reset(); // hidden until an export has taken a while
+
     setTabOrder(seDieNo, seDieType);
     setTabOrder(seDieType, Analyze);
     setTabOrder(Analyze, cbRange1);
@@ -265,7 +272,8 @@ void TForm1::BuildLayout() {
              {Exporttable1, "Exporttable1"},
              {Savegraphimage1, "Savegraphimage1"},
              {N2, "N2"},
-             {Quit1, "Quit1"}})
+             {Quit1, "Quit1"},
+             {dlgExport, "dlgExport"}})
         object->setObjectName(QString::fromLatin1(name));
 
     // The layout's states are the default settings.

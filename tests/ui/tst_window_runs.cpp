@@ -157,6 +157,101 @@ private slots:
         QVERIFY(fixture.errors.isEmpty());
     }
 
+    // Whatever ends a run raises its flag, so that the computation stops instead of running on
+    // unseen.
+    void endingARunRaisesItsFlag_data() {
+        QTest::addColumn<QString>("ending");
+        QTest::newRow("Escape") << "escape";
+        QTest::newRow("another analysis") << "analyze";
+        QTest::newRow("closing the window") << "close";
+    }
+    void endingARunRaisesItsFlag() {
+        QFETCH(QString, ending);
+        std::atomic<bool> raised{false};
+        WindowFixture fixture;
+        fixture.services.compute =
+            AfterTheFirst([&](std::int32_t dice, std::int32_t faces, const RunControl& control) {
+                if (dice != 10)
+                    return ComputeDistribution(dice, faces, control);
+                raised = WaitUntil([&] { return control.cancel->load(); }, control);
+                throw AnalysisCancelled();
+            });
+        TForm1& w = fixture.Start();
+        StartAnalysis(w, 10, 6);
+        if (ending == "escape")
+            QTest::keyClick(&w, Qt::Key_Escape);
+        else if (ending == "analyze")
+            StartAnalysis(w, 2, 6);
+        else
+            w.close();
+        QTRY_VERIFY(raised);
+    }
+
+    // Escape stops whichever of a run and an export was started last; the other goes on.
+    void escapeStopsTheLatestJob_data() {
+        QTest::addColumn<bool>("exportLast");
+        QTest::newRow("an export started during a run") << true;
+        QTest::newRow("a run started during an export") << false;
+    }
+    void escapeStopsTheLatestJob() {
+        QFETCH(bool, exportLast);
+        QString path;
+        WindowFixture fixture;
+        fixture.services.compute =
+            AfterTheFirst([](std::int32_t, std::int32_t, const RunControl& control) {
+                WaitUntil([] { return false; }, control);
+                return DistributionTable();
+            });
+        fixture.services.chooseFileToSave = [&path](QWidget*, const QString&, const QString&) {
+            return path;
+        };
+        TForm1& w = fixture.Start();
+        path = fixture.DirPath() + "/table.csv";
+        // Nothing either job hands over arrives before the keys: no events are processed.
+        if (exportLast) {
+            StartAnalysis(w, 10, 6);
+            w.Exporttable1->trigger();
+        } else {
+            w.Exporttable1->trigger();
+            StartAnalysis(w, 10, 6);
+        }
+        QTest::keyClick(&w, Qt::Key_Escape);
+        QCOMPARE(w.IsExportRunning(), !exportLast);
+        QCOMPARE(w.IsAnalysisRunning(), exportLast);
+        QTest::keyClick(&w, Qt::Key_Escape);
+        QVERIFY(!w.IsExportRunning() && !w.IsAnalysisRunning());
+        QCOMPARE(Labels(w), k3d6Labels);
+    }
+
+    // The bars are the run's: an export has progress of its own, and ending leaves them be.
+    void anExportThatEndsDuringARunLeavesTheRunsProgressBarsAsTheyWere() {
+        std::atomic<bool> exported{false};
+        QString path;
+        WindowFixture fixture;
+        fixture.services.compute =
+            AfterTheFirst([&](std::int32_t dice, std::int32_t faces, const RunControl& control) {
+                control.onProgress(0.25, 0.5);
+                WaitUntil([&] { return exported.load(); }, control);
+                return ComputeDistribution(dice, faces);
+            });
+        fixture.services.chooseFileToSave = [&path](QWidget*, const QString&, const QString&) {
+            return path;
+        };
+        TForm1& w = fixture.Start();
+        path = fixture.DirPath() + "/table.csv";
+        StartAnalysis(w, 10, 6);
+        QTRY_COMPARE(w.pb1->value(), 250);
+        w.Exporttable1->trigger();
+        QTRY_VERIFY(!w.IsExportRunning());
+        QVERIFY(QFile::exists(path));
+        QCOMPARE(w.pb1->value(), 250);
+        QCOMPARE(w.pb2->value(), 500);
+        exported = true;
+        fixture.WaitForAnalysis();
+        QCOMPARE(w.lbValNo->text(), "Value Possibilities: 4395456");
+        QVERIFY(fixture.errors.isEmpty());
+    }
+
     // Escape stops a checkpointed run and leaves the analysis before it; the next one
     // completes, and its listing fills in with the lines of the whole table.
     void checkpointedRunsCancelAndComplete() {
