@@ -70,6 +70,7 @@ private slots:
         QTest::addColumn<QString>("text");
         QTest::newRow("line, whole X, at 35") << 0 << true << 253 << k35;
         QTest::newRow("line, whole X, nearer 35 than 36") << 0 << true << 256 << k35;
+        QTest::newRow("line, whole X, as near 34 as 35") << 0 << true << 249 << k35;
         QTest::newRow("bar, whole X, inside the bar of 35") << 1 << true << 259 << k35;
         QTest::newRow("line, possible totals, at 35") << 0 << false << 216 << k35;
         QTest::newRow("bar, possible totals, inside 35") << 1 << false << 220 << k35;
@@ -120,6 +121,7 @@ private slots:
         QTest::addColumn<QString>("name");
         QTest::addColumn<bool>("csv");
         QTest::newRow("values") << "table.csv" << true;
+        QTest::newRow("values, in capitals") << "TABLE.CSV" << true;
         QTest::newRow("listing") << "table.txt" << false;
     }
     void exportWritesTheChosenFile() {
