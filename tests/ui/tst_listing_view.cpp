@@ -95,6 +95,24 @@ private slots:
         QVERIFY(shown.view.viewport()->grab().toImage() != unfocused);
     }
 
+    // Room for twenty and a half lines: the half line is painted as far as it shows.
+    void aPartlyVisibleLastLineIsPainted() {
+        ShownListing shown;
+        ListingView& view = shown.view;
+        const int lineHeight = view.fontMetrics().height();
+        const int height = 20 * lineHeight + lineHeight / 2;
+        view.resize(view.width(), view.height() - view.viewport()->height() + height);
+        QTRY_COMPARE(view.viewport()->height(), height);
+        const QImage picture = view.viewport()->grab().toImage();
+        const QRgb background = view.palette().color(QPalette::Base).rgb();
+        int painted = 0;
+        // Inside the frame the focus may draw round the view.
+        for (int y = 20 * lineHeight; y < height - 1; ++y)
+            for (int x = 1; x < picture.width() - 1; ++x)
+                painted += picture.pixel(x, y) != background;
+        QVERIFY(painted > 0);
+    }
+
     void noTableNoLines() {
         ListingView view;
         QCOMPARE(view.LineCount(), 0);
