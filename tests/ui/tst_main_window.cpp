@@ -265,23 +265,6 @@ private slots:
         QCOMPARE(w.meRes->LineCount(), 16);
     }
 
-    void escapeCancelsARunAndLeavesThePreviousAnalysis() {
-        WindowFixture fixture;
-        TForm1& w = fixture.Start();
-        w.seDieNo->SetValue(2000);
-        w.seDieType->SetValue(100);
-        QTest::mouseClick(w.Analyze, Qt::LeftButton);
-        QVERIFY(w.IsAnalysisRunning());
-        QTest::keyClick(&w, Qt::Key_Escape);
-        QVERIFY(!w.IsAnalysisRunning());
-        QTest::qWait(50);
-        QCOMPARE(Labels(w), k3d6Labels);
-        QCOMPARE(w.meRes->LineCount(), 16);
-        QCOMPARE(w.AnalysisState()->dice(), 3);
-        QCOMPARE(w.pb1->value(), 0);
-        QVERIFY(fixture.errors.isEmpty());
-    }
-
     void analyzeDuringARunReplacesIt() {
         WindowFixture fixture;
         TForm1& w = fixture.Start();

@@ -69,22 +69,25 @@ private slots:
         QCOMPARE(QColor(picture.pixel(441 * 7 / 19, baseline - 5)), QColor(0, 0, 255));
     }
 
-    // The chosen colour fills the swatch and is the one drawn in its role: at the top of the
-    // peak (pen), in the stem under it (fill), above the curve (background).
+    // The chosen colour is held as 0x00BBGGRR for the settings, fills the swatch and is the one
+    // drawn in its role: at the top of the peak (pen), in the stem under it (fill), above the
+    // curve (background).
     void colourButtons_data() {
+        QTest::addColumn<int>("role");
         QTest::addColumn<QString>("button");
         QTest::addColumn<QString>("swatch");
         QTest::addColumn<int>("y");
         const int x10 = 441 * 10 / 19;
         QTest::addColumn<int>("x");
-        QTest::newRow("pen") << "Button1"
+        QTest::newRow("pen") << 0 << "Button1"
                              << "Shape1" << 10 << x10;
-        QTest::newRow("fill") << "Button2"
+        QTest::newRow("fill") << 1 << "Button2"
                               << "Shape2" << 100 << x10;
-        QTest::newRow("background") << "Button3"
+        QTest::newRow("background") << 2 << "Button3"
                                     << "Shape3" << 5 << x10;
     }
     void colourButtons() {
+        QFETCH(int, role);
         QFETCH(QString, button);
         QFETCH(QString, swatch);
         QFETCH(int, x);
@@ -96,17 +99,10 @@ private slots:
         const QColor before = OnScreen(colourSwatch);
         QTest::mouseClick(w.findChild<QPushButton*>(button), Qt::LeftButton);
         QCOMPARE(chooser.offered, QList<QColor>{before});
+        const ColorDialog* dialogs[] = {&w.dlgColor, &w.dlgFill, &w.dlgBG};
+        QCOMPARE(dialogs[role]->Color(), (50 << 16) | (100 << 8) | 200);
         QCOMPARE(OnScreen(colourSwatch), QColor(200, 100, 50));
         QCOMPARE(QColor(At(w, x, y)), QColor(200, 100, 50));
-    }
-
-    void backgroundColourIsDrawnAndSaved() {
-        ScriptedChooser chooser{QColor(10, 20, 30), {}};
-        WindowFixture fixture;
-        TForm1& w = StartAnswering(fixture, chooser);
-        QTest::mouseClick(w.Button3, Qt::LeftButton);
-        QCOMPARE(w.dlgBG.Color(), (30 << 16) | (20 << 8) | 10);
-        QCOMPARE(QColor(At(w, 0, 0)), QColor(10, 20, 30));
     }
 
     void aCancelledDialogStillRedraws() {

@@ -1,5 +1,5 @@
-// The Analyze command's runs with their computation replaced: failures, progress, and the
-// window closing while one is under way.
+// The Analyze command's runs, most with their computation scripted: failures, progress,
+// cancelling, the window closing while one is under way, and exports beside them.
 #include "analysis_runner.h"
 #include "errors.h"
 #include "listing_view.h"
@@ -252,22 +252,36 @@ private slots:
         QVERIFY(fixture.errors.isEmpty());
     }
 
-    // Escape stops a checkpointed run and leaves the analysis before it; the next one
-    // completes, and its listing fills in with the lines of the whole table.
-    void checkpointedRunsCancelAndComplete() {
+    // Escape stops a run, whole or checkpointed, and leaves the analysis before it; the next
+    // run completes, and its listing fills in with the lines of the whole table.
+    void escapeCancelsARunAndLeavesThePreviousAnalysis_data() {
+        QTest::addColumn<bool>("checkpointed");
+        QTest::addColumn<int>("dice");
+        QTest::addColumn<int>("faces");
+        QTest::newRow("whole") << false << 2000 << 100;
+        QTest::newRow("checkpointed") << true << 3000 << 300;
+    }
+    void escapeCancelsARunAndLeavesThePreviousAnalysis() {
+        QFETCH(bool, checkpointed);
+        QFETCH(int, dice);
+        QFETCH(int, faces);
         WindowFixture fixture;
-        fixture.services.compute = ComputeCheckpointed;
+        if (checkpointed)
+            fixture.services.compute = ComputeCheckpointed;
         TForm1& w = fixture.Start();
-        StartAnalysis(w, 3000, 300);
+        StartAnalysis(w, dice, faces);
         QVERIFY(w.IsAnalysisRunning());
         QTest::keyClick(&w, Qt::Key_Escape);
         QVERIFY(!w.IsAnalysisRunning());
+        QTest::qWait(50);
         QCOMPARE(Labels(w), k3d6Labels);
         QCOMPARE(w.meRes->LineCount(), 16);
+        QCOMPARE(w.AnalysisState()->dice(), 3);
+        QCOMPARE(w.pb1->value(), 0);
 
         StartAnalysis(w, 200, 61);
         fixture.WaitForAnalysis();
-        QVERIFY(w.AnalysisState()->IsCheckpointed());
+        QCOMPARE(w.AnalysisState()->IsCheckpointed(), checkpointed);
         const DistributionTable whole = ComputeDistribution(200, 61);
         const Listing expected(whole);
         w.meRes->ScrollToLine(9000);
