@@ -252,6 +252,19 @@ private slots:
         QVERIFY(fixture.errors.isEmpty());
     }
 
+    // A copy of the listing too large for the clipboard is reported as any error is.
+    void aCopyTooLargeIsReported() {
+        WindowFixture fixture;
+        fixture.services.compute = ComputeCheckpointed;
+        TForm1& w = fixture.Start();
+        StartAnalysis(w, 2000, 100);
+        fixture.WaitForAnalysis();
+        w.meRes->SelectAll();
+        w.meRes->CopySelection();
+        QCOMPARE(fixture.errors.size(), 1);
+        QVERIFY2(fixture.errors[0].contains("too much to copy"), qPrintable(fixture.errors[0]));
+    }
+
     // Escape stops a run, whole or checkpointed, and leaves the analysis before it; the next
     // run completes, and its listing fills in with the lines of the whole table.
     void escapeCancelsARunAndLeavesThePreviousAnalysis_data() {
