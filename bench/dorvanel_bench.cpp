@@ -2,6 +2,7 @@
 // in a child process of its own, so that its peak memory is its own.
 #include "distribution.h"
 #include "errors.h"
+#include "pool_notation.h"
 #include "reference_distribution.h"
 #include "table_export.h"
 
@@ -28,8 +29,8 @@ struct Measurement {
 };
 
 struct Case {
-    int dice;
-    int faces;
+    const char* pool;
+    // Timed against the straightforward algorithm too: N dice of D faces alone.
     bool withReference;
     std::optional<double> secondsTarget = std::nullopt;
     std::optional<double> megabytesTarget = std::nullopt;
@@ -114,36 +115,41 @@ int main(int argc, char** argv) {
     }
 
     const std::vector<Case> cases = {
-        {3, 6, false},
-        {100, 6, true},
-        {200, 6, true},
-        {60, 60, true},
-        {1000, 6, false},
-        {100, 100, false},
-        {10000, 6, false, 0.1},
-        {2000, 100, false},
-        {1000, 1000, false, 1.2, 700.0},
-        {1000, 1000, false, std::nullopt, std::nullopt, 1},
-        {3000, 1000, false, std::nullopt, 2000.0, std::nullopt, true},
-        {5000, 1000, false, std::nullopt, 2000.0, std::nullopt, true},
-        {10000, 1000, false, 60.0, 2000.0, std::nullopt, true},
+        {"3d6", false},
+        {"100d6", true},
+        {"200d6", true},
+        {"60d60", true},
+        {"1000d6", false},
+        {"100d100", false},
+        {"10000d6", false, 0.1},
+        {"2000d100", false},
+        {"1000d1000", false, 1.2, 700.0},
+        {"1000d1000", false, std::nullopt, std::nullopt, 1},
+        {"3d6 + 2d8 + 5", false, 0.01},
+        {"1000d6 + 1000d8", false, 1.0},
+        {"3000d1000", false, std::nullopt, 2000.0, std::nullopt, true},
+        {"5000d1000", false, std::nullopt, 2000.0, std::nullopt, true},
+        {"10000d1000", false, 60.0, 2000.0, std::nullopt, true},
+        {"5000d1000 + 5000d999", false, 90.0, 2000.0, std::nullopt, true},
+        {"2500d1000 + 2500d999 + 2500d998 + 2500d997", false, std::nullopt, 2000.0, std::nullopt,
+         true},
     };
     for (const Case& c : cases) {
         if (quick && c.large)
             continue;
+        const dorvanel::DicePool pool = dorvanel::ParsePool(c.pool);
         dorvanel::RunControl control;
         control.memoryBudget = c.budget ? c.budget : dorvanel::DefaultMemoryBudget();
         const dorvanel::AnalysisPlan plan =
-            dorvanel::PlanAnalysis(c.dice, c.faces, control.memoryBudget, std::nullopt);
+            dorvanel::PlanAnalysis(pool, control.memoryBudget, std::nullopt);
         const std::string form =
             plan.form == dorvanel::TableForm::Whole ? "whole"
             : plan.checkpointSpacing == 0
                 ? "checkpointed at the middle only"
                 : "checkpointed every " + std::to_string(plan.checkpointSpacing) + " totals";
-        std::printf("%dd%d, %s\n", c.dice, c.faces, form.c_str());
+        std::printf("%s, %s\n", c.pool, form.c_str());
         auto compute = [&] {
-            return dorvanel::ComputeDistribution(c.dice, c.faces, control).MaxValue() ==
-                   c.dice * c.faces;
+            return dorvanel::ComputeDistribution(pool, control).MaxValue() == pool.MaxValue();
         };
         // A new process's first large table also pays for the machine handing it fresh pages;
         // a repeat in the same process reuses them and times the computation itself.
@@ -152,9 +158,10 @@ int main(int argc, char** argv) {
         if (!c.large)
             Report("  repeated", InChild(compute, compute), c.secondsTarget, std::nullopt);
         if (c.withReference && !quick) {
+            const dorvanel::DiceGroup dice = pool.Groups().front();
             const auto reference = InChild([&] {
-                return dorvanel::reference::ComputeDistributionByAddition(c.dice, c.faces).size() >
-                       1;
+                return dorvanel::reference::ComputeDistributionByAddition(dice.count, dice.faces)
+                           .size() > 1;
             });
             Report("addition", reference, std::nullopt, std::nullopt);
             if (engine && reference)
@@ -171,7 +178,7 @@ int main(int argc, char** argv) {
             control.cancel = &cancel;
             std::thread run([&] {
                 try {
-                    dorvanel::ComputeDistribution(10000, 1000, control);
+                    dorvanel::ComputeDistribution(dorvanel::DicePool::Plain(10000, 1000), control);
                 } catch (const dorvanel::AnalysisCancelled&) {
                 }
             });
@@ -212,7 +219,7 @@ int main(int argc, char** argv) {
             return written;
         },
         [&] {
-            exported.emplace(dorvanel::ComputeDistribution(1000, 1000));
+            exported.emplace(dorvanel::ComputeDistribution(dorvanel::DicePool::Plain(1000, 1000)));
             return true;
         });
     Report("export", csv, 8.0, std::nullopt);

@@ -71,7 +71,8 @@ int main() {
     bool missed = false;
     std::printf("%-29s %14s %14s\n", "", "counts scaled", "counts kept");
     for (const Case& c : cases) {
-        const dorvanel::DistributionTable table = dorvanel::ComputeDistribution(c.dice, c.faces);
+        const dorvanel::DistributionTable table =
+            dorvanel::ComputeDistribution(dorvanel::DicePool::Plain(c.dice, c.faces));
         std::printf("%dd%d (%d totals)\n", c.dice, c.faces, table.MaxValue());
         for (const Plot& plot : c.plots) {
             const bool targeted = c.targeted && plot.width == 1000 && plot.height == 600;

@@ -11,7 +11,7 @@ void DrawLineGraph(ColumnCanvas& canvas, const GraphScaling& scaling, std::int64
     const std::int64_t baseline = scaling.Baseline();
     PixelPoint current{0, baseline};
     canvas.Line({width, baseline}, current, pen);
-    for (std::int64_t total = 1; total <= counts.MaxValue(); ++total) {
+    for (std::int64_t total = counts.FirstTotal(); total <= counts.LastTotal(); ++total) {
         const PixelPoint point{scaling.X(total), scaling.Y(total)};
         const PixelPoint foot{point.x, baseline};
         // Up to the first possible total the baseline grows along the empty totals and the
@@ -33,7 +33,8 @@ void DrawLineGraph(ColumnCanvas& canvas, const GraphScaling& scaling, std::int64
 void DrawBarGraph(ColumnCanvas& canvas, const GraphScaling& scaling, QRgb pen, QRgb fill) {
     const std::int64_t baseline = scaling.Baseline();
     std::int64_t left = 0;
-    for (std::int64_t total = 1; total <= scaling.Counts().MaxValue(); ++total) {
+    const ScaledCounts& counts = scaling.Counts();
+    for (std::int64_t total = counts.FirstTotal(); total <= counts.LastTotal(); ++total) {
         const std::int64_t right = scaling.X(total);
         canvas.Box({left, scaling.Y(total)}, {right, baseline}, pen, fill);
         left = right;

@@ -2,11 +2,11 @@
 
 namespace dorvanel {
 
-std::int64_t TotalAtColumn(const GraphScaling& scaling, std::int32_t maxValue, std::int32_t style,
-                           std::int64_t x) {
+std::int64_t TotalAtColumn(const GraphScaling& scaling, std::int32_t style, std::int64_t x) {
     // Positions grow with the total: the first total at or past x, by bisection.
-    std::int64_t low = 1;
-    std::int64_t high = maxValue;
+    const std::int64_t first = scaling.Counts().FirstTotal();
+    std::int64_t low = first;
+    std::int64_t high = scaling.Counts().LastTotal();
     while (low < high) {
         const std::int64_t middle = low + (high - low) / 2;
         if (scaling.X(middle) < x || (style != kLineStyle && scaling.X(middle) == x))
@@ -15,7 +15,7 @@ std::int64_t TotalAtColumn(const GraphScaling& scaling, std::int32_t maxValue, s
             high = middle;
     }
     // A bar spans from the position before it to its own; a point is nearest on either side.
-    if (style == kLineStyle && low > 1 && x - scaling.X(low - 1) < scaling.X(low) - x)
+    if (style == kLineStyle && low > first && x - scaling.X(low - 1) < scaling.X(low) - x)
         return low - 1;
     return low;
 }

@@ -8,8 +8,8 @@
 
 namespace dorvanel {
 
-// A total from 1 to maxValue for any column, also beyond the plot's edges.
-std::int64_t TotalAtColumn(const GraphScaling& scaling, std::int32_t maxValue, std::int32_t style,
-                           std::int64_t x);
+// A total the plot can show (ScaledCounts' FirstTotal … LastTotal) for any column, also beyond
+// the plot's edges.
+std::int64_t TotalAtColumn(const GraphScaling& scaling, std::int32_t style, std::int64_t x);
 
 } // namespace dorvanel

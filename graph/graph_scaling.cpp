@@ -31,7 +31,7 @@ ScaledCounts::ScaledCounts(const DistributionTable& table, bool wholeYRange)
     // The total at the mean, the lower one when the mean ends in a half: the peak.
     const std::int64_t meanTotal = (std::int64_t{minValue_} + maxValue_) / 2;
     if (wholeYRange) {
-        const WholeRangeScale whole = WholeRangeScaleOf(table.faces(), table.dice());
+        const WholeRangeScale whole = WholeRangeScaleOf(table.pool());
         referenceWidth_ = whole.referenceWidth;
         yTop_ = whole.yTop;
     } else {
@@ -59,9 +59,9 @@ std::int32_t ScaledCounts::ScaleCount(const DistributionTable& table, std::int64
 }
 
 std::int32_t ScaledCounts::Scaled(std::int64_t total) const {
-    if (total < 1 || total > maxValue_)
+    if (total < FirstTotal() || total > LastTotal())
         throw RangeCheckError();
-    if (total < minValue_)
+    if (total < minValue_ || total > maxValue_)
         return 0;
     const std::int64_t spread = std::int64_t{maxValue_} - minValue_;
     std::int64_t j = total - minValue_;
@@ -82,11 +82,13 @@ GraphScaling::GraphScaling(const DistributionTable& table, const GraphOptions& o
 std::int64_t GraphScaling::X(std::int64_t total) const {
     // In bar style a total's bar ends where the next total's point would be.
     const std::int64_t k = options_.style == kBarStyle ? total + 1 : total;
-    const std::int64_t maxValue = counts_->MaxValue();
-    if (options_.wholeXRange)
-        return width_ * k / (maxValue + 1);
-    const std::int64_t minValue = counts_->MinValue();
-    return (k - minValue) * width_ / (maxValue + 1 - minValue);
+    // The whole range leaves one step free before its first total; the possible totals begin
+    // at the left edge.
+    const std::int64_t first =
+        options_.wholeXRange ? std::int64_t{counts_->FirstTotal()} - 1 : counts_->MinValue();
+    const std::int64_t last =
+        options_.wholeXRange ? std::int64_t{counts_->LastTotal()} : counts_->MaxValue();
+    return (k - first) * width_ / (last + 1 - first);
 }
 
 std::int64_t GraphScaling::Y(std::int64_t total) const {

@@ -1,11 +1,12 @@
 // Maps a distribution to plot pixels: every count cut to about five significant digits in
 // units of a power of ten, the value the top of the plot stands for, and the pixel position
 // of every total. Computed from the table alone, so the graph always shows the analysis the
-// table holds, with the dice and faces it was computed for.
+// table holds, with the pool it was computed for.
 #pragma once
 
 #include "distribution_table.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <memory>
 #include <vector>
@@ -19,8 +20,10 @@ inline constexpr std::int32_t kBarStyle = 1;
 inline constexpr std::int32_t kPlotMargin = 10;
 
 struct GraphOptions {
-    bool wholeXRange; // totals 1 … MaxValue across the width, else MinValue … MaxValue
-    bool wholeYRange; // the top stands for all D^N outcomes, else for the peak
+    // Totals FirstTotal … LastTotal across the width (every possible one and 1), else
+    // MinValue … MaxValue.
+    bool wholeXRange;
+    bool wholeYRange; // the top stands for all outcomes, else for the peak
     // kLineStyle or kBarStyle; any other value (a settings file may hold one) draws bars that
     // end at their own total's position rather than the next one's.
     std::int32_t style;
@@ -36,13 +39,16 @@ public:
     bool WholeYRange() const { return wholeYRange_; }
     std::int32_t MinValue() const { return minValue_; }
     std::int32_t MaxValue() const { return maxValue_; }
+    // The totals the plot can show: every possible one, and 1.
+    std::int32_t FirstTotal() const { return std::min(minValue_, 1); }
+    std::int32_t LastTotal() const { return std::max(maxValue_, 1); }
     // The number of digits every count is aligned to before it is cut to its first six.
     std::int32_t ReferenceWidth() const { return referenceWidth_; }
     // The value, in the units of Scaled, that the top of the plot stands for.
     double YTop() const { return yTop_; }
-    // The count of a total (1 … MaxValue; others throw RangeCheckError) in plot units: the
-    // count itself for a reference width up to 5, else in units of 10^(width − 5), rounded
-    // half to even.
+    // The count of a total (FirstTotal … LastTotal; others throw RangeCheckError) in plot units:
+    // the count itself for a reference width up to 5, else in units of 10^(width − 5), rounded half
+    // to even.
     std::int32_t Scaled(std::int64_t total) const;
 
 private:

@@ -1,6 +1,7 @@
 #include "whole_range_scale.h"
 
 #include "conversions.h"
+#include "count_size.h"
 #include "decimal.h"
 
 #include <cmath>
@@ -33,7 +34,7 @@ WholeRangeScale FromDouble(double outcomes) {
     return scale;
 }
 
-// Only reached beyond the double range, so D^N has far more than five digits.
+// Only reached beyond the double range, so the outcomes have far more than five digits.
 WholeRangeScale FromExactDigits(const Decimal& outcomes) {
     const std::string digits = outcomes.ToString();
     WholeRangeScale scale;
@@ -61,6 +62,20 @@ WholeRangeScale WholeRangeScaleOf(std::int32_t faces, std::int32_t dice) {
         return FromDouble(static_cast<double>(outcomes));
     return FromExactDigits(
         Decimal::Power(static_cast<std::uint32_t>(faces), static_cast<std::uint32_t>(dice)));
+}
+
+WholeRangeScale WholeRangeScaleOf(const DicePool& pool) {
+    if (const std::optional<DiceGroup> single = pool.SingleSize())
+        return WholeRangeScaleOf(single->faces, single->count);
+    // Numbers of up to 310 digits reach past the double range.
+    constexpr std::size_t kDoubleDigits = 310;
+    const Decimal outcomes = ExactOutcomes(pool);
+    if (outcomes.DigitCount() <= kDoubleDigits) {
+        const long double value = StrToFloat(outcomes.ToString());
+        if (value < kDoubleOverflow)
+            return FromDouble(static_cast<double>(value));
+    }
+    return FromExactDigits(outcomes);
 }
 
 } // namespace dorvanel

@@ -1,6 +1,8 @@
-// The scale of a graph whose top stands for all D^N outcomes: how many digits a count is
-// aligned to before it is cut, and the value the top of the plot stands for.
+// The scale of a graph whose top stands for all outcomes: how many digits a count is aligned
+// to before it is cut, and the value the top of the plot stands for.
 #pragma once
+
+#include "dice_pool.h"
 
 #include <cstdint>
 
@@ -16,5 +18,9 @@ struct WholeRangeScale {
 // it, from the exact digits of D^N, as the same steps give them in exact arithmetic. Faces
 // and dice are at least 1.
 WholeRangeScale WholeRangeScaleOf(std::int32_t faces, std::int32_t dice);
+
+// The same for a pool's outcomes: as above for one kind of dice; for others from the exact
+// product, as a double where it fits one.
+WholeRangeScale WholeRangeScaleOf(const DicePool& pool);
 
 } // namespace dorvanel

@@ -1,12 +1,15 @@
-// dorvanel-report DICE FACES [--summary | --csv] [--memory-limit BYTES]: the five summary texts
-// and the listing of an analysis, or its table as comma-separated values, for scripts, checks
-// and benchmarks.
+// dorvanel-report [--summary | --csv] [--memory-limit BYTES] POOL | DICE FACES: the five
+// summary texts and the listing of an analysis, or its table as comma-separated values, for
+// scripts, checks and benchmarks.
 #include "conversions.h"
 #include "distribution.h"
 #include "errors.h"
+#include "pool_notation.h"
 #include "report.h"
 #include "table_export.h"
 
+#include <algorithm>
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <exception>
@@ -17,15 +20,20 @@
 namespace {
 
 constexpr const char* kUsage =
-    "Usage: dorvanel-report DICE FACES [--summary | --csv] [--memory-limit BYTES]\n"
+    "Usage: dorvanel-report [--summary | --csv] [--memory-limit BYTES] POOL\n"
+    "       dorvanel-report [--summary | --csv] [--memory-limit BYTES] DICE FACES\n"
     "\n"
-    "Counts, exactly, in how many of the FACES^DICE ordered outcomes of rolling DICE dice\n"
-    "with faces 1..FACES each total comes up.\n"
+    "Counts, exactly, in how many of the ordered outcomes of rolling the dice of POOL, or\n"
+    "DICE dice with faces 1..FACES, each total comes up.\n"
     "\n"
     "Prints five summary lines (possible rolls, range, mean total, the count of the mean\n"
     "total and its probability), then one line per total with its exact count.\n"
     "\n"
-    "  DICE       number of dice, 1 to 10000\n"
+    "  POOL       dice notation: terms joined by + and -, each NdD (N dice of D faces;\n"
+    "             N left out means 1; d% is d100; dF is a die of faces -1, 0, +1) or a\n"
+    "             whole number, as in \"3d6 + 2d8 + 5\"; N from 1 to 10000, D from 1 to\n"
+    "             1000, at most 10000 dice in all\n"
+    "  DICE       number of dice, 1 to 10000; with FACES the same as DICEdFACES\n"
     "  FACES      number of faces, 1 to 1000\n"
     "  --summary  print only the five summary lines\n"
     "  --csv      print instead one row per total: total,count,probability,at_most,at_least,\n"
@@ -34,16 +42,18 @@ constexpr const char* kUsage =
     "             the most the table of counts may hold (by default the smaller of 2 GB\n"
     "             and a quarter of the machine's memory); a larger table keeps only\n"
     "             checkpoints and recomputes the rest as it is listed\n"
+    "  --         end of options, so that a pool may begin with a minus sign\n"
     "  --help     show this help\n"
     "  --version  show the version\n";
 
 constexpr int kUsageError = 2;
 
 struct Arguments {
-    std::int32_t dice = 0;
-    std::int32_t faces = 0;
+    dorvanel::DicePool pool;
     bool summaryOnly = false;
     bool csv = false;
+    bool help = false;
+    bool version = false;
     std::optional<std::uint64_t> memoryLimit;
 };
 
@@ -51,52 +61,91 @@ struct UsageError {
     std::string message;
 };
 
-std::int32_t ParseInRange(const std::string& text, const char* what, std::int32_t low,
-                          std::int32_t high) {
-    std::int32_t value = 0;
-    try {
-        value = dorvanel::StrToInt(text);
-    } catch (const dorvanel::ConvertError&) {
-        throw UsageError{std::string(what) + " must be a whole number, not '" + text + "'"};
-    }
-    if (value < low || value > high)
-        throw UsageError{std::string(what) + " must be between " + std::to_string(low) + " and " +
-                         std::to_string(high) + ", not " + text};
+bool AllDigits(const std::string& text) {
+    return !text.empty() && text.find_first_not_of("0123456789") == std::string::npos;
+}
+
+// Leading zeros never matter; a value beyond every range stays beyond it.
+std::uint64_t DigitsValue(const std::string& digits) {
+    constexpr std::uint64_t kCap = std::uint64_t{1} << 62;
+    std::uint64_t value = 0;
+    for (const char c : digits)
+        value = std::min(value * 10 + static_cast<std::uint64_t>(c - '0'), kCap);
     return value;
 }
 
+std::int32_t ParseInRange(const std::string& text, const char* what, std::int32_t low,
+                          std::int32_t high) {
+    const bool negative = !text.empty() && text[0] == '-';
+    const std::string digits = text.substr(!text.empty() && (text[0] == '-' || text[0] == '+'));
+    if (!AllDigits(digits))
+        throw UsageError{std::string(what) + " must be a whole number, not '" + text + "'"};
+    const std::uint64_t magnitude = DigitsValue(digits);
+    const bool tooSmall =
+        negative ? magnitude != 0 || low > 0 : magnitude < static_cast<std::uint64_t>(low);
+    const bool tooLarge = !negative && magnitude > static_cast<std::uint64_t>(high);
+    if (tooSmall || tooLarge)
+        throw UsageError{std::string(what) + " must be between " + std::to_string(low) + " and " +
+                         std::to_string(high) + ": " + text + " is too " +
+                         (tooLarge ? "large" : "small")};
+    return static_cast<std::int32_t>(magnitude);
+}
+
 std::uint64_t ParseBytes(const std::string& text) {
-    const bool digits = !text.empty() && text.size() <= 19 &&
-                        text.find_first_not_of("0123456789") == std::string::npos;
-    if (!digits || std::stoull(text) == 0)
+    const std::uint64_t value = AllDigits(text) ? DigitsValue(text) : 0;
+    if (value == 0)
         throw UsageError{"--memory-limit must be a positive whole number of bytes, not '" + text +
                          "'"};
-    return std::stoull(text);
+    return value;
 }
 
 Arguments Parse(const std::vector<std::string>& args) {
     Arguments parsed;
-    std::vector<std::string> numbers;
+    std::vector<std::string> operands;
+    bool options = true;
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& arg = args[i];
-        if (arg == "--summary")
+        // A leading minus before a digit starts a number or a pool, not an option.
+        const bool optionLike =
+            options && arg.size() > 1 && arg[0] == '-' && (arg[1] < '0' || arg[1] > '9');
+        if (!optionLike)
+            operands.push_back(arg);
+        else if (arg == "--")
+            options = false;
+        else if (arg == "--help" || arg == "-h")
+            parsed.help = true;
+        else if (arg == "--version")
+            parsed.version = true;
+        else if (arg == "--summary")
             parsed.summaryOnly = true;
         else if (arg == "--csv")
             parsed.csv = true;
         else if (arg == "--memory-limit")
             parsed.memoryLimit = ParseBytes(i + 1 < args.size() ? args[++i] : std::string());
-        else if (arg.size() > 1 && arg[0] == '-' && (arg[1] < '0' || arg[1] > '9'))
-            throw UsageError{"unknown option '" + arg + "'"};
         else
-            numbers.push_back(arg);
+            throw UsageError{"unknown option '" + arg + "'"};
     }
+    if (parsed.help || parsed.version)
+        return parsed;
     if (parsed.csv && parsed.summaryOnly)
         throw UsageError{"--csv and --summary do not go together"};
-    if (numbers.size() != 2)
-        throw UsageError{"expected two numbers, DICE and FACES, but got " +
-                         std::to_string(numbers.size())};
-    parsed.dice = ParseInRange(numbers[0], "DICE", 1, 10000);
-    parsed.faces = ParseInRange(numbers[1], "FACES", 1, 1000);
+    if (operands.size() == 2) {
+        const std::int32_t dice = ParseInRange(operands[0], "DICE", 1, dorvanel::kMaxDiceInTerm);
+        const std::int32_t faces = ParseInRange(operands[1], "FACES", 1, dorvanel::kMaxFaces);
+        parsed.pool = dorvanel::DicePool::Plain(dice, faces);
+    } else if (operands.size() == 1) {
+        try {
+            parsed.pool = dorvanel::ParsePool(operands[0]);
+        } catch (const dorvanel::NotationError& error) {
+            throw UsageError{error.what()};
+        }
+        if (parsed.pool.DiceCount() == 0)
+            throw UsageError{"expected a pool of dice, or two numbers DICE and FACES: '" +
+                             operands[0] + "' has no dice"};
+    } else {
+        throw UsageError{"expected a pool, or two numbers DICE and FACES, but got " +
+                         std::to_string(operands.size()) + " arguments"};
+    }
     return parsed;
 }
 
@@ -109,38 +158,34 @@ void WriteOut(std::string_view text) {
 } // namespace
 
 int main(int argc, char** argv) {
-    const std::vector<std::string> args(argv + 1, argv + argc);
-    for (const std::string& arg : args) {
-        if (arg == "--help" || arg == "-h") {
-            std::fputs(kUsage, stdout);
-            return 0;
-        }
-        if (arg == "--version") {
-            std::puts("dorvanel-report " DORVANEL_VERSION);
-            return 0;
-        }
-    }
     Arguments parsed;
     try {
-        parsed = Parse(args);
+        parsed = Parse(std::vector<std::string>(argv + 1, argv + argc));
     } catch (const UsageError& error) {
         std::fprintf(stderr, "dorvanel-report: %s (see --help)\n", error.message.c_str());
         return kUsageError;
     }
+    if (parsed.help) {
+        std::fputs(kUsage, stdout);
+        return 0;
+    }
+    if (parsed.version) {
+        std::puts("dorvanel-report " DORVANEL_VERSION);
+        return 0;
+    }
 
     try {
-        const dorvanel::AnalysisBounds bounds = dorvanel::BeginAnalysis(parsed.dice, parsed.faces);
-        const std::string possibleRolls =
-            dorvanel::TotalPossibleRollsText(parsed.dice, parsed.faces);
+        const dorvanel::DicePool& pool = parsed.pool;
+        const std::string possibleRolls = dorvanel::TotalPossibleRollsText(pool);
         dorvanel::RunControl control;
         control.memoryBudget = parsed.memoryLimit;
-        const dorvanel::DistributionTable table =
-            dorvanel::ComputeDistribution(parsed.dice, parsed.faces, control);
+        const dorvanel::DistributionTable table = dorvanel::ComputeDistribution(pool, control);
         if (parsed.csv) {
             dorvanel::WriteCsv(table, WriteOut);
         } else {
             std::printf("%s\n%s\n%s\n%s\n%s\n", possibleRolls.c_str(),
-                        dorvanel::RangeText(bounds).c_str(), dorvanel::ValueText(bounds).c_str(),
+                        dorvanel::RangeText(pool.Bounds()).c_str(),
+                        dorvanel::ValueText(pool.Bounds()).c_str(),
                         dorvanel::ValuePossibilitiesText(table).c_str(),
                         dorvanel::ProbabilityText(table).c_str());
             if (!parsed.summaryOnly)
@@ -150,6 +195,9 @@ int main(int argc, char** argv) {
             throw std::runtime_error(std::string("cannot write the output: ") +
                                      std::strerror(errno));
     } catch (const dorvanel::InsufficientMemoryError& error) {
+        std::fprintf(stderr, "dorvanel-report: %s\n", error.what());
+        return kUsageError;
+    } catch (const dorvanel::PoolLimitError& error) {
         std::fprintf(stderr, "dorvanel-report: %s\n", error.what());
         return kUsageError;
     } catch (const std::exception& error) {

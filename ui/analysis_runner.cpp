@@ -14,11 +14,10 @@ AnalysisRunner::AnalysisRunner(Computation compute, QObject* parent)
 // Cancelled runs stop within one total; the job waits for them.
 AnalysisRunner::~AnalysisRunner() = default;
 
-void AnalysisRunner::Start(std::int32_t dice, std::int32_t faces,
-                           std::optional<std::uint64_t> memoryBudget) {
+void AnalysisRunner::Start(const DicePool& pool, std::optional<std::uint64_t> memoryBudget) {
     // The work uses `this` on the job's thread: job_ waits for that thread before the runner
     // is gone.
-    job_.Start([this, dice, faces, memoryBudget,
+    job_.Start([this, pool, memoryBudget,
                 compute = compute_](const std::shared_ptr<BackgroundJob::State>& run) {
         RunControl control;
         control.cancel = &run->cancel;
@@ -26,7 +25,7 @@ void AnalysisRunner::Start(std::int32_t dice, std::int32_t faces,
         control.onProgress =
             job_.Progress(run, [this](double whole, double stage) { emit Progress(whole, stage); });
         try {
-            auto table = std::make_shared<const DistributionTable>(compute(dice, faces, control));
+            auto table = std::make_shared<const DistributionTable>(compute(pool, control));
             job_.Deliver(run, [this, table = std::move(table)] { emit Finished(table); });
         } catch (const AnalysisCancelled&) {
             // Whoever cancelled has moved on; nothing to deliver.

@@ -17,8 +17,8 @@
 namespace dorvanel {
 
 // What a run computes: ComputeDistribution, or a test's script.
-using Computation = std::function<DistributionTable(std::int32_t dice, std::int32_t faces,
-                                                    const RunControl& control)>;
+using Computation =
+    std::function<DistributionTable(const DicePool& pool, const RunControl& control)>;
 
 class AnalysisRunner : public QObject {
     Q_OBJECT
@@ -27,7 +27,7 @@ public:
     ~AnalysisRunner() override;
 
     // The table may hold up to `memoryBudget` bytes, or any amount when there is none.
-    void Start(std::int32_t dice, std::int32_t faces, std::optional<std::uint64_t> memoryBudget);
+    void Start(const DicePool& pool, std::optional<std::uint64_t> memoryBudget);
     // Stops the current run, if any, and says so with Cancelled.
     void Cancel();
     // Stops the current run, if any, silently: nothing of it is delivered.

@@ -7,6 +7,7 @@
 #include "errors.h"
 #include "listing_view.h"
 #include "plot_image.h"
+#include "pool_notation.h"
 #include "radio_group.h"
 #include "readout.h"
 #include "report.h"
@@ -18,6 +19,7 @@
 #include <QCloseEvent>
 #include <QDir>
 #include <QLabel>
+#include <QLineEdit>
 #include <QLocale>
 #include <QProgressBar>
 #include <QProgressDialog>
@@ -147,14 +149,22 @@ void TForm1::AnalyzeClick() {
     RunReportingErrors([this] {
         const std::int32_t faces = seDieType->Value();
         const std::int32_t dice = seDieNo->Value();
-        // A run that cannot fit is refused before anything on the window changes; the plan's
-        // other verdicts, the overflow and the silent stop, come in the command's own order.
-        const std::optional<std::uint64_t> budget = TableBudget();
+        const std::string terms = edPool->text().trimmed().toStdString();
+        // A malformed pool, and a run that cannot fit, are refused before anything on the
+        // window changes; the spin edits' own verdicts, the overflow and the silent stop, come
+        // in the command's order below.
+        if (!terms.empty())
+            ParsePool(terms);
+        std::optional<DicePool> pool;
         try {
-            PlanAnalysis(dice, faces, budget, UsableMemory());
+            const DicePool plain = DicePool::Plain(dice, faces);
+            pool = terms.empty() ? plain : ParsePool(terms, plain);
         } catch (const IntegerOverflowError&) {
         } catch (const SilentAbort&) {
         }
+        const std::optional<std::uint64_t> budget = TableBudget();
+        if (pool)
+            PlanAnalysis(*pool, budget, UsableMemory());
 
         // A cancelled run puts back what the window showed before the first of any runs that
         // replaced one another.
@@ -166,18 +176,22 @@ void TForm1::AnalyzeClick() {
         beforeRun_.reset();
         meRes->Clear();
         pb1->setValue(0);
-        SetCaption(lbNum, Text(TotalPossibleRollsText(dice, faces, DecimalSeparator())));
-        const AnalysisBounds bounds = BeginAnalysis(dice, faces);
-        SetCaption(lbRng, Text(RangeText(bounds)));
-        ShowValue(dice, faces, bounds);
-        if (dice < 1 || bounds.MaxValue < 1) {
+        if (!pool) {
+            // Values typed beyond the spin edits' ranges show what they give, then stop.
+            SetCaption(lbNum, Text(TotalPossibleRollsText(dice, faces, DecimalSeparator())));
+            const AnalysisBounds bounds = BeginAnalysis(dice, faces);
+            SetCaption(lbRng, Text(RangeText(bounds)));
+            ShowValue(bounds, std::nullopt);
             AnalysisEnded();
             throw SilentAbort();
         }
+        SetCaption(lbNum, Text(TotalPossibleRollsText(*pool, DecimalSeparator())));
+        SetCaption(lbRng, Text(RangeText(pool->Bounds())));
+        ShowValue(pool->Bounds(), pool);
         PrepareProgress();
         beforeRun_ = before;
         exportStartedLast_ = false;
-        runner_.Start(dice, faces, budget);
+        runner_.Start(*pool, budget);
     });
 }
 
@@ -204,6 +218,7 @@ void TForm1::AnalysisFinished(std::shared_ptr<const DistributionTable> table) {
         const QString probability = Text(ProbabilityText(*table, DecimalSeparator()));
         analysis_ = std::move(table);
         meRes->SetTable(analysis_);
+        SetCaption(lbPool, QStringLiteral("Analysed: ") + Text(analysis_->pool().Notation()));
         AnalysisEnded();
         SetCaption(lbValNo, possibilities);
         SetCaption(lbValPerc, probability);
@@ -227,11 +242,11 @@ void TForm1::RestoreVisibleState() {
     meRes->SetTable(beforeRun_->listing);
 }
 
-void TForm1::ShowValue(std::int32_t dice, std::int32_t faces, const AnalysisBounds& bounds) {
+void TForm1::ShowValue(const AnalysisBounds& bounds, const std::optional<DicePool>& pool) {
     SetCaption(lbVal, Text(ValueText(bounds, DecimalSeparator())));
     QStringList details;
-    if (dice >= 1 && faces >= 1)
-        for (const std::string& line : SpreadLines(dice, faces, DecimalSeparator()))
+    if (pool)
+        for (const std::string& line : SpreadLines(*pool, DecimalSeparator()))
             details << Text(line);
     lbVal->setToolTip(details.join(QLatin1Char('\n')));
 }

@@ -22,6 +22,7 @@
 
 class QAction;
 class QCheckBox;
+class QLineEdit;
 class QFrame;
 class QLabel;
 class QMenu;
@@ -97,6 +98,10 @@ public:
     QAction* Savegraphimage1;
     QAction* N2;
     QAction* Quit1;
+    // Further terms in dice notation, added to the spin edits' dice ("+ 2d8 + 5").
+    QLineEdit* edPool;
+    // The pool the labels, the listing and the graph belong to.
+    QLabel* lbPool;
     // An export's progress, shown once it has taken a moment; its Cancel stops the export.
     QProgressDialog* dlgExport;
 
@@ -162,7 +167,7 @@ private:
     // Both bars ready for a run, which reports in fractions.
     void PrepareProgress();
     void ShowProgress(double run, double stage);
-    void ShowValue(std::int32_t dice, std::int32_t faces, const AnalysisBounds& bounds);
+    void ShowValue(const AnalysisBounds& bounds, const std::optional<DicePool>& pool);
     void ShowExportProgress(double whole);
     void ExportEnded();
 

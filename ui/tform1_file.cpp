@@ -65,8 +65,8 @@ QString TForm1::ReadoutAt(QPoint point) {
     const GraphOptions options = CurrentGraphOptions();
     const GraphScaling scaling(ScaledCountsFor(options.wholeYRange), options, picture.width(),
                                picture.height());
-    const std::int64_t total = TotalAtColumn(scaling, analysis_->MaxValue(), options.style,
-                                             static_cast<std::int64_t>(point.x() * ratio));
+    const std::int64_t total =
+        TotalAtColumn(scaling, options.style, static_cast<std::int64_t>(point.x() * ratio));
     QStringList lines;
     for (const std::string& line : ReadoutLines(*analysis_, total, DecimalSeparator()))
         lines << QString::fromStdString(line);

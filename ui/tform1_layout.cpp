@@ -13,12 +13,14 @@
 #include <QFrame>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenuBar>
 #include <QProgressBar>
 #include <QProgressDialog>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSplitter>
+#include <QStatusBar>
 #include <QVBoxLayout>
 
 namespace dorvanel {
@@ -112,6 +114,13 @@ void TForm1::BuildLayout() {
 
     // What stands right of the spin edits moves over by as much as they grew.
     const int shift = dieNoGrowth + dieTypeGrowth;
+    edPool = Placed(new QLineEdit(Panel1), 5, 60, 119 + shift, 20);
+    edPool->setPlaceholderText(QStringLiteral("+ 2d8 + 5"));
+    edPool->setToolTip(QStringLiteral(
+        "Further dice and numbers, added to the dice above:\n"
+        "terms joined by + and -, each NdD (N dice of D faces; N left out means 1),\n"
+        "d% (a die of 100 faces), dF (a die of faces -1, 0, +1) or a whole number.\n"
+        "For example: + 2d8 + 5, - 1d4, + 4dF. Empty: the dice above alone."));
     lbNum = PlacedLabel(Panel1, QStringLiteral("Total Possible Rolls: NA"), 127 + shift, 3);
     lbRng = PlacedLabel(Panel1, QStringLiteral("Ranges: NA"), 127 + shift, 15);
     lbVal = PlacedLabel(Panel1, QStringLiteral("Value: NA"), 127 + shift, 28);
@@ -187,6 +196,11 @@ void TForm1::BuildLayout() {
     Splitter1->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Ignored);
     Splitter1->handle(1)->setCursor(Qt::SplitHCursor);
 
+    // The pool the results belong to, named wherever the inputs have moved on since.
+    lbPool = new QLabel(QStringLiteral("No analysis yet"), this);
+    statusBar()->addWidget(lbPool, 1);
+    statusBar()->setSizeGripEnabled(false);
+
     MainMenu1 = menuBar();
     File1 = MainMenu1->addMenu(QStringLiteral("File"));
     Exporttable1 = File1->addAction(QStringLiteral("Export table\u2026"));
@@ -217,7 +231,8 @@ void TForm1::BuildLayout() {
 
     setTabOrder(seDieNo, seDieType);
     setTabOrder(seDieType, Analyze);
-    setTabOrder(Analyze, cbRange1);
+    setTabOrder(Analyze, edPool);
+    setTabOrder(edPool, cbRange1);
     setTabOrder(cbRange1, cbClearGraf);
     setTabOrder(cbClearGraf, btnClearGraf);
     setTabOrder(btnClearGraf, Button1);
@@ -273,6 +288,8 @@ void TForm1::BuildLayout() {
              {Savegraphimage1, "Savegraphimage1"},
              {N2, "N2"},
              {Quit1, "Quit1"},
+             {edPool, "edPool"},
+             {lbPool, "lbPool"},
              {dlgExport, "dlgExport"}})
         object->setObjectName(QString::fromLatin1(name));
 
@@ -280,7 +297,8 @@ void TForm1::BuildLayout() {
     ShowSettings(DisplaySettings{});
 
     move(181, 121);
-    resize(kClientWidth + widening, kClientHeight + MainMenu1->sizeHint().height());
+    resize(kClientWidth + widening,
+           kClientHeight + MainMenu1->sizeHint().height() + statusBar()->sizeHint().height());
     setMinimumWidth(kClientWidth + widening);
     // A window manager resizes in whole device pixels per logical one, counted from the base
     // size: from this size, so that it is taken exactly also at fractional scale factors.

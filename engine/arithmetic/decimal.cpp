@@ -1,6 +1,7 @@
 #include "decimal.h"
 
 #include "errors.h"
+#include "power_by_squaring.h"
 
 #include <algorithm>
 #include <cstring>
@@ -110,16 +111,8 @@ Decimal Decimal::FromDigits(std::string_view digits) {
 }
 
 Decimal Decimal::Power(std::uint32_t base, std::uint32_t exponent) {
-    Decimal result(1);
-    Decimal square(base);
-    while (exponent != 0) {
-        if (exponent & 1)
-            result = result * square;
-        exponent >>= 1;
-        if (exponent != 0)
-            square = square * square;
-    }
-    return result;
+    return PowerBySquaring(Decimal(base), exponent, Decimal(1),
+                           [](const Decimal& a, const Decimal& b) { return a * b; });
 }
 
 Decimal& Decimal::MultiplyBy(std::uint32_t factor) {
@@ -135,27 +128,33 @@ Decimal& Decimal::MultiplyBy(std::uint32_t factor) {
     return *this;
 }
 
-Decimal operator*(const Decimal& a, const Decimal& b) {
+std::vector<std::uint32_t> MultiplyLimbs(LimbSpan a, LimbSpan b) {
     // Schoolbook product; each column gathers at most a few limb products before it is
     // carried, so a 64-bit accumulator never overflows.
-    std::vector<std::uint64_t> columns(a.limbs_.size() + b.limbs_.size() + 1, 0);
-    for (std::size_t i = 0; i < a.limbs_.size(); ++i) {
+    std::vector<std::uint64_t> columns(a.size() + b.size() + 1, 0);
+    for (std::size_t i = 0; i < a.size(); ++i) {
         std::uint64_t carry = 0;
-        const std::uint64_t ai = a.limbs_[i];
-        for (std::size_t j = 0; j < b.limbs_.size(); ++j) {
-            const std::uint64_t t = columns[i + j] + ai * b.limbs_[j] + carry;
+        const std::uint64_t ai = a[i];
+        for (std::size_t j = 0; j < b.size(); ++j) {
+            const std::uint64_t t = columns[i + j] + ai * b[j] + carry;
             columns[i + j] = t % kLimbBase;
             carry = t / kLimbBase;
         }
-        for (std::size_t k = i + b.limbs_.size(); carry != 0; ++k) {
+        for (std::size_t k = i + b.size(); carry != 0; ++k) {
             const std::uint64_t t = columns[k] + carry;
             columns[k] = t % kLimbBase;
             carry = t / kLimbBase;
         }
     }
+    std::vector<std::uint32_t> product(columns.begin(), columns.end());
+    while (product.size() > 1 && product.back() == 0)
+        product.pop_back();
+    return product;
+}
+
+Decimal operator*(const Decimal& a, const Decimal& b) {
     Decimal product;
-    product.limbs_.assign(columns.begin(), columns.end());
-    product.Trim();
+    product.limbs_ = MultiplyLimbs(a.limbs_, b.limbs_);
     return product;
 }
 

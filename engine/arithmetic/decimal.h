@@ -30,6 +30,9 @@ std::string LeadingDigits(LimbSpan limbs, std::size_t k);
 // Read from the top two limbs, so a caller scanning many counts builds no strings.
 std::uint32_t LeadingDigitsValue(LimbSpan limbs, std::size_t k);
 
+// The product of two numbers, normalised.
+std::vector<std::uint32_t> MultiplyLimbs(LimbSpan a, LimbSpan b);
+
 class Decimal {
 public:
     Decimal() : limbs_{0} {}

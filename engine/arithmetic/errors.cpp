@@ -21,13 +21,12 @@ std::string DescribeBytes(std::uint64_t bytes) {
     return text;
 }
 
-InsufficientMemoryError::InsufficientMemoryError(std::int32_t dice, std::int32_t faces,
+InsufficientMemoryError::InsufficientMemoryError(const std::string& analysis,
                                                  std::uint64_t bytesNeeded,
                                                  std::uint64_t bytesAvailable)
-    : std::runtime_error("Not enough memory for " + std::to_string(dice) + " dice of " +
-                         std::to_string(faces) + " faces: the table of counts needs about " +
-                         DescribeBytes(bytesNeeded) + ", and only " +
-                         DescribeBytes(bytesAvailable) + " can be used."),
+    : std::runtime_error("Not enough memory for " + analysis +
+                         ": the table of counts needs about " + DescribeBytes(bytesNeeded) +
+                         ", and only " + DescribeBytes(bytesAvailable) + " can be used."),
       bytesNeeded_(bytesNeeded), bytesAvailable_(bytesAvailable) {}
 
 } // namespace dorvanel

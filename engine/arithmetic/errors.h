@@ -44,17 +44,11 @@ public:
     RangeCheckError() : std::out_of_range("Range check error") {}
 };
 
-// A fault of the program itself, found where going on would read or write outside its data:
-// the command ends with a message that names what broke.
-class InternalError : public std::logic_error {
-public:
-    explicit InternalError(const std::string& what) : std::logic_error("Internal error: " + what) {}
-};
-
 // The table of counts would not fit in the memory the machine has free.
 class InsufficientMemoryError : public std::runtime_error {
 public:
-    InsufficientMemoryError(std::int32_t dice, std::int32_t faces, std::uint64_t bytesNeeded,
+    // `analysis` names what was to be counted: "3 dice of 6 faces", "3d6 + 2d8".
+    InsufficientMemoryError(const std::string& analysis, std::uint64_t bytesNeeded,
                             std::uint64_t bytesAvailable);
 
     std::uint64_t bytesNeeded() const { return bytesNeeded_; }
@@ -63,6 +57,19 @@ public:
 private:
     std::uint64_t bytesNeeded_;
     std::uint64_t bytesAvailable_;
+};
+
+// A pool beyond what can be counted exactly in reasonable time or within 64-bit coefficients.
+class PoolLimitError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// A broken invariant of the computation, caught before it could corrupt memory or give a wrong
+// count: the run stops with a message that names what broke.
+class InternalError : public std::logic_error {
+public:
+    explicit InternalError(const std::string& what) : std::logic_error("Internal error: " + what) {}
 };
 
 // "1.5 GB", "730.2 MB", "12 KB": a byte count the way a message shows it.

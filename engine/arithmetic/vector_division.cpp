@@ -1,6 +1,7 @@
 #include "vector_division.h"
 
 #include "decimal.h"
+#include "power_by_squaring.h"
 #include "vector_lanes.h"
 
 #ifdef DORVANEL_VECTOR_LANES
@@ -48,13 +49,8 @@ struct Divider {
         return v;
     }
     std::uint64_t PowMod(std::uint64_t base, std::uint64_t exponent) const {
-        std::uint64_t result = 1;
-        for (; exponent != 0; exponent >>= 1) {
-            if (exponent & 1)
-                result = MulMod(result, base);
-            base = MulMod(base, base);
-        }
-        return result;
+        return PowerBySquaring(base, exponent, std::uint64_t{1},
+                               [this](std::uint64_t a, std::uint64_t b) { return MulMod(a, b); });
     }
 };
 
@@ -158,8 +154,9 @@ DORVANEL_LANES void Sweep(const LaneConstants& k, const std::uint32_t* numerator
         SweepBlock<kWriteQuotient>(k, numerator, stretch, top, kBlock, r, quotient);
 }
 
-DORVANEL_LANES void Divide(const std::uint32_t* numerator, std::size_t limbs, std::uint32_t divisor,
-                           std::uint32_t* quotient) {
+// Returns the remainder.
+DORVANEL_LANES std::uint32_t Divide(const std::uint32_t* numerator, std::size_t limbs,
+                                    std::uint32_t divisor, std::uint32_t* quotient) {
     // The number is cut into one stretch per chain, the top one with the limbs left over. The
     // remainder entering a stretch is what all limbs above it leave: a first sweep finds each
     // stretch's own value modulo d, and these combine from the top down.
@@ -204,6 +201,8 @@ DORVANEL_LANES void Divide(const std::uint32_t* numerator, std::size_t limbs, st
     for (std::size_t g = 0; g < kGroups; ++g)
         r[g] = _mm256_load_si256(reinterpret_cast<const __m256i*>(remainders + g * kLanes));
     Sweep<true>(k, numerator, stretch, r, quotient);
+    // The lowest stretch is chain 0, the first lane of the first group.
+    return static_cast<std::uint32_t>(_mm256_cvtsi256_si32(r[0]));
 }
 
 } // namespace
@@ -214,9 +213,9 @@ bool VectorDivisionFits(std::size_t limbs, std::uint32_t divisor) {
            ProcessorHasLanes();
 }
 
-void DivideExactlyInLanes(const std::uint32_t* numerator, std::size_t limbs, std::uint32_t divisor,
-                          std::uint32_t* quotient) {
-    Divide(numerator, limbs, divisor, quotient);
+std::uint32_t DivideExactlyInLanes(const std::uint32_t* numerator, std::size_t limbs,
+                                   std::uint32_t divisor, std::uint32_t* quotient) {
+    return Divide(numerator, limbs, divisor, quotient);
 }
 
 #else
@@ -225,7 +224,10 @@ bool VectorDivisionFits(std::size_t, std::uint32_t) {
     return false;
 }
 
-void DivideExactlyInLanes(const std::uint32_t*, std::size_t, std::uint32_t, std::uint32_t*) {}
+std::uint32_t DivideExactlyInLanes(const std::uint32_t*, std::size_t, std::uint32_t,
+                                   std::uint32_t*) {
+    return 0;
+}
 
 #endif
 

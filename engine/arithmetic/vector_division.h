@@ -10,9 +10,10 @@ namespace dorvanel {
 // Whether DivideExactlyInLanes can take this division on this processor.
 bool VectorDivisionFits(std::size_t limbs, std::uint32_t divisor);
 
-// quotient = numerator / divisor for a numerator that divisor divides exactly, limbs of base
-// 10^9 from the least significant; writes `limbs` limbs, untrimmed.
-void DivideExactlyInLanes(const std::uint32_t* numerator, std::size_t limbs, std::uint32_t divisor,
-                          std::uint32_t* quotient);
+// quotient = numerator / divisor, limbs of base 10^9 from the least significant, for a numerator
+// that divisor should divide exactly; writes `limbs` limbs, untrimmed, and returns the
+// remainder, which is 0 when it did.
+std::uint32_t DivideExactlyInLanes(const std::uint32_t* numerator, std::size_t limbs,
+                                   std::uint32_t divisor, std::uint32_t* quotient);
 
 } // namespace dorvanel

@@ -106,16 +106,6 @@ WideNumber OneMinus(const WideNumber& x) {
     return WideNumber(1.0L - x.mantissa_ * PowerOfTen(x.exponent_));
 }
 
-long double RelativeDifference(const WideNumber& a, const WideNumber& b) {
-    if (a.IsZero() && b.IsZero())
-        return 0;
-    const WideNumber& larger = a.exponent_ >= b.exponent_ ? a : b;
-    const WideNumber& smaller = a.exponent_ >= b.exponent_ ? b : a;
-    const long double aligned =
-        smaller.mantissa_ / PowerOfTen(larger.exponent_ - smaller.exponent_);
-    return std::fabs(larger.mantissa_ - aligned) / larger.mantissa_;
-}
-
 std::string WideNumber::Format(int digits, char decimalSeparator) const {
     if (IsZero())
         return "0";

@@ -27,8 +27,6 @@ public:
     friend WideNumber operator/(const WideNumber& a, const WideNumber& b);
     // 1 − x for x from 0 to 1.
     friend WideNumber OneMinus(const WideNumber& x);
-    // Relative difference, for comparisons in tests and checks.
-    friend long double RelativeDifference(const WideNumber& a, const WideNumber& b);
 
     // `digits` significant digits, trailing zeros dropped; plain from 10^-4 up to
     // 10^digits, else a mantissa, a capital E and the exponent ("1.23457E-7782").

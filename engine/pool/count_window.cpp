@@ -1,21 +1,20 @@
 #include "count_window.h"
 
 #include "errors.h"
-#include "table_size.h"
 
 #include <algorithm>
 
 namespace dorvanel {
 
-CountWindow::CountWindow(std::int32_t dice, std::int32_t faces)
-    : dice_(dice), faces_(faces), stride_(WorkingLimbs(dice, faces)),
-      limbs_(static_cast<std::size_t>(faces + 2) * stride_), lengths_(faces + 2),
-      numerator_(stride_), builder_(stride_) {
+CountWindow::CountWindow(std::shared_ptr<const PoolRecurrence> recurrence, std::size_t countLimbs)
+    : recurrence_(std::move(recurrence)), reach_(recurrence_->Reach()), stride_(countLimbs),
+      limbs_(static_cast<std::size_t>(reach_ + 2) * stride_),
+      lengths_(static_cast<std::size_t>(reach_ + 2)), step_(stride_) {
     MoveToStart();
 }
 
 std::size_t CountWindow::Slot(std::int64_t j) const {
-    const std::int64_t slots = faces_ + 2;
+    const std::int64_t slots = reach_ + 2;
     return static_cast<std::size_t>(((j % slots) + slots) % slots);
 }
 
@@ -25,6 +24,9 @@ LimbSpan CountWindow::Count(std::int64_t j) const {
 }
 
 void CountWindow::Store(std::int64_t j, LimbSpan count) {
+    if (count.size() > stride_)
+        throw InternalError("a count of " + std::to_string(count.size()) +
+                            " limbs does not fit a window's slot of " + std::to_string(stride_));
     std::copy(count.begin(), count.end(), SlotData(j));
     lengths_[Slot(j)] = static_cast<std::uint32_t>(count.size());
 }
@@ -33,34 +35,30 @@ void CountWindow::MoveToStart() {
     static constexpr std::uint32_t kZero[] = {0};
     static constexpr std::uint32_t kOne[] = {1};
     hi_ = 0;
-    for (std::int64_t j = -faces_; j < 0; ++j)
+    for (std::int64_t j = -reach_; j < 0; ++j)
         Store(j, kZero);
     Store(0, kOne);
 }
 
 void CountWindow::Load(std::int64_t lo, const std::vector<LimbSpan>& counts) {
-    hi_ = lo + faces_;
+    hi_ = lo + reach_;
     for (std::size_t i = 0; i < counts.size(); ++i)
         Store(lo + static_cast<std::int64_t>(i), counts[i]);
 }
 
+// A step writes at most stride_ limbs, the room its numerator is given: the slot holds them.
 void CountWindow::Forward() {
-    const RecurrenceStep step = ForwardStep(dice_, faces_, hi_);
-    const std::size_t numeratorLimbs = builder_.Build(step.a, Count(hi_), step.b, Count(lo()),
-                                                      step.c, Count(lo() + 1), numerator_.data());
     const std::int64_t j = hi_ + 1;
-    lengths_[Slot(j)] = static_cast<std::uint32_t>(
-        DivideExactly(numerator_.data(), numeratorLimbs, step.divisor, SlotData(j)));
+    lengths_[Slot(j)] = static_cast<std::uint32_t>(step_.Forward(
+        *recurrence_, hi_, [this](std::int64_t s) { return Count(hi_ - s); }, SlotData(j)));
     hi_ = j;
 }
 
 void CountWindow::Backward() {
-    const RecurrenceStep step = BackwardStep(dice_, faces_, hi_ - 1);
-    const std::size_t numeratorLimbs = builder_.Build(step.a, Count(hi_), step.b, Count(lo()),
-                                                      step.c, Count(hi_ - 1), numerator_.data());
     const std::int64_t j = lo() - 1;
-    lengths_[Slot(j)] = static_cast<std::uint32_t>(
-        DivideExactly(numerator_.data(), numeratorLimbs, step.divisor, SlotData(j)));
+    const std::int64_t from = lo();
+    lengths_[Slot(j)] = static_cast<std::uint32_t>(step_.Backward(
+        *recurrence_, from, [this, from](std::int64_t s) { return Count(from + s); }, SlotData(j)));
     hi_ -= 1;
 }
 
@@ -75,14 +73,9 @@ void CountWindow::MoveTo(std::int64_t j, const std::atomic<bool>* cancel) {
         checkCancel();
 }
 
-std::uint64_t CountWindow::Bytes() const {
-    return BytesFor(static_cast<std::int32_t>(dice_), static_cast<std::int32_t>(faces_));
-}
-
-std::uint64_t CountWindow::BytesFor(std::int32_t dice, std::int32_t faces) {
-    const std::uint64_t stride = WorkingLimbs(dice, faces);
-    return (static_cast<std::uint64_t>(faces + 2) * stride + faces + 2 + 3 * stride) *
-           sizeof(std::uint32_t);
+std::uint64_t CountWindow::BytesFor(std::int64_t reach, std::size_t countLimbs) {
+    const std::uint64_t slots = static_cast<std::uint64_t>(reach) + 2;
+    return (slots * countLimbs + slots + countLimbs) * sizeof(std::uint32_t);
 }
 
 } // namespace dorvanel

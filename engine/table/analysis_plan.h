@@ -2,9 +2,11 @@
 // fits the memory budget, otherwise checkpoints spaced as closely as the budget allows.
 #pragma once
 
-#include "distribution_table.h"
+#include "dice_pool.h"
+#include "pool_recurrence.h"
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 
 namespace dorvanel {
@@ -12,9 +14,8 @@ namespace dorvanel {
 enum class TableForm { Whole, Checkpointed };
 
 struct AnalysisPlan {
-    std::int32_t dice = 0;
-    std::int32_t faces = 0;
-    AnalysisBounds bounds;
+    DicePool pool;
+    std::shared_ptr<const PoolRecurrence> recurrence;
     TableForm form = TableForm::Whole;
     // Totals from one checkpoint to the next; 0 for none but the one at the middle.
     std::int64_t checkpointSpacing = 0;
@@ -26,12 +27,10 @@ struct AnalysisPlan {
 // the room the desktop needs; empty when the machine does not tell.
 std::optional<std::uint64_t> DefaultMemoryBudget();
 
-// The rules every run follows: IntegerOverflowError when N × D or N + MaxValue leaves the
-// 32-bit range, SilentAbort for fewer than one die or no totals, and InsufficientMemoryError
-// only when even the working space of the checkpointed form exceeds the usable memory. No
-// budget means no limit, and unknown usable memory no refusal.
-AnalysisPlan PlanAnalysis(std::int32_t dice, std::int32_t faces,
-                          std::optional<std::uint64_t> memoryBudget,
+// The rules every run follows: PoolLimitError for a pool whose counting would take far too
+// long, and InsufficientMemoryError only when even the working space of the checkpointed form
+// exceeds the usable memory. No budget means no limit, and unknown usable memory no refusal.
+AnalysisPlan PlanAnalysis(const DicePool& pool, std::optional<std::uint64_t> memoryBudget,
                           std::optional<std::uint64_t> usableMemory);
 
 } // namespace dorvanel

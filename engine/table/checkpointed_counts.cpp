@@ -20,10 +20,11 @@ std::size_t CountSummary::DigitCount() const {
     return (limbs - top.size()) * kLimbDigits + dorvanel::DigitCount(top);
 }
 
-CheckpointedCounts::CheckpointedCounts(std::int32_t dice, std::int32_t faces, std::int64_t half,
+CheckpointedCounts::CheckpointedCounts(std::shared_ptr<const PoolRecurrence> recurrence,
+                                       std::size_t countLimbs, std::int64_t half,
                                        std::int64_t spacing)
-    : dice_(dice), faces_(faces), half_(half), spacing_(spacing),
-      summaries_(static_cast<std::size_t>(half + 1)) {}
+    : recurrence_(std::move(recurrence)), countLimbs_(countLimbs), reach_(recurrence_->Reach()),
+      half_(half), spacing_(spacing), summaries_(static_cast<std::size_t>(half + 1)) {}
 
 void CheckpointedCounts::Summarise(std::int64_t j, LimbSpan count) {
     CountSummary& summary = summaries_[static_cast<std::size_t>(j)];
@@ -33,14 +34,14 @@ void CheckpointedCounts::Summarise(std::int64_t j, LimbSpan count) {
 }
 
 bool CheckpointedCounts::KeepsWindowEndingAt(std::int64_t hi) const {
-    const std::int64_t lo = hi - faces_;
+    const std::int64_t lo = hi - reach_;
     return hi == half_ || (spacing_ > 0 && lo > 0 && lo % spacing_ == 0 && hi < half_);
 }
 
 void CheckpointedCounts::KeepWindow(const CountWindow& window) {
     KeptWindow& kept = kept_.emplace_back();
     kept.lo = window.lo();
-    kept.offsets.reserve(static_cast<std::size_t>(faces_) + 2);
+    kept.offsets.reserve(static_cast<std::size_t>(reach_) + 2);
     kept.offsets.push_back(0);
     for (std::int64_t j = window.lo(); j <= window.hi(); ++j)
         kept.offsets.push_back(kept.offsets.back() + window.Count(j).size());
@@ -61,15 +62,15 @@ std::optional<LimbSpan> CheckpointedCounts::Kept(std::int64_t j) const {
     if (after == kept_.begin())
         return std::nullopt;
     const KeptWindow& window = *(after - 1);
-    if (j > window.lo + faces_)
+    if (j > window.lo + reach_)
         return std::nullopt;
     return window.Count(static_cast<std::size_t>(j - window.lo));
 }
 
 void CheckpointedCounts::Position(CountWindow& window, std::int64_t j,
                                   const std::atomic<bool>* cancel) const {
-    // Loading a kept window copies D + 1 counts: about as long as a few steps per count.
-    const std::int64_t loadCost = faces_ / 4 + 1;
+    // Loading a kept window copies Reach + 1 counts: about as long as a few steps per count.
+    const std::int64_t loadCost = reach_ / 4 + 1;
     std::int64_t best = StepsTo(window.lo(), window.hi(), j);
     const KeptWindow* from = nullptr;
     bool fromStart = false;
@@ -83,7 +84,7 @@ void CheckpointedCounts::Position(CountWindow& window, std::int64_t j,
     for (auto candidate : {after - (after == kept_.begin() ? 0 : 1), after}) {
         if (candidate == kept_.end())
             continue;
-        const std::int64_t cost = StepsTo(candidate->lo, candidate->lo + faces_, j) + loadCost;
+        const std::int64_t cost = StepsTo(candidate->lo, candidate->lo + reach_, j) + loadCost;
         if (cost < best) {
             best = cost;
             from = &*candidate;
@@ -92,7 +93,7 @@ void CheckpointedCounts::Position(CountWindow& window, std::int64_t j,
     }
     if (from != nullptr) {
         std::vector<LimbSpan> counts;
-        counts.reserve(static_cast<std::size_t>(faces_) + 1);
+        counts.reserve(static_cast<std::size_t>(reach_) + 1);
         for (std::size_t i = 0; i + 1 < from->offsets.size(); ++i)
             counts.push_back(from->Count(i));
         window.Load(from->lo, counts);
@@ -111,7 +112,7 @@ std::unique_ptr<CountWindow> CheckpointedCounts::AcquireWindow() const {
             return window;
         }
     }
-    return std::make_unique<CountWindow>(dice_, faces_);
+    return std::make_unique<CountWindow>(recurrence_, countLimbs_);
 }
 
 void CheckpointedCounts::ReleaseWindow(std::unique_ptr<CountWindow> window) const {

@@ -1,7 +1,7 @@
 // The counts of a table too large to keep whole: for every total its number of limbs and its
 // top limbs, which is all the graph and the summary read, and every count in full only in
-// windows of D + 1 consecutive totals kept at regular checkpoints and at the middle. Any other
-// count is recomputed from the nearest of these.
+// windows of Reach + 1 consecutive totals kept at regular checkpoints and at the middle. Any
+// other count is recomputed from the nearest of these.
 #pragma once
 
 #include "count_window.h"
@@ -30,9 +30,10 @@ struct CountSummary {
 class CheckpointedCounts {
 public:
     // Keeps a window wherever its first total is a positive multiple of `spacing` (none when
-    // spacing is 0) and at the middle, g(half − D) … g(half).
-    CheckpointedCounts(std::int32_t dice, std::int32_t faces, std::int64_t half,
-                       std::int64_t spacing);
+    // spacing is 0) and at the middle, g(half − Reach) … g(half). Counts have up to
+    // `countLimbs` limbs.
+    CheckpointedCounts(std::shared_ptr<const PoolRecurrence> recurrence, std::size_t countLimbs,
+                       std::int64_t half, std::int64_t spacing);
 
     // Filled in order while the counts are computed.
     void Summarise(std::int64_t j, LimbSpan count);
@@ -62,8 +63,9 @@ private:
         }
     };
 
-    std::int32_t dice_;
-    std::int32_t faces_;
+    std::shared_ptr<const PoolRecurrence> recurrence_;
+    std::size_t countLimbs_;
+    std::int64_t reach_;
     std::int64_t half_;
     std::int64_t spacing_;
     std::vector<CountSummary> summaries_;

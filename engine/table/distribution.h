@@ -1,5 +1,5 @@
-// The distribution of totals: how many of the D^N ordered outcomes of N dice with faces
-// 1 … D give each total.
+// The distribution of totals: how many of the ordered outcomes of a pool's dice give each
+// total.
 #pragma once
 
 #include "analysis_plan.h"
@@ -13,7 +13,7 @@
 namespace dorvanel {
 
 // The run's progress: the whole run, and the current stage, each from 0 to 1. A stage is one
-// stretch of D totals, the span one more die adds.
+// stretch of as many totals as a step of the recurrence reaches back: D for dice of D faces.
 using ProgressCallback = std::function<void(double run, double stage)>;
 
 struct RunControl {
@@ -24,14 +24,9 @@ struct RunControl {
     std::optional<std::uint64_t> memoryBudget;
 };
 
-// MinValue = N, MaxValue = N × D, MeanValue = (N + MaxValue) / 2.0, in 32-bit signed
-// arithmetic: a product or sum that does not fit throws IntegerOverflowError.
-AnalysisBounds BeginAnalysis(std::int32_t dice, std::int32_t faces);
-
 // The count of every total, in the form PlanAnalysis chooses, with its errors; and
 // AnalysisCancelled when the flag is raised. Nothing is shared with any earlier table, so a
 // failed run leaves the caller's previous analysis as it was.
-DistributionTable ComputeDistribution(std::int32_t dice, std::int32_t faces,
-                                      const RunControl& control = {});
+DistributionTable ComputeDistribution(const DicePool& pool, const RunControl& control = {});
 
 } // namespace dorvanel

@@ -3,6 +3,7 @@
 #include "checkpointed_counts.h"
 #include "count_reader.h"
 #include "errors.h"
+#include "power_by_squaring.h"
 
 #include <algorithm>
 
@@ -10,48 +11,43 @@ namespace dorvanel {
 namespace {
 constexpr std::uint32_t kZero[] = {0};
 
-WideNumber Power(std::int32_t base, std::int32_t exponent) {
-    WideNumber result(1.0L);
-    WideNumber square(static_cast<long double>(base));
-    for (std::uint32_t bits = static_cast<std::uint32_t>(std::max(exponent, 0)); bits != 0;
-         bits >>= 1) {
-        if (bits & 1)
-            result = result * square;
-        square = square * square;
-    }
-    return result;
+// Π D^N, to about 19 significant digits.
+WideNumber Outcomes(const DicePool& pool) {
+    WideNumber outcomes(1.0L);
+    for (const DiceGroup& group : pool.Groups())
+        outcomes = outcomes *
+                   PowerBySquaring(WideNumber(static_cast<long double>(group.faces)),
+                                   static_cast<std::uint64_t>(group.count), WideNumber(1.0L),
+                                   [](const WideNumber& a, const WideNumber& b) { return a * b; });
+    return outcomes;
 }
 
 } // namespace
 
 DistributionTable::DistributionTable() = default;
 
-DistributionTable::DistributionTable(std::int32_t dice, std::int32_t faces, LimbBuffer limbs,
+DistributionTable::DistributionTable(DicePool pool, LimbBuffer limbs,
                                      std::vector<std::uint64_t> offsets, CountSums sums)
-    : dice_(dice), faces_(faces), limbs_(std::move(limbs)), offsets_(std::move(offsets)),
-      sums_(std::move(sums)), outcomes_(Power(faces, dice)) {}
+    : empty_(false), pool_(std::move(pool)), limbs_(std::move(limbs)), offsets_(std::move(offsets)),
+      sums_(std::move(sums)), outcomes_(Outcomes(pool_)) {}
 
-DistributionTable::DistributionTable(std::int32_t dice, std::int32_t faces,
+DistributionTable::DistributionTable(DicePool pool,
                                      std::unique_ptr<const CheckpointedCounts> counts,
                                      CountSums sums)
-    : dice_(dice), faces_(faces), checkpointed_(std::move(counts)), sums_(std::move(sums)),
-      outcomes_(Power(faces, dice)) {}
+    : empty_(false), pool_(std::move(pool)), checkpointed_(std::move(counts)),
+      sums_(std::move(sums)), outcomes_(Outcomes(pool_)) {}
 
 DistributionTable::DistributionTable(DistributionTable&& other) noexcept = default;
 DistributionTable& DistributionTable::operator=(DistributionTable&& other) noexcept = default;
 DistributionTable::~DistributionTable() = default;
 
-double DistributionTable::MeanValue() const {
-    return static_cast<double>(std::int64_t{MinValue()} + MaxValue()) / 2.0;
-}
-
 std::int64_t DistributionTable::StoredIndex(std::int64_t total) const {
-    if (total < 1 || total > MaxValue())
+    if (empty_ || total < FirstTotal() || total > LastTotal())
         throw RangeCheckError();
-    if (total < MinValue())
+    if (total < MinValue() || total > MaxValue())
         return -1;
     const std::int64_t j = total - MinValue();
-    const std::int64_t spread = std::int64_t{dice_} * (faces_ - 1);
+    const std::int64_t spread = pool_.Spread();
     return j > spread / 2 ? spread - j : j; // the distribution is symmetric about its mean
 }
 
@@ -116,6 +112,8 @@ WideNumber DistributionTable::AtMostShare(std::int64_t total) const {
     StoredIndex(total); // the range check
     if (total < MinValue())
         return {};
+    if (total >= MaxValue())
+        return WideNumber(1.0L);
     const std::int64_t j = total - MinValue();
     const std::int64_t spread = std::int64_t{MaxValue()} - MinValue();
     auto upTo = [this](std::int64_t last) {
@@ -135,8 +133,11 @@ WideNumber DistributionTable::AtMostShare(std::int64_t total) const {
 
 WideNumber DistributionTable::AtLeastShare(std::int64_t total) const {
     StoredIndex(total);
-    const std::int64_t mirror = std::int64_t{MinValue()} + MaxValue() - total;
-    return mirror > MaxValue() ? WideNumber(1.0L) : AtMostShare(mirror);
+    if (total <= MinValue())
+        return WideNumber(1.0L);
+    if (total > MaxValue())
+        return {};
+    return AtMostShare(std::int64_t{MinValue()} + MaxValue() - total);
 }
 
 std::uint64_t DistributionTable::StorageBytes() const {

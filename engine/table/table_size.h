@@ -2,6 +2,8 @@
 // machine can give it.
 #pragma once
 
+#include "dice_pool.h"
+
 #include <cstdint>
 #include <optional>
 
@@ -13,15 +15,8 @@ struct TableSize {
     std::uint64_t bytes = 0;   // everything the table holds while it is computed
 };
 
-// An upper bound, tight to a fraction of a percent for large tables. Needs dice >= 1,
-// faces >= 1 and dice × faces within the 32-bit signed range.
-TableSize EstimateTableSize(std::int32_t dice, std::int32_t faces);
-
-// Limbs of the largest count, with room for the numerator that produces it.
-std::uint64_t WorkingLimbs(std::int32_t dice, std::int32_t faces);
-
-// An upper bound on the limbs of the count of total dice + j, for j up to half the spread.
-std::uint64_t CountLimbsBound(std::int32_t dice, std::int32_t faces, std::uint64_t j);
+// An upper bound, tight to a fraction of a percent for large tables.
+TableSize EstimateTableSize(const DicePool& pool);
 
 // The machine's available physical memory less the room the rest of the desktop needs; empty
 // when unknown.

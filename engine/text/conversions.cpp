@@ -1,6 +1,7 @@
 #include "conversions.h"
 
 #include "errors.h"
+#include "power_by_squaring.h"
 
 #include <algorithm>
 #include <charconv>
@@ -113,17 +114,10 @@ std::int64_t CheckedToInt64(long double value) {
 }
 
 long double IntPower(long double base, std::int32_t exponent) {
-    std::uint32_t remaining = exponent < 0 ? 0u - static_cast<std::uint32_t>(exponent)
-                                           : static_cast<std::uint32_t>(exponent);
-    long double result = 1.0L;
-    long double square = base;
-    while (remaining != 0) {
-        if (remaining & 1)
-            result *= square;
-        remaining >>= 1;
-        if (remaining != 0)
-            square *= square;
-    }
+    const std::uint32_t magnitude = exponent < 0 ? 0u - static_cast<std::uint32_t>(exponent)
+                                                 : static_cast<std::uint32_t>(exponent);
+    long double result =
+        PowerBySquaring(base, magnitude, 1.0L, [](long double a, long double b) { return a * b; });
     if (exponent < 0) {
         if (result == 0.0L)
             throw FloatingPointError("Floating point division by zero");

@@ -40,16 +40,14 @@ std::vector<std::string> ReadoutLines(const DistributionTable& table, std::int64
             "At least " + number + ": " + Percent(table.AtLeastShare(total), decimalSeparator)};
 }
 
-std::vector<std::string> SpreadLines(std::int32_t dice, std::int32_t faces, char decimalSeparator) {
-    const long double n = dice;
-    const long double d = faces;
-    const WideNumber deviation(std::sqrt(n * (d * d - 1) / 12));
-    // The totals are symmetric about N·(D + 1) / 2 and peak there, or on both sides of it.
-    const std::int64_t twiceMean = std::int64_t{dice} * (std::int64_t{faces} + 1);
-    const std::string likely = twiceMean % 2 == 0
-                                   ? "Most likely total: " + std::to_string(twiceMean / 2)
-                                   : "Most likely totals: " + std::to_string(twiceMean / 2) +
-                                         " and " + std::to_string(twiceMean / 2 + 1);
+std::vector<std::string> SpreadLines(const DicePool& pool, char decimalSeparator) {
+    const WideNumber deviation(std::sqrt(pool.Variance()));
+    // The totals are symmetric about the mean and peak there, or on both sides of it.
+    const std::int64_t twiceMean = std::int64_t{pool.MinValue()} + pool.MaxValue();
+    const std::int64_t below = twiceMean >= 0 ? twiceMean / 2 : -((1 - twiceMean) / 2);
+    const std::string likely = twiceMean % 2 == 0 ? "Most likely total: " + std::to_string(below)
+                                                  : "Most likely totals: " + std::to_string(below) +
+                                                        " and " + std::to_string(below + 1);
     return {"Standard deviation: " + deviation.Format(kShareDigits, decimalSeparator), likely};
 }
 

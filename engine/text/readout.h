@@ -16,9 +16,7 @@ namespace dorvanel {
 std::vector<std::string> ReadoutLines(const DistributionTable& table, std::int64_t total,
                                       char decimalSeparator = '.');
 
-// "Standard deviation: 5.12348" and "Most likely total: 35", or "Most likely totals: 10 and 11",
-// for at least one die of at least one face.
-std::vector<std::string> SpreadLines(std::int32_t dice, std::int32_t faces,
-                                     char decimalSeparator = '.');
+// "Standard deviation: 5.12348" and "Most likely total: 35", or "Most likely totals: 10 and 11".
+std::vector<std::string> SpreadLines(const DicePool& pool, char decimalSeparator = '.');
 
 } // namespace dorvanel

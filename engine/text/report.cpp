@@ -1,12 +1,15 @@
 #include "report.h"
 
 #include "conversions.h"
+#include "count_size.h"
 #include "errors.h"
+#include "power_by_squaring.h"
 
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <optional>
 #include <utility>
 #include <vector>
 
@@ -31,11 +34,6 @@ std::uint32_t CheckedBase(std::int32_t dice, std::int32_t faces) {
     return base;
 }
 
-// |faces|^dice exactly, for a power beyond the extended range.
-Decimal ExactPower(std::int32_t dice, std::int32_t faces) {
-    return Decimal::Power(CheckedBase(dice, faces), static_cast<std::uint32_t>(dice));
-}
-
 // The leading limbs of a number, most significant last, and how many limbs below them were
 // cut off: the number is about limbs · 10^(9 · cut).
 struct LeadingLimbs {
@@ -45,19 +43,7 @@ struct LeadingLimbs {
 
 // a · b cut to its leading `kept` limbs, rounded down, or up when `up`.
 LeadingLimbs Multiply(const LeadingLimbs& a, const LeadingLimbs& b, std::size_t kept, bool up) {
-    std::vector<std::uint64_t> wide(a.limbs.size() + b.limbs.size(), 0);
-    for (std::size_t i = 0; i < a.limbs.size(); ++i) {
-        std::uint64_t carry = 0;
-        for (std::size_t j = 0; j < b.limbs.size(); ++j) {
-            const std::uint64_t sum = wide[i + j] + std::uint64_t{a.limbs[i]} * b.limbs[j] + carry;
-            wide[i + j] = sum % kLimbBase;
-            carry = sum / kLimbBase;
-        }
-        wide[i + b.limbs.size()] += carry;
-    }
-    while (wide.size() > 1 && wide.back() == 0)
-        wide.pop_back();
-    LeadingLimbs product{{wide.begin(), wide.end()}, a.cut + b.cut};
+    LeadingLimbs product{MultiplyLimbs(a.limbs, b.limbs), a.cut + b.cut};
     while (product.limbs.size() > kept) {
         const std::size_t drop = product.limbs.size() - kept;
         const bool inexact = std::any_of(product.limbs.begin(), product.limbs.begin() + drop,
@@ -76,24 +62,26 @@ LeadingLimbs Multiply(const LeadingLimbs& a, const LeadingLimbs& b, std::size_t 
     return product;
 }
 
-// base^exponent from below and from above, each to `kept` limbs.
-std::pair<LeadingLimbs, LeadingLimbs> PowerBounds(std::uint32_t base, std::uint32_t exponent,
-                                                  std::size_t kept) {
-    LeadingLimbs square{{base % kLimbBase}};
-    if (base >= kLimbBase)
-        square.limbs.push_back(base / kLimbBase);
+// Π D^N from below and from above, each to `kept` limbs.
+std::pair<LeadingLimbs, LeadingLimbs> ProductBounds(const std::vector<DiceGroup>& factors,
+                                                    std::size_t kept) {
     LeadingLimbs low{{1}};
     LeadingLimbs high{{1}};
-    LeadingLimbs squareLow = square;
-    LeadingLimbs squareHigh = square;
-    for (; exponent != 0; exponent >>= 1) {
-        if (exponent & 1) {
-            low = Multiply(low, squareLow, kept, false);
-            high = Multiply(high, squareHigh, kept, true);
-        }
-        if (exponent > 1) {
-            squareLow = Multiply(squareLow, squareLow, kept, false);
-            squareHigh = Multiply(squareHigh, squareHigh, kept, true);
+    for (const DiceGroup& factor : factors) {
+        const auto base = static_cast<std::uint32_t>(factor.faces);
+        LeadingLimbs square{{base % kLimbBase}};
+        if (base >= kLimbBase)
+            square.limbs.push_back(base / kLimbBase);
+        const auto exponent = static_cast<std::uint32_t>(factor.count);
+        for (const bool up : {false, true}) {
+            LeadingLimbs& bound = up ? high : low;
+            bound =
+                Multiply(bound,
+                         PowerBySquaring(square, exponent, LeadingLimbs{{1}},
+                                         [kept, up](const LeadingLimbs& a, const LeadingLimbs& b) {
+                                             return Multiply(a, b, kept, up);
+                                         }),
+                         kept, up);
         }
     }
     return {std::move(low), std::move(high)};
@@ -109,14 +97,13 @@ std::string Rendering(const LeadingLimbs& number, char decimalSeparator) {
     return FormatIntegerDigits(digits, decimalSeparator, kLimbDigits * number.cut);
 }
 
-// The rendering of |faces|^dice beyond the extended range, as from its exact digits, but from
-// only as many leading digits as it takes: the whole power of the largest inputs takes a
-// noticeable time. Both bounds rendering alike settles it; the rendering is monotonic. With
-// enough limbs nothing is cut, so the search ends.
-std::string PowerRendering(std::int32_t dice, std::int32_t faces, char decimalSeparator) {
-    const std::uint32_t base = CheckedBase(dice, faces);
+// The rendering of Π D^N as from its exact digits, but from only as many leading digits as
+// it takes: the whole product of the largest inputs takes a noticeable time. Both bounds
+// rendering alike settles it; the rendering is monotonic. With enough limbs nothing is cut, so
+// the search ends.
+std::string ProductRendering(const std::vector<DiceGroup>& factors, char decimalSeparator) {
     for (std::size_t kept = 6;; kept *= 4) {
-        const auto [low, high] = PowerBounds(base, static_cast<std::uint32_t>(dice), kept);
+        const auto [low, high] = ProductBounds(factors, kept);
         std::string text = Rendering(low, decimalSeparator);
         if (text == Rendering(high, decimalSeparator))
             return text;
@@ -164,9 +151,17 @@ std::string TotalPossibleRollsText(std::int32_t dice, std::int32_t faces, char d
     const long double power = Power(faces, dice);
     if (!PowerOverflows(power))
         return "Total Possible Rolls: " + FloatToStr(power, decimalSeparator);
-    const std::string magnitude = PowerRendering(dice, faces, decimalSeparator);
+    const std::uint32_t base = CheckedBase(dice, faces);
+    const std::string magnitude =
+        ProductRendering({{dice, static_cast<std::int32_t>(base)}}, decimalSeparator);
     const bool negative = faces < 0 && dice % 2 != 0;
     return "Total Possible Rolls: " + std::string(negative ? "-" : "") + magnitude;
+}
+
+std::string TotalPossibleRollsText(const DicePool& pool, char decimalSeparator) {
+    if (const std::optional<DiceGroup> single = pool.SingleSize())
+        return TotalPossibleRollsText(single->count, single->faces, decimalSeparator);
+    return "Total Possible Rolls: " + ProductRendering(pool.Groups(), decimalSeparator);
 }
 
 std::string RangeText(const AnalysisBounds& bounds) {
@@ -177,22 +172,25 @@ std::string ValueText(const AnalysisBounds& bounds, char decimalSeparator) {
     return "Value: " + FloatToStr(bounds.MeanValue, decimalSeparator);
 }
 
+// One kind of dice keeps the figures it has always shown, D^N in extended precision; other
+// pools are worked out exactly.
 std::string ValuePossibilitiesText(const DistributionTable& table, char decimalSeparator) {
     const std::string count = table.Digits(Trunc(table.MeanValue()));
-    const long double power = Power(table.faces(), table.dice());
-    const std::string rendered = PowerOverflows(power)
-                                     ? FormatIntegerDigits(count, decimalSeparator)
-                                     : FloatToStr(StrToFloat(count), decimalSeparator);
+    const std::optional<DiceGroup> single = table.pool().SingleSize();
+    const bool exact = !single || PowerOverflows(Power(single->faces, single->count));
+    const std::string rendered = exact ? FormatIntegerDigits(count, decimalSeparator)
+                                       : FloatToStr(StrToFloat(count), decimalSeparator);
     return "Value Possibilities: " + rendered;
 }
 
 std::string ProbabilityText(const DistributionTable& table, char decimalSeparator) {
     const std::string count = table.Digits(Trunc(table.MeanValue()));
-    const long double power = Power(table.faces(), table.dice());
+    const std::optional<DiceGroup> single = table.pool().SingleSize();
+    const long double power = single ? Power(single->faces, single->count) : 0.0L;
     std::int64_t thousandths = 0;
-    if (PowerOverflows(power)) {
-        thousandths = ExactThousandthsOfPercent(Decimal::FromDigits(count),
-                                                ExactPower(table.dice(), table.faces()));
+    if (!single || PowerOverflows(power)) {
+        thousandths =
+            ExactThousandthsOfPercent(Decimal::FromDigits(count), ExactOutcomes(table.pool()));
     } else {
         // Extended precision throughout, but the product is rounded to a double before it is
         // cut: 1 of 1000 is 99.999… in extended and exactly 100 as a double.
@@ -204,7 +202,9 @@ std::string ProbabilityText(const DistributionTable& table, char decimalSeparato
 }
 
 Listing::Listing(const DistributionTable& table, const std::atomic<bool>* cancel)
-    : table_(table), width_(IntToStr(table.MaxValue()).size()), reader_(table, cancel) {}
+    : table_(table),
+      width_(std::max(IntToStr(table.MinValue()).size(), IntToStr(table.MaxValue()).size())),
+      reader_(table, cancel) {}
 
 std::int64_t Listing::LineCount() const {
     return table_.empty() ? 0 : std::int64_t{table_.MaxValue()} - table_.MinValue() + 1;

@@ -9,12 +9,16 @@
 
 namespace dorvanel {
 
-// "Total Possible Rolls: " and D^N. Where D^N leaves the extended range it is rendered as its
-// exact digits render, worked out from its leading digits in moments; beyond 200000 digits,
-// and for zero faces to a negative power, it throws FloatingPointError.
+// "Total Possible Rolls: " and D^N, for two whole numbers as the spin edits give them. Where
+// D^N leaves the extended range it is rendered as its exact digits render, worked out from its
+// leading digits in moments; beyond 200000 digits, and for zero faces to a negative power, it
+// throws FloatingPointError.
 std::string TotalPossibleRollsText(std::int32_t dice, std::int32_t faces,
                                    char decimalSeparator = '.');
-// "Min.: N    Max.: N × D"
+// The same for a pool's outcomes: D^N as above for one kind of dice, else the exact product of
+// every D^N, rendered as its digits render.
+std::string TotalPossibleRollsText(const DicePool& pool, char decimalSeparator = '.');
+// "Min.: " and the smallest total, "    Max.: " and the largest.
 std::string RangeText(const AnalysisBounds& bounds);
 // "Value: " and the mean total.
 std::string ValueText(const AnalysisBounds& bounds, char decimalSeparator = '.');
@@ -25,7 +29,8 @@ std::string ValuePossibilitiesText(const DistributionTable& table, char decimalS
 std::string ProbabilityText(const DistributionTable& table, char decimalSeparator = '.');
 
 // The listing: one line per total from MinValue to MaxValue, every one of which has a count
-// above zero: the total padded with spaces to the width of MaxValue, ": " and the count. Lines
+// above zero: the total, with its sign, padded with spaces to the width of the longer of
+// MinValue and MaxValue, ": " and the count. Lines
 // read in order cost one step each in the checkpointed form; for one thread at a time.
 class Listing {
 public:

@@ -2,6 +2,9 @@
 #pragma once
 
 #include "distribution.h"
+#include "wide_number.h"
+
+#include <cmath>
 
 #include <QTest>
 
@@ -17,7 +20,7 @@ inline DistributionTable Computed(int dice, int faces, bool checkpointed) {
     RunControl control;
     if (checkpointed)
         control.memoryBudget = 1;
-    return ComputeDistribution(dice, faces, control);
+    return ComputeDistribution(DicePool::Plain(dice, faces), control);
 }
 
 // Tables whose D^N fits 128 bits, in both forms: dice, faces and whether checkpointed. Their
@@ -48,6 +51,18 @@ inline UInt128 Outcomes(int dice, int faces) {
     for (int i = 0; i < dice; ++i)
         power *= static_cast<unsigned>(faces);
     return power;
+}
+
+// |a − b| / max(a, b), for shares that must agree to a given precision.
+inline long double RelativeDifference(const WideNumber& a, const WideNumber& b) {
+    if (a.IsZero() && b.IsZero())
+        return 0;
+    const WideNumber& larger = a.Exponent() >= b.Exponent() ? a : b;
+    const WideNumber& smaller = a.Exponent() >= b.Exponent() ? b : a;
+    const long double aligned =
+        smaller.Mantissa() *
+        std::pow(10.0L, static_cast<long double>(smaller.Exponent() - larger.Exponent()));
+    return std::fabs(larger.Mantissa() - aligned) / larger.Mantissa();
 }
 
 } // namespace dorvanel::testing

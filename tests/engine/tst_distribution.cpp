@@ -25,7 +25,7 @@ QStringList AllCounts(const DistributionTable& table) {
 
 // Compares every total, and every accessor on it, with the table built by addition.
 void CompareWithReference(std::int32_t dice, std::int32_t faces) {
-    const DistributionTable table = ComputeDistribution(dice, faces);
+    const DistributionTable table = ComputeDistribution(DicePool::Plain(dice, faces));
     const std::vector<std::string> expected = reference::ComputeDistributionByAddition(dice, faces);
     QCOMPARE(static_cast<std::size_t>(table.MaxValue()) + 1, expected.size());
     for (std::int32_t t = 1; t <= table.MaxValue(); ++t) {
@@ -82,7 +82,8 @@ private slots:
         QFETCH(int, dice);
         QFETCH(int, faces);
         QVERIFY_THROWS_EXCEPTION(IntegerOverflowError, BeginAnalysis(dice, faces));
-        QVERIFY_THROWS_EXCEPTION(IntegerOverflowError, ComputeDistribution(dice, faces));
+        QVERIFY_THROWS_EXCEPTION(IntegerOverflowError,
+                                 ComputeDistribution(DicePool::Plain(dice, faces)));
     }
 
     void silentAbort_data() {
@@ -97,7 +98,7 @@ private slots:
     void silentAbort() {
         QFETCH(int, dice);
         QFETCH(int, faces);
-        QVERIFY_THROWS_EXCEPTION(SilentAbort, ComputeDistribution(dice, faces));
+        QVERIFY_THROWS_EXCEPTION(SilentAbort, ComputeDistribution(DicePool::Plain(dice, faces)));
     }
 
     void smallTables_data() {
@@ -116,20 +117,20 @@ private slots:
         QFETCH(int, dice);
         QFETCH(int, faces);
         QFETCH(QStringList, counts);
-        const DistributionTable table = ComputeDistribution(dice, faces);
+        const DistributionTable table = ComputeDistribution(DicePool::Plain(dice, faces));
         QCOMPARE(AllCounts(table), counts);
         QCOMPARE(table.MinValue(), dice);
         QCOMPARE(table.MaxValue(), dice * faces);
     }
 
     void tenDiceOfSix() {
-        const DistributionTable table = ComputeDistribution(10, 6);
+        const DistributionTable table = ComputeDistribution(DicePool::Plain(10, 6));
         QCOMPARE(table.Digits(35), std::string("4395456"));
         QCOMPARE(table.MeanValue(), 35.0);
     }
 
     void outsideTheTable() {
-        const DistributionTable table = ComputeDistribution(3, 6);
+        const DistributionTable table = ComputeDistribution(DicePool::Plain(3, 6));
         for (std::int64_t total : {std::int64_t{0}, std::int64_t{-1}, std::int64_t{19}}) {
             QVERIFY_THROWS_EXCEPTION(RangeCheckError, table.Digits(total));
             QVERIFY_THROWS_EXCEPTION(RangeCheckError, table.IsZero(total));
@@ -172,7 +173,7 @@ private slots:
         QFETCH(int, dice);
         QFETCH(int, faces);
         QFETCH(QString, outcomes);
-        const DistributionTable table = ComputeDistribution(dice, faces);
+        const DistributionTable table = ComputeDistribution(DicePool::Plain(dice, faces));
         std::string sum = "0";
         for (std::int64_t t = table.MinValue(); t <= table.MaxValue(); ++t)
             sum = AddDigitStrings(sum, table.Digits(t));
@@ -191,7 +192,7 @@ private slots:
         std::vector<std::pair<double, double>> reports;
         RunControl control;
         control.onProgress = [&](double run, double stage) { reports.emplace_back(run, stage); };
-        ComputeDistribution(400, 20, control);
+        ComputeDistribution(DicePool::Plain(400, 20), control);
         QVERIFY(reports.size() > 10);
         QVERIFY(reports.size() < 2000);
         for (std::size_t i = 0; i < reports.size(); ++i) {
@@ -207,7 +208,8 @@ private slots:
         std::atomic<bool> cancel{true};
         RunControl control;
         control.cancel = &cancel;
-        QVERIFY_THROWS_EXCEPTION(AnalysisCancelled, ComputeDistribution(200, 20, control));
+        QVERIFY_THROWS_EXCEPTION(AnalysisCancelled,
+                                 ComputeDistribution(DicePool::Plain(200, 20), control));
 
         // Raised halfway through a run.
         cancel = false;
@@ -217,11 +219,13 @@ private slots:
             if (run > 0.5)
                 cancel = true;
         };
-        QVERIFY_THROWS_EXCEPTION(AnalysisCancelled, ComputeDistribution(400, 20, control));
+        QVERIFY_THROWS_EXCEPTION(AnalysisCancelled,
+                                 ComputeDistribution(DicePool::Plain(400, 20), control));
         QVERIFY(reports > 1);
 
         // A table too small to check the flag still completes.
-        QCOMPARE(ComputeDistribution(1, 6, RunControl{}).Digits(6), std::string("1"));
+        QCOMPARE(ComputeDistribution(DicePool::Plain(1, 6), RunControl{}).Digits(6),
+                 std::string("1"));
     }
 
     // Beyond its budget a table is checkpointed; only working space beyond the usable memory
@@ -243,7 +247,8 @@ private slots:
         QFETCH(int, faces);
         QFETCH(qulonglong, budget);
         QFETCH(bool, checkpointed);
-        const AnalysisPlan plan = PlanAnalysis(dice, faces, budget, std::uint64_t{20} << 30);
+        const AnalysisPlan plan =
+            PlanAnalysis(DicePool::Plain(dice, faces), budget, std::uint64_t{20} << 30);
         QCOMPARE(plan.form == TableForm::Checkpointed, checkpointed);
         if (budget > 1)
             QVERIFY2(plan.bytes <= budget, qPrintable(QString::number(plan.bytes)));
@@ -252,7 +257,8 @@ private slots:
     void refusesOnlyWhatCannotFit() {
         // Typed far beyond the spin boxes: the summary of 10^9 totals alone takes 16 GB.
         try {
-            PlanAnalysis(20000, 100000, std::uint64_t{1} << 30, std::uint64_t{8} << 30);
+            PlanAnalysis(DicePool::Plain(20000, 100000), std::uint64_t{1} << 30,
+                         std::uint64_t{8} << 30);
             QFAIL("no error");
         } catch (const InsufficientMemoryError& error) {
             QCOMPARE(error.bytesAvailable(), std::uint64_t{8} << 30);
@@ -264,7 +270,8 @@ private slots:
         }
         RunControl control;
         control.memoryBudget = 1;
-        QCOMPARE(ComputeDistribution(100, 100, control).Digits(100), std::string("1"));
+        QCOMPARE(ComputeDistribution(DicePool::Plain(100, 100), control).Digits(100),
+                 std::string("1"));
     }
 
     // Forced with a budget too small for every count, the table keeps checkpoints and must
@@ -284,13 +291,14 @@ private slots:
     void checkpointedAgreesWithWhole() {
         QFETCH(int, dice);
         QFETCH(int, faces);
-        const DistributionTable whole = ComputeDistribution(dice, faces);
+        const DistributionTable whole = ComputeDistribution(DicePool::Plain(dice, faces));
         QVERIFY(!whole.IsCheckpointed());
         // No room for checkpoints but the middle one, and room for as many as fit.
         for (const std::uint64_t budget : {std::uint64_t{1}, whole.StorageBytes() * 3 / 4}) {
             RunControl control;
             control.memoryBudget = budget;
-            const DistributionTable table = ComputeDistribution(dice, faces, control);
+            const DistributionTable table =
+                ComputeDistribution(DicePool::Plain(dice, faces), control);
             QVERIFY(table.IsCheckpointed() || whole.MaxValue() - whole.MinValue() < 2);
             std::vector<std::int64_t> order;
             for (std::int64_t t = 1; t <= table.MaxValue(); ++t)
@@ -336,8 +344,8 @@ private slots:
         QFETCH(int, dice);
         QFETCH(int, faces);
         QFETCH(double, slack);
-        const TableSize estimate = EstimateTableSize(dice, faces);
-        const DistributionTable table = ComputeDistribution(dice, faces);
+        const TableSize estimate = EstimateTableSize(DicePool::Plain(dice, faces));
+        const DistributionTable table = ComputeDistribution(DicePool::Plain(dice, faces));
         QVERIFY(estimate.bytes >= table.StorageBytes());
         QVERIFY2(
             static_cast<double>(estimate.bytes) <=

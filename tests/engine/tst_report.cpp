@@ -16,7 +16,7 @@ namespace {
 
 QStringList Labels(std::int32_t dice, std::int32_t faces) {
     const AnalysisBounds bounds = BeginAnalysis(dice, faces);
-    const DistributionTable table = ComputeDistribution(dice, faces);
+    const DistributionTable table = ComputeDistribution(DicePool::Plain(dice, faces));
     return {QString::fromStdString(TotalPossibleRollsText(dice, faces)),
             QString::fromStdString(RangeText(bounds)), QString::fromStdString(ValueText(bounds)),
             QString::fromStdString(ValuePossibilitiesText(table)),
@@ -107,7 +107,7 @@ private slots:
         QFETCH(int, line);
         QFETCH(QString, text);
         QFETCH(int, lineCount);
-        const DistributionTable table = ComputeDistribution(dice, faces);
+        const DistributionTable table = ComputeDistribution(DicePool::Plain(dice, faces));
         const Listing listing(table);
         QCOMPARE(listing.LineCount(), lineCount);
         QCOMPARE(QString::fromStdString(listing.Line(line)), text);
@@ -115,7 +115,7 @@ private slots:
     }
 
     void listingOf3d6() {
-        const DistributionTable table = ComputeDistribution(3, 6);
+        const DistributionTable table = ComputeDistribution(DicePool::Plain(3, 6));
         QCOMPARE(ListingLines(table),
                  (QStringList{" 3: 1", " 4: 3", " 5: 6", " 6: 10", " 7: 15", " 8: 21", " 9: 25",
                               "10: 27", "11: 27", "12: 25", "13: 21", "14: 15", "15: 10", "16: 6",
@@ -138,7 +138,7 @@ private slots:
         QFETCH(int, dice);
         QFETCH(int, faces);
         QFETCH(bool, compareListing);
-        const DistributionTable whole = ComputeDistribution(dice, faces);
+        const DistributionTable whole = ComputeDistribution(DicePool::Plain(dice, faces));
         const DistributionTable checkpointed = testing::Computed(dice, faces, true);
         QCOMPARE(ValuePossibilitiesText(checkpointed), ValuePossibilitiesText(whole));
         QCOMPARE(ProbabilityText(checkpointed), ProbabilityText(whole));
@@ -149,7 +149,7 @@ private slots:
     void decimalSeparator() {
         const AnalysisBounds bounds = BeginAnalysis(3, 6);
         QCOMPARE(ValueText(bounds, ','), std::string("Value: 10,5"));
-        QCOMPARE(ProbabilityText(ComputeDistribution(3, 6), ','),
+        QCOMPARE(ProbabilityText(ComputeDistribution(DicePool::Plain(3, 6)), ','),
                  std::string("Probability of Value: 12,5%"));
         QCOMPARE(TotalPossibleRollsText(20, 6, ','),
                  std::string("Total Possible Rolls: 3,65615844006298E15"));
@@ -220,7 +220,7 @@ private slots:
         // logarithm lgamma gives to about 13 digits, and whose share of 2^n is close to
         // sqrt(2 / (pi n)) (1 - 1 / (4n)), here 0.623…%.
         const int n = 16400;
-        const DistributionTable table = ComputeDistribution(n, 2);
+        const DistributionTable table = ComputeDistribution(DicePool::Plain(n, 2));
         const long double log10Count = (std::lgamma(static_cast<long double>(n) + 1) -
                                         2 * std::lgamma(static_cast<long double>(n) / 2 + 1)) /
                                        std::log(10.0L);

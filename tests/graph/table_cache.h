@@ -10,6 +10,6 @@ inline const dorvanel::DistributionTable& CachedTable(int dice, int faces) {
     static std::map<std::pair<int, int>, dorvanel::DistributionTable> tables;
     auto [entry, added] = tables.try_emplace({dice, faces});
     if (added)
-        entry->second = dorvanel::ComputeDistribution(dice, faces);
+        entry->second = dorvanel::ComputeDistribution(dorvanel::DicePool::Plain(dice, faces));
     return entry->second;
 }

@@ -78,7 +78,8 @@ private slots:
         QTest::addColumn<QStringList>("arguments");
         QTest::addColumn<QByteArray>("expected");
         QTest::newRow("help") << QStringList{"--help"}
-                              << QByteArray("Usage: dorvanel-report DICE FACES");
+                              << QByteArray("Usage: dorvanel-report [--summary | --csv] "
+                                            "[--memory-limit BYTES] POOL\n");
         QTest::newRow("version") << QStringList{"--version"}
                                  << QByteArray("dorvanel-report " DORVANEL_VERSION "\n");
     }
@@ -93,9 +94,10 @@ private slots:
     void usageErrors_data() {
         QTest::addColumn<QStringList>("arguments");
         QTest::addColumn<QString>("message");
-        QTest::newRow("no arguments") << QStringList{} << "expected two numbers";
-        QTest::newRow("one argument") << QStringList{"3"} << "expected two numbers";
-        QTest::newRow("three arguments") << QStringList{"3", "6", "1"} << "expected two numbers";
+        QTest::newRow("no arguments") << QStringList{} << "expected a pool, or two numbers";
+        QTest::newRow("one number") << QStringList{"3"} << "'3' has no dice";
+        QTest::newRow("three arguments")
+            << QStringList{"3", "6", "1"} << "expected a pool, or two numbers";
         QTest::newRow("not an integer")
             << QStringList{"three", "6"} << "DICE must be a whole number";
         QTest::newRow("fraction") << QStringList{"3", "6.5"} << "FACES must be a whole number";
@@ -107,7 +109,17 @@ private slots:
         QTest::newRow("too many faces")
             << QStringList{"3", "1001"} << "FACES must be between 1 and 1000";
         QTest::newRow("beyond 32 bits")
-            << QStringList{"99999999999", "6"} << "DICE must be a whole number";
+            << QStringList{"2147483648", "6"}
+            << "DICE must be between 1 and 10000: 2147483648 is too large";
+        QTest::newRow("beyond 64 bits") << QStringList{"3", "99999999999999999999"}
+                                        << "FACES must be between 1 and 1000: "
+                                           "99999999999999999999 is too large";
+        QTest::newRow("malformed pool")
+            << QStringList{"3d6 + 2x8"}
+            << "3d6 + 2x8: 'x' at position 7 is not part of a die or a number";
+        QTest::newRow("an option as an option's value")
+            << QStringList{"--memory-limit", "--help", "3", "6"}
+            << "--memory-limit must be a positive whole number of bytes, not '--help'";
         QTest::newRow("unknown option") << QStringList{"--fast", "3", "6"} << "unknown option";
         QTest::newRow("memory limit not a number")
             << QStringList{"--memory-limit", "lots", "3", "6"}
@@ -117,6 +129,27 @@ private slots:
         QTest::newRow("memory limit missing")
             << QStringList{"3", "6", "--memory-limit"} << "--memory-limit must be a positive";
     }
+    // A pool in notation prints what its dice do however written; leading zeros never
+    // matter; after -- a pool may begin with a minus sign.
+    void samePrintedAs_data() {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<QStringList>("same");
+        QTest::newRow("NdD") << QStringList{"3d6"} << QStringList{"3", "6"};
+        QTest::newRow("merged sizes") << QStringList{"2d6 + d6"} << QStringList{"3", "6"};
+        QTest::newRow("leading zeros")
+            << QStringList{"0000000000003", "06"} << QStringList{"3", "6"};
+        QTest::newRow("after --") << QStringList{"--summary", "--", "-2d6 + 20"}
+                                  << QStringList{"--summary", "2d6 + 6"};
+    }
+    void samePrintedAs() {
+        QFETCH(QStringList, arguments);
+        QFETCH(QStringList, same);
+        const Run run = RunTool(arguments);
+        QCOMPARE(run.err, QByteArray());
+        QCOMPARE(run.exitCode, 0);
+        QCOMPARE(run.out, RunTool(same).out);
+    }
+
     void usageErrors() {
         QFETCH(QStringList, arguments);
         QFETCH(QString, message);

@@ -20,7 +20,8 @@ std::shared_ptr<const DistributionTable> Table(int dice, int faces, std::uint64_
     RunControl control;
     if (budget != 0)
         control.memoryBudget = budget;
-    return std::make_shared<const DistributionTable>(ComputeDistribution(dice, faces, control));
+    return std::make_shared<const DistributionTable>(
+        ComputeDistribution(DicePool::Plain(dice, faces), control));
 }
 
 // A listing view of 300 lines of 80 to 90 characters, shown with room for about 20 lines of

@@ -180,7 +180,7 @@ private slots:
         QCOMPARE(Labels(w), (QStringList{"Total Possible Rolls: 1", "Min.: 0    Max.: 0",
                                          "Value: 0", k3d6Labels[3], k3d6Labels[4]}));
         QCOMPARE(w.meRes->LineCount(), 0);
-        QCOMPARE(w.AnalysisState()->dice(), 3); // the graph keeps the last analysis
+        QCOMPARE(w.AnalysisState()->MinValue(), 3); // the graph keeps the last analysis
         QVERIFY(fixture.errors.isEmpty());
     }
 
@@ -242,13 +242,13 @@ private slots:
         QCOMPARE(w.lbNum->text(), "Total Possible Rolls: 1E27");
         QCOMPARE(w.lbRng->text(), k3d6Labels[1]); // the command ended before the range
         QCOMPARE(w.meRes->LineCount(), 0);
-        QCOMPARE(w.AnalysisState()->dice(), 3);
+        QCOMPARE(w.AnalysisState()->MinValue(), 3);
     }
 
     void tablesThatCannotFitAreRefusedAndLoseNothing() {
         // Typed far beyond the spin boxes: the working space alone is about 23 GB.
         try {
-            PlanAnalysis(2147, 1000000, 1, UsableMemory());
+            PlanAnalysis(DicePool::Plain(2147, 1000000), 1, UsableMemory());
             QSKIP("this machine has the memory for even this working space");
         } catch (const InsufficientMemoryError&) {
         }
@@ -277,7 +277,7 @@ private slots:
         fixture.WaitForAnalysis();
         QTest::qWait(50);
         QCOMPARE(w.lbValNo->text(), "Value Possibilities: 4395456");
-        QCOMPARE(w.AnalysisState()->dice(), 10);
+        QCOMPARE(w.AnalysisState()->MinValue(), 10);
         QCOMPARE(w.meRes->LineCount(), 51);
     }
 
@@ -334,15 +334,16 @@ private slots:
         w.seDieNo->setFocus();
         QTRY_VERIFY(w.seDieNo->hasFocus());
         QStringList order;
-        for (int i = 0; i < 10; ++i) {
+        for (int i = 0; i < 11; ++i) {
             QWidget* focus = QApplication::focusWidget();
             while (focus && focus->objectName().isEmpty())
                 focus = focus->parentWidget();
             order << (focus ? focus->objectName() : "(none)");
             QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
         }
-        QCOMPARE(order, (QStringList{"seDieNo", "seDieType", "Analyze", "cbRange1", "Button1",
-                                     "radGraf", "Button2", "Button3", "cbWholeY", "meRes"}));
+        QCOMPARE(order,
+                 (QStringList{"seDieNo", "seDieType", "Analyze", "edPool", "cbRange1", "Button1",
+                              "radGraf", "Button2", "Button3", "cbWholeY", "meRes"}));
     }
 
     void listingSelectionAndCopy() {

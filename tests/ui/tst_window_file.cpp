@@ -42,7 +42,7 @@ QByteArray Contents(const QString& path) {
 
 std::string Expected(bool csv, int dice, int faces) {
     std::string text;
-    const DistributionTable table = ComputeDistribution(dice, faces);
+    const DistributionTable table = ComputeDistribution(DicePool::Plain(dice, faces));
     const TextSink sink = [&](std::string_view piece) { text += piece; };
     csv ? WriteCsv(table, sink) : WriteListingText(table, sink);
     return text;

@@ -142,7 +142,7 @@ private slots:
         w.seDieNo->SetValue(10);
         QTest::mouseClick(w.Analyze, Qt::LeftButton);
         fixture.WaitForAnalysis();
-        QCOMPARE(w.AnalysisState()->dice(), 10);
+        QCOMPARE(w.AnalysisState()->MinValue(), 10);
         QCOMPARE(w.vidGraf->Picture(), Repainted(w));
         ClickCheckBox(w.cbWholeY);
         QCOMPARE(w.vidGraf->Picture(), Repainted(w));

@@ -25,19 +25,17 @@ using dorvanel::testing::WindowFixture;
 namespace {
 
 // The real computation, but every table checkpointed.
-DistributionTable ComputeCheckpointed(std::int32_t dice, std::int32_t faces,
-                                      const RunControl& control) {
+DistributionTable ComputeCheckpointed(const DicePool& pool, const RunControl& control) {
     RunControl forced = control;
     forced.memoryBudget = 1;
-    return ComputeDistribution(dice, faces, forced);
+    return ComputeDistribution(pool, forced);
 }
 
 // The window's first analysis as the program computes it, every later one by `script`.
 Computation AfterTheFirst(Computation script) {
     auto runs = std::make_shared<std::atomic<int>>(0);
-    return [runs, script](std::int32_t dice, std::int32_t faces, const RunControl& control) {
-        return (*runs)++ == 0 ? ComputeDistribution(dice, faces, control)
-                              : script(dice, faces, control);
+    return [runs, script](const DicePool& pool, const RunControl& control) {
+        return (*runs)++ == 0 ? ComputeDistribution(pool, control) : script(pool, control);
     };
 }
 
@@ -76,7 +74,7 @@ private slots:
         QFETCH(QString, message);
         WindowFixture fixture;
         fixture.services.compute =
-            AfterTheFirst([&](std::int32_t, std::int32_t, const RunControl&) -> DistributionTable {
+            AfterTheFirst([&](const DicePool&, const RunControl&) -> DistributionTable {
                 if (failure == "memory")
                     throw std::bad_alloc();
                 throw std::runtime_error(message.toStdString());
@@ -98,13 +96,13 @@ private slots:
         std::atomic<int> seen{0};
         WindowFixture fixture;
         fixture.services.compute =
-            AfterTheFirst([&](std::int32_t dice, std::int32_t faces, const RunControl& control) {
+            AfterTheFirst([&](const DicePool& pool, const RunControl& control) {
                 control.onProgress(0.25, 0.5);
                 if (WaitUntil([&] { return seen >= 1; }, control)) {
                     control.onProgress(0.75, 1.0);
                     WaitUntil([&] { return seen >= 2; }, control);
                 }
-                return ComputeDistribution(dice, faces);
+                return ComputeDistribution(pool);
             });
         TForm1& w = fixture.Start();
         StartAnalysis(w, 10, 6);
@@ -137,12 +135,11 @@ private slots:
         if (checkpointed)
             fixture.services.compute = ComputeCheckpointed;
         if (!stopsWhenCancelled)
-            fixture.services.compute =
-                AfterTheFirst([&](std::int32_t dice, std::int32_t faces, const RunControl&) {
-                    while (!closed)
-                        std::this_thread::sleep_for(std::chrono::milliseconds(1));
-                    return ComputeDistribution(dice, faces);
-                });
+            fixture.services.compute = AfterTheFirst([&](const DicePool& pool, const RunControl&) {
+                while (!closed)
+                    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+                return ComputeDistribution(pool);
+            });
         TForm1& w = fixture.Start();
         StartAnalysis(w, stopsWhenCancelled ? 3000 : 10, stopsWhenCancelled ? 300 : 6);
         QVERIFY(w.IsAnalysisRunning());
@@ -150,7 +147,7 @@ private slots:
         closed = true;
         QVERIFY(!w.IsAnalysisRunning());
         QTest::qWait(100);
-        QCOMPARE(w.AnalysisState()->dice(), 3);
+        QCOMPARE(w.AnalysisState()->MinValue(), 3);
         QCOMPARE(w.lbValNo->text(), k3d6Labels[3]);
         QVERIFY(QFile::exists(fixture.DirPath() + "/options.DAT"));
         fixture.window.reset();
@@ -170,9 +167,9 @@ private slots:
         std::atomic<bool> raised{false};
         WindowFixture fixture;
         fixture.services.compute =
-            AfterTheFirst([&](std::int32_t dice, std::int32_t faces, const RunControl& control) {
-                if (dice != 10)
-                    return ComputeDistribution(dice, faces, control);
+            AfterTheFirst([&](const DicePool& pool, const RunControl& control) {
+                if (pool.DiceCount() != 10)
+                    return ComputeDistribution(pool, control);
                 raised = WaitUntil([&] { return control.cancel->load(); }, control);
                 throw AnalysisCancelled();
             });
@@ -197,11 +194,10 @@ private slots:
         QFETCH(bool, exportLast);
         QString path;
         WindowFixture fixture;
-        fixture.services.compute =
-            AfterTheFirst([](std::int32_t, std::int32_t, const RunControl& control) {
-                WaitUntil([] { return false; }, control);
-                return DistributionTable();
-            });
+        fixture.services.compute = AfterTheFirst([](const DicePool&, const RunControl& control) {
+            WaitUntil([] { return false; }, control);
+            return DistributionTable();
+        });
         fixture.services.chooseFileToSave = [&path](QWidget*, const QString&, const QString&) {
             return path;
         };
@@ -229,10 +225,10 @@ private slots:
         QString path;
         WindowFixture fixture;
         fixture.services.compute =
-            AfterTheFirst([&](std::int32_t dice, std::int32_t faces, const RunControl& control) {
+            AfterTheFirst([&](const DicePool& pool, const RunControl& control) {
                 control.onProgress(0.25, 0.5);
                 WaitUntil([&] { return exported.load(); }, control);
-                return ComputeDistribution(dice, faces);
+                return ComputeDistribution(pool);
             });
         fixture.services.chooseFileToSave = [&path](QWidget*, const QString&, const QString&) {
             return path;
@@ -289,13 +285,13 @@ private slots:
         QTest::qWait(50);
         QCOMPARE(Labels(w), k3d6Labels);
         QCOMPARE(w.meRes->LineCount(), 16);
-        QCOMPARE(w.AnalysisState()->dice(), 3);
+        QCOMPARE(w.AnalysisState()->MinValue(), 3);
         QCOMPARE(w.pb1->value(), 0);
 
         StartAnalysis(w, 200, 61);
         fixture.WaitForAnalysis();
         QCOMPARE(w.AnalysisState()->IsCheckpointed(), checkpointed);
-        const DistributionTable whole = ComputeDistribution(200, 61);
+        const DistributionTable whole = ComputeDistribution(DicePool::Plain(200, 61));
         const Listing expected(whole);
         w.meRes->ScrollToLine(9000);
         QTRY_VERIFY(w.meRes->HasLine(9000) && w.meRes->HasLine(9005));

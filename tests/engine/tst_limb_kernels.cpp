@@ -1,5 +1,6 @@
-#include "count_recurrence.h"
 #include "decimal.h"
+#include "errors.h"
+#include "limb_kernels.h"
 
 #include <QTest>
 
@@ -46,9 +47,27 @@ NearMultiple(std::uint32_t divisor, std::size_t limbs, std::mt19937& random) {
     return {numerator, quotient};
 }
 
+std::vector<std::uint32_t> Trimmed(std::vector<std::uint32_t> limbs) {
+    while (limbs.size() > 1 && limbs.back() == 0)
+        limbs.pop_back();
+    return limbs;
+}
+
+std::vector<std::uint32_t> Add(const std::vector<std::uint32_t>& a, LimbSpan b) {
+    std::vector<std::uint32_t> sum(std::max(a.size(), b.size()) + 1, 0);
+    std::uint32_t carry = 0;
+    for (std::size_t i = 0; i < sum.size(); ++i) {
+        const std::uint64_t limb =
+            std::uint64_t{carry} + (i < a.size() ? a[i] : 0) + (i < b.size() ? b[i] : 0);
+        sum[i] = static_cast<std::uint32_t>(limb % kLimbBase);
+        carry = static_cast<std::uint32_t>(limb / kLimbBase);
+    }
+    return Trimmed(sum);
+}
+
 } // namespace
 
-class TestCountRecurrence : public QObject {
+class TestLimbKernels : public QObject {
     Q_OBJECT
 private slots:
     // Runs reach divisors of millions and counts of thousands of limbs; long numbers are
@@ -89,33 +108,90 @@ private slots:
 
     // Carries that run through every limb, across the join of the two halves carried side by
     // side: 10^(9n) − 1 plus 1, and 10^(9n) minus 1.
-    void numeratorCarriesRunThrough_data() {
+    void combinationCarriesRunThrough_data() {
         QTest::addColumn<int>("limbs");
         QTest::newRow("short") << 10;
         QTest::newRow("long") << 1001;
     }
-    void numeratorCarriesRunThrough() {
+    void combinationCarriesRunThrough() {
         QFETCH(int, limbs);
         const auto n = static_cast<std::size_t>(limbs);
         const std::vector<std::uint32_t> nines(n, kLimbBase - 1);
         std::vector<std::uint32_t> power(n + 1, 0);
         power.back() = 1;
         const std::vector<std::uint32_t> one{1};
-        NumeratorBuilder builder(n + 1);
-        std::vector<std::uint32_t> numerator(n + 3, 0xDEADBEEF);
+        LimbCombiner combiner;
+        auto combine = [&](std::vector<ScaledCount> terms) {
+            std::vector<std::uint32_t> sum(n + 3, 0xDEADBEEF);
+            sum.resize(combiner.Combine(terms, sum.data(), sum.size()));
+            while (sum.size() > 1 && sum.back() == 0)
+                sum.pop_back();
+            return sum;
+        };
+        QCOMPARE(combine({{1, nines}, {1, one}}), power);
+        QCOMPARE(combine({{1, power}, {-1, one}}), nines);
+    }
 
-        std::size_t length = builder.Build(1, nines, 1, one, 0, one, numerator.data());
-        numerator.resize(length);
-        while (numerator.size() > 1 && numerator.back() == 0)
-            numerator.pop_back();
-        QCOMPARE(numerator, power);
+    // Σ c·x checked as Σ c·x over the negative terms plus the result = Σ c·x over the
+    // positive ones, every product worked out on its own: terms of mixed lengths, and
+    // coefficients large enough that a limb's sum leaves 64 bits.
+    void combinationOfManyTerms_data() {
+        QTest::addColumn<int>("terms");
+        QTest::addColumn<qint64>("largest");
+        QTest::newRow("three") << 3 << qint64{10'000'000};
+        QTest::newRow("seven") << 7 << qint64{20'000'000};
+        QTest::newRow("thirty-one") << 31 << qint64{50'000'000};
+        QTest::newRow("beyond 64 bits") << 5 << (qint64{1} << 40);
+    }
+    void combinationOfManyTerms() {
+        QFETCH(int, terms);
+        QFETCH(qint64, largest);
+        std::mt19937_64 random(static_cast<std::uint64_t>(terms));
+        std::vector<std::vector<std::uint32_t>> counts(static_cast<std::size_t>(terms));
+        std::vector<ScaledCount> scaled;
+        std::vector<std::uint32_t> positive{0};
+        std::vector<std::uint32_t> negative{0};
+        for (std::size_t t = 0; t < counts.size(); ++t) {
+            // The first term is the longest and outweighs the others: the sum is positive.
+            counts[t].resize(t == 0 ? 60 : 40 + random() % 9);
+            for (std::uint32_t& limb : counts[t])
+                limb = static_cast<std::uint32_t>(random() % kLimbBase);
+            counts[t].back() |= 1;
+            const auto coefficient =
+                static_cast<std::int64_t>(random() % static_cast<std::uint64_t>(largest)) + 1;
+            const bool subtracted = t % 2 == 1;
+            scaled.push_back({subtracted ? -coefficient : coefficient, counts[t]});
+            const Decimal product =
+                FromLimbs(counts[t]) * Decimal(static_cast<std::uint64_t>(coefficient));
+            std::vector<std::uint32_t>& total = subtracted ? negative : positive;
+            total = Add(total, product.limbs());
+        }
+        LimbCombiner combiner;
+        std::vector<std::uint32_t> sum(70, 0xDEADBEEF);
+        sum.resize(combiner.Combine(scaled, sum.data(), sum.size()));
+        QCOMPARE(Add(Trimmed(sum), negative), positive);
+    }
 
-        numerator.assign(n + 3, 0xDEADBEEF);
-        length = builder.Build(1, power, 0, one, 1, one, numerator.data());
-        numerator.resize(length);
-        while (numerator.size() > 1 && numerator.back() == 0)
-            numerator.pop_back();
-        QCOMPARE(numerator, nines);
+    // A sum that comes out negative, or longer than its room, stops with an error instead of
+    // carrying for ever or writing past the room; a division that leaves a remainder too.
+    void brokenPreconditionsStop() {
+        const std::vector<std::uint32_t> one{1};
+        const std::vector<std::uint32_t> two{2};
+        const std::vector<std::uint32_t> large(5, kLimbBase - 1);
+        LimbCombiner combiner;
+        std::vector<std::uint32_t> sum(6, 0xDEADBEEF);
+        const std::vector<ScaledCount> negative{{1, one}, {-1, two}};
+        QVERIFY_THROWS_EXCEPTION(InternalError, combiner.Combine(negative, sum.data(), 6));
+        const std::vector<ScaledCount> tooLong{{3, large}};
+        sum.assign(6, 0xDEADBEEF);
+        QVERIFY_THROWS_EXCEPTION(InternalError, combiner.Combine(tooLong, sum.data(), 5));
+        QCOMPARE(sum[5], 0xDEADBEEFu);
+        for (std::size_t limbs : {std::size_t{3}, std::size_t{3337}}) {
+            std::vector<std::uint32_t> numerator(limbs, 7);
+            std::vector<std::uint32_t> quotient(limbs);
+            QVERIFY_THROWS_EXCEPTION(InternalError,
+                                     DivideExactly(numerator.data(), limbs, 10, quotient.data()));
+        }
     }
 
     void exactDivisionWithEdgeRemainders_data() {
@@ -141,5 +217,5 @@ private slots:
     }
 };
 
-QTEST_APPLESS_MAIN(TestCountRecurrence)
-#include "tst_count_recurrence.moc"
+QTEST_APPLESS_MAIN(TestLimbKernels)
+#include "tst_limb_kernels.moc"

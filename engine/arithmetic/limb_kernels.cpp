@@ -1,0 +1,238 @@
+#include "limb_kernels.h"
+
+#include "errors.h"
+#include "vector_division.h"
+
+#include <algorithm>
+#include <array>
+#include <cstring>
+#include <string>
+#include <utility>
+
+namespace dorvanel {
+namespace {
+
+__extension__ typedef __int128 Int128;
+__extension__ typedef unsigned __int128 UInt128;
+
+constexpr std::uint64_t kBase = kLimbBase;
+constexpr std::uint64_t kBaseSquared = kBase * kBase;
+
+// Limb sums lie in (−2^63, 2^63); shifting by this multiple of the base makes them
+// non-negative, so the carry is an unsigned division by a constant.
+constexpr std::int64_t kCarryShift = std::int64_t{1} << 33;
+constexpr std::uint64_t kSumShift = static_cast<std::uint64_t>(kCarryShift) * kBase;
+// With the coefficients' magnitudes summing to at most this, a limb's sum and carry stay
+// within what the shift covers; larger ones are summed in 128 bits.
+constexpr std::uint64_t kMaxCoefficientSum = 8'000'000'000;
+
+struct CarryingWriter {
+    using Sum = std::int64_t;
+    std::uint32_t* out;
+    std::int64_t carry = 0;
+
+    void Put(std::size_t i, std::int64_t sum) {
+        const std::uint64_t shifted = static_cast<std::uint64_t>(sum + carry) + kSumShift;
+        const std::uint64_t high = shifted / kBase;
+        out[i] = static_cast<std::uint32_t>(shifted - high * kBase);
+        carry = static_cast<std::int64_t>(high) - kCarryShift;
+    }
+};
+
+struct WideCarryingWriter {
+    using Sum = Int128;
+    std::uint32_t* out;
+    Int128 carry = 0;
+
+    void Put(std::size_t i, Int128 sum) {
+        const Int128 value = sum + carry;
+        Int128 high = value / static_cast<Int128>(kBase);
+        Int128 low = value - high * static_cast<Int128>(kBase);
+        if (low < 0) {
+            low += static_cast<Int128>(kBase);
+            --high;
+        }
+        out[i] = static_cast<std::uint32_t>(low);
+        carry = high;
+    }
+};
+
+// The sum at a limb every term reaches, for a number of terms fixed at compile time, so that
+// it unrolls with every coefficient and pointer in a register.
+template <std::size_t... kTerm> class FixedSum {
+public:
+    explicit FixedSum(std::span<const ScaledCount> terms)
+        : coefficients_{terms[kTerm].coefficient...}, limbs_{terms[kTerm].count.data()...} {}
+    std::int64_t operator()(std::size_t i) const {
+        return (... + (coefficients_[kTerm] * limbs_[kTerm][i]));
+    }
+
+private:
+    std::int64_t coefficients_[sizeof...(kTerm)];
+    const std::uint32_t* limbs_[sizeof...(kTerm)];
+};
+
+// The same for any number of terms, in the writer's width.
+template <typename Writer> class AnySum {
+public:
+    explicit AnySum(std::span<const ScaledCount> terms) : terms_(terms) {}
+    typename Writer::Sum operator()(std::size_t i) const {
+        typename Writer::Sum sum = 0;
+        for (const ScaledCount& term : terms_)
+            sum += static_cast<typename Writer::Sum>(term.coefficient) * term.count[i];
+        return sum;
+    }
+
+private:
+    std::span<const ScaledCount> terms_;
+};
+
+// Terms longest first. The carry is a chain through every limb; two halves carried side by
+// side take half the time, and the lower half's final carry is then added into the upper one.
+template <typename Writer, typename CommonSum>
+std::size_t CombineSorted(const CommonSum commonSum, std::span<const ScaledCount> sorted,
+                          std::uint32_t* out, std::size_t capacity) {
+    const std::size_t length = sorted.front().count.size();
+    const std::size_t common = sorted.back().count.size();
+    if (length > capacity)
+        throw InternalError("a sum of counts has no room for its " + std::to_string(length) +
+                            " limbs");
+    const std::size_t middle = common / 2;
+    Writer low{out};
+    Writer high{out};
+    for (std::size_t k = 0; k < middle; ++k) {
+        low.Put(k, commonSum(k));
+        high.Put(middle + k, commonSum(middle + k));
+    }
+    if (common % 2 == 1)
+        high.Put(common - 1, commonSum(common - 1));
+    // Beyond the shortest count only the longer ones add.
+    for (std::size_t i = common; i < length; ++i) {
+        typename Writer::Sum sum = 0;
+        for (std::size_t t = 0; t < sorted.size() && sorted[t].count.size() > i; ++t)
+            sum += static_cast<typename Writer::Sum>(sorted[t].coefficient) * sorted[t].count[i];
+        high.Put(i, sum);
+    }
+    Writer joined{out, low.carry};
+    std::size_t i = middle;
+    for (; joined.carry != 0 && i < length; ++i)
+        joined.Put(i, out[i]);
+    joined.carry += high.carry;
+    // A negative sum would carry −1 for ever: the room given bounds it.
+    for (i = length; joined.carry != 0; ++i) {
+        if (i == capacity)
+            throw InternalError("a sum of counts that must be positive is negative or longer "
+                                "than " +
+                                std::to_string(capacity) + " limbs");
+        joined.Put(i, 0);
+    }
+    return i;
+}
+
+template <std::size_t... kTerm>
+std::size_t CombineFixed(std::index_sequence<kTerm...>, std::span<const ScaledCount> sorted,
+                         std::uint32_t* out, std::size_t capacity) {
+    return CombineSorted<CarryingWriter>(FixedSum<kTerm...>(sorted), sorted, out, capacity);
+}
+
+bool IsZero(LimbSpan count) {
+    return count.empty() || (count.size() == 1 && count[0] == 0);
+}
+
+} // namespace
+
+std::size_t LimbCombiner::Combine(std::span<const ScaledCount> terms, std::uint32_t* sum,
+                                  std::size_t capacity) {
+    sorted_.clear();
+    std::uint64_t coefficientSum = 0;
+    for (const ScaledCount& term : terms) {
+        if (term.coefficient == 0 || IsZero(term.count))
+            continue;
+        sorted_.push_back(term);
+        const std::uint64_t magnitude = term.coefficient < 0
+                                            ? 0 - static_cast<std::uint64_t>(term.coefficient)
+                                            : static_cast<std::uint64_t>(term.coefficient);
+        coefficientSum = std::min(coefficientSum + magnitude, ~std::uint64_t{0} >> 1);
+    }
+    if (sorted_.empty()) {
+        if (capacity == 0)
+            throw InternalError("a sum of counts has no room");
+        sum[0] = 0;
+        return 1;
+    }
+    // Few terms, mostly in order already: an insertion sort, without the allocations of a
+    // stable sort.
+    for (std::size_t i = 1; i < sorted_.size(); ++i)
+        for (std::size_t j = i; j > 0 && sorted_[j - 1].count.size() < sorted_[j].count.size(); --j)
+            std::swap(sorted_[j - 1], sorted_[j]);
+    const std::span<const ScaledCount> sorted(sorted_);
+    if (coefficientSum > kMaxCoefficientSum)
+        return CombineSorted<WideCarryingWriter>(AnySum<WideCarryingWriter>(sorted), sorted, sum,
+                                                 capacity);
+    switch (sorted.size()) {
+    case 1:
+        return CombineFixed(std::make_index_sequence<1>(), sorted, sum, capacity);
+    case 2:
+        return CombineFixed(std::make_index_sequence<2>(), sorted, sum, capacity);
+    case 3:
+        return CombineFixed(std::make_index_sequence<3>(), sorted, sum, capacity);
+    case 4:
+        return CombineFixed(std::make_index_sequence<4>(), sorted, sum, capacity);
+    case 5:
+        return CombineFixed(std::make_index_sequence<5>(), sorted, sum, capacity);
+    case 6:
+        return CombineFixed(std::make_index_sequence<6>(), sorted, sum, capacity);
+    case 7:
+        return CombineFixed(std::make_index_sequence<7>(), sorted, sum, capacity);
+    default:
+        return CombineSorted<CarryingWriter>(AnySum<CarryingWriter>(sorted), sorted, sum, capacity);
+    }
+}
+
+std::size_t DivideExactly(const std::uint32_t* numerator, std::size_t limbs, std::uint32_t divisor,
+                          std::uint32_t* quotient) {
+    std::uint64_t remainder = 0;
+    if (VectorDivisionFits(limbs, divisor)) {
+        remainder = DivideExactlyInLanes(numerator, limbs, divisor, quotient);
+    } else if (divisor == 1) {
+        std::memcpy(quotient, numerator, limbs * sizeof(std::uint32_t));
+    } else {
+        // From the top, two limbs (18 digits) at a time. With 10^18 = Q·d + R, the pair
+        // r·10^18 + P divides as r·Q + (r·R + P) / d, and r·R + P stays below 2^63, where a
+        // multiplication by floor((2^64 − 1) / d) gives the quotient or one less.
+        const std::uint64_t d = divisor;
+        const std::uint64_t pairQuotient = kBaseSquared / d;
+        const std::uint64_t pairRemainder = kBaseSquared % d;
+        const std::uint64_t reciprocal = ~std::uint64_t{0} / d;
+        std::uint64_t r = 0;
+        std::size_t i = limbs;
+        if (i % 2 == 1) {
+            --i;
+            quotient[i] = static_cast<std::uint32_t>(numerator[i] / d);
+            r = numerator[i] % d;
+        }
+        while (i > 0) {
+            i -= 2;
+            const std::uint64_t pair = numerator[i + 1] * kBase + numerator[i];
+            const std::uint64_t v = r * pairRemainder + pair;
+            std::uint64_t q = static_cast<std::uint64_t>((UInt128{v} * reciprocal) >> 64);
+            std::uint64_t rest = v - q * d;
+            const std::uint64_t correction = 0 - static_cast<std::uint64_t>(rest >= d);
+            rest -= d & correction;
+            q -= correction;
+            q += r * pairQuotient;
+            r = rest;
+            quotient[i + 1] = static_cast<std::uint32_t>(q / kBase);
+            quotient[i] = static_cast<std::uint32_t>(q % kBase);
+        }
+        remainder = r;
+    }
+    if (remainder != 0)
+        throw InternalError("a division by " + std::to_string(divisor) +
+                            " that must be exact left " + std::to_string(remainder));
+    while (limbs > 1 && quotient[limbs - 1] == 0)
+        --limbs;
+    return limbs;
+}
+
+} // namespace dorvanel

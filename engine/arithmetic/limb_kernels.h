@@ -1,0 +1,40 @@
+// The two limb loops every step of the recurrence runs: a signed linear combination of counts,
+// and the exact division of the result.
+#pragma once
+
+#include "decimal.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <span>
+#include <vector>
+
+namespace dorvanel {
+
+// A count times a signed coefficient.
+struct ScaledCount {
+    std::int64_t coefficient = 0;
+    LimbSpan count;
+};
+
+// Builds Σ coefficient·count for sums known to be non-negative, reading each count only as far
+// as it is long. Keeps its working space between calls: one per thread.
+class LimbCombiner {
+public:
+    // Writes the sum's limbs, not trimmed, and returns how many. A sum that comes out negative
+    // or longer than `capacity` limbs means a wrong coefficient: InternalError, with nothing
+    // written past `capacity`.
+    std::size_t Combine(std::span<const ScaledCount> terms, std::uint32_t* sum,
+                        std::size_t capacity);
+
+private:
+    std::vector<ScaledCount> sorted_;
+};
+
+// quotient = numerator / divisor for a numerator that divisor (below 2^31) divides exactly;
+// InternalError when a remainder is left. Returns the quotient's normalised limb count.
+// quotient may not overlap numerator.
+std::size_t DivideExactly(const std::uint32_t* numerator, std::size_t limbs, std::uint32_t divisor,
+                          std::uint32_t* quotient);
+
+} // namespace dorvanel

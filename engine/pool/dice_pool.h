@@ -1,0 +1,98 @@
+// What is rolled: groups of dice, each added or subtracted, and a constant. Every figure of an
+// analysis derives from it: the range and mean of the totals, their spread, the number of
+// outcomes, and the groups the counts are computed from.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace dorvanel {
+
+// The figures every analysis starts from.
+struct AnalysisBounds {
+    std::int32_t MinValue = 0; // smallest total
+    std::int32_t MaxValue = 0; // largest total
+    double MeanValue = 0.0;    // (MinValue + MaxValue) / 2
+};
+
+// Dice as written: `count` dice of `faces` faces (1 … faces), or Fudge dice (−1, 0, +1),
+// added or subtracted.
+struct DiceTerm {
+    std::int32_t count = 0;
+    std::int32_t faces = 0;
+    bool fudge = false;
+    bool subtracted = false;
+
+    friend bool operator==(const DiceTerm&, const DiceTerm&) = default;
+};
+
+// `count` dice of `faces` faces, all added: what the counts are computed from.
+struct DiceGroup {
+    std::int32_t count = 0;
+    std::int32_t faces = 0;
+
+    friend bool operator==(const DiceGroup&, const DiceGroup&) = default;
+};
+
+// MinValue = N, MaxValue = N × D, MeanValue = (N + MaxValue) / 2.0 for two whole numbers as
+// the spin edits give them, in 32-bit signed arithmetic: a product or sum that does not fit
+// throws IntegerOverflowError.
+AnalysisBounds BeginAnalysis(std::int32_t dice, std::int32_t faces);
+
+class DicePool {
+public:
+    // Nothing rolled: one outcome, the total 0.
+    DicePool() = default;
+    // Terms merged where they are written alike, in the order first written. Throws
+    // IntegerOverflowError when a total leaves the 32-bit signed range.
+    DicePool(const std::vector<DiceTerm>& terms, std::int64_t constant);
+
+    // N dice of D faces as two whole numbers give them, with the checks the count of one kind
+    // of dice has always had: IntegerOverflowError when N × D or N + N × D leaves the 32-bit
+    // signed range, then SilentAbort for fewer than one die or no totals.
+    static DicePool Plain(std::int32_t dice, std::int32_t faces);
+
+    // This pool with another's terms and constant after its own.
+    DicePool Plus(const DicePool& other) const;
+
+    const std::vector<DiceTerm>& Terms() const { return terms_; }
+    std::int64_t Constant() const { return constant_; }
+    // Dice of two or more faces by size, smallest first, subtracted and Fudge dice turned
+    // into added ones: the sum is theirs moved by a fixed amount, since each die's faces are
+    // symmetric. Dice of one face are part of that amount.
+    const std::vector<DiceGroup>& Groups() const { return groups_; }
+    // N and D when every die has the same number of faces (D^N outcomes, N = 0 for none).
+    std::optional<DiceGroup> SingleSize() const;
+    std::int64_t DiceCount() const;
+
+    AnalysisBounds Bounds() const;
+    std::int32_t MinValue() const { return minValue_; }
+    std::int32_t MaxValue() const { return maxValue_; }
+    double MeanValue() const;
+    // MaxValue − MinValue: the totals are MinValue + j for j = 0 … Spread().
+    std::int64_t Spread() const { return std::int64_t{maxValue_} - minValue_; }
+    long double Variance() const;
+
+    // "3d6 + 2d8 + 5", "2d6 - 1d4", "-2d6 + 20", "4dF".
+    std::string Notation() const;
+    // What a message calls it: "3 dice of 6 faces" for one kind of dice alone, else the
+    // notation.
+    std::string Description() const;
+
+    friend bool operator==(const DicePool& a, const DicePool& b) {
+        return a.terms_ == b.terms_ && a.constant_ == b.constant_;
+    }
+
+private:
+    void Derive();
+
+    std::vector<DiceTerm> terms_;
+    std::int64_t constant_ = 0;
+    std::vector<DiceGroup> groups_;
+    std::int32_t minValue_ = 0;
+    std::int32_t maxValue_ = 0;
+};
+
+} // namespace dorvanel

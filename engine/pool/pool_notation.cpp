@@ -1,0 +1,161 @@
+#include "pool_notation.h"
+
+#include "errors.h"
+
+#include <algorithm>
+#include <limits>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace dorvanel {
+namespace {
+
+// Larger numbers are out of every range; digits beyond stop adding.
+constexpr std::int64_t kNumberCap = std::int64_t{1} << 40;
+
+// The typographic minus sign, which texts pasted from elsewhere use.
+constexpr std::string_view kMinusSign = "\xE2\x88\x92";
+
+class Parser {
+public:
+    explicit Parser(std::string_view text) : text_(text) {}
+
+    DicePool Parse(const DicePool& before) {
+        SkipSpaces();
+        if (AtEnd())
+            Fail("no dice or number given");
+        bool subtracted = TakeSign().value_or(false);
+        for (;;) {
+            SkipSpaces();
+            Term(subtracted);
+            SkipSpaces();
+            if (AtEnd())
+                break;
+            const std::optional<bool> sign = TakeSign();
+            if (!sign) {
+                if (IsDigit(Peek()) || Peek() == 'd' || Peek() == 'D')
+                    Fail("+ or - missing at position " + Position());
+                Stray();
+            }
+            subtracted = *sign;
+            SkipSpaces();
+            if (AtEnd())
+                Fail("a term is missing at position " + Position());
+        }
+        DicePool pool;
+        try {
+            pool = before.Plus(DicePool(terms_, constant_));
+        } catch (const IntegerOverflowError&) {
+            Fail("totals must stay within -2147483648 to 2147483647");
+        }
+        if (pool.DiceCount() > kMaxDiceInAll)
+            throw NotationError(std::to_string(pool.DiceCount()) + " dice: at most " +
+                                std::to_string(kMaxDiceInAll) + " dice in all");
+        return pool;
+    }
+
+private:
+    bool AtEnd() const { return at_ >= text_.size(); }
+    char Peek() const { return AtEnd() ? '\0' : text_[at_]; }
+    static bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+
+    // Positions count characters, not the bytes of their encoding.
+    std::string Position() const { return PositionOf(at_); }
+    std::string PositionOf(std::size_t byte) const {
+        std::size_t characters = 0;
+        for (std::size_t i = 0; i < byte; ++i)
+            characters += (static_cast<unsigned char>(text_[i]) & 0xC0) != 0x80;
+        return std::to_string(characters);
+    }
+
+    [[noreturn]] void Fail(const std::string& what) const {
+        throw NotationError(std::string(text_) + ": " + what);
+    }
+
+    // The character at the current place, whole however many bytes it takes.
+    [[noreturn]] void Stray() const {
+        std::size_t end = at_ + 1;
+        while (end < text_.size() && (static_cast<unsigned char>(text_[end]) & 0xC0) == 0x80)
+            ++end;
+        Fail("'" + std::string(text_.substr(at_, end - at_)) + "' at position " + Position() +
+             " is not part of a die or a number");
+    }
+
+    void SkipSpaces() {
+        while (!AtEnd() && (Peek() == ' ' || Peek() == '\t'))
+            ++at_;
+    }
+
+    // Whether a minus sign was taken; nothing when no sign is there.
+    std::optional<bool> TakeSign() {
+        if (Peek() == '+' || Peek() == '-') {
+            return text_[at_++] == '-';
+        }
+        if (text_.substr(at_, kMinusSign.size()) == kMinusSign) {
+            at_ += kMinusSign.size();
+            return true;
+        }
+        return std::nullopt;
+    }
+
+    std::optional<std::int64_t> Number() {
+        if (!IsDigit(Peek()))
+            return std::nullopt;
+        std::int64_t value = 0;
+        for (; IsDigit(Peek()); ++at_)
+            value = std::min(value * 10 + (Peek() - '0'), kNumberCap);
+        return value;
+    }
+
+    void Term(bool subtracted) {
+        const std::size_t start = at_;
+        const std::optional<std::int64_t> number = Number();
+        if (Peek() != 'd' && Peek() != 'D') {
+            if (!number)
+                AtEnd() ? Fail("a term is missing at position " + Position()) : Stray();
+            if (*number > std::numeric_limits<std::int32_t>::max())
+                Fail("the number at position " + PositionOf(start) + " is too large");
+            constant_ += subtracted ? -*number : *number;
+            return;
+        }
+        const std::int64_t count = number.value_or(1);
+        if (count < 1 || count > kMaxDiceInTerm)
+            Fail("the number of dice at position " + PositionOf(start) + " must be from 1 to " +
+                 std::to_string(kMaxDiceInTerm));
+        ++at_; // the d
+        DiceTerm term{static_cast<std::int32_t>(count), 0, false, subtracted};
+        const std::size_t facesAt = at_;
+        if (Peek() == '%') {
+            ++at_;
+            term.faces = 100;
+        } else if (Peek() == 'F' || Peek() == 'f') {
+            ++at_;
+            term.fudge = true;
+            term.faces = 3;
+        } else if (const std::optional<std::int64_t> faces = Number()) {
+            if (*faces < 1 || *faces > kMaxFaces)
+                Fail("the number of faces at position " + PositionOf(facesAt) +
+                     " must be from 1 to " + std::to_string(kMaxFaces));
+            term.faces = static_cast<std::int32_t>(*faces);
+        } else if (AtEnd()) {
+            Fail("the number of faces is missing at position " + Position());
+        } else {
+            Stray();
+        }
+        terms_.push_back(term);
+    }
+
+    std::string_view text_;
+    std::size_t at_ = 0;
+    std::vector<DiceTerm> terms_;
+    std::int64_t constant_ = 0;
+};
+
+} // namespace
+
+DicePool ParsePool(std::string_view text, const DicePool& before) {
+    return Parser(text).Parse(before);
+}
+
+} // namespace dorvanel
