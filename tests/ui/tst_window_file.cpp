@@ -19,12 +19,9 @@ using dorvanel::testing::WindowFixture;
 
 namespace {
 
-// Starts the window with save dialogs that answer, without showing, whatever `answer` holds
-// when they are asked.
+// Starts the window with save dialogs that answer with whatever `answer` holds.
 TForm1& StartAnswering(WindowFixture& fixture, const QString& answer) {
-    fixture.services.chooseFileToSave = [&answer](QWidget*, const QString&, const QString&) {
-        return answer;
-    };
+    fixture.services.chooseFileToSave = dorvanel::testing::Answering(answer);
     return fixture.Start();
 }
 

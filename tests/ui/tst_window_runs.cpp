@@ -18,6 +18,7 @@
 #include <thread>
 
 using namespace dorvanel;
+using dorvanel::testing::Answering;
 using dorvanel::testing::k3d6Labels;
 using dorvanel::testing::Labels;
 using dorvanel::testing::WindowFixture;
@@ -198,9 +199,7 @@ private slots:
             WaitUntil([] { return false; }, control);
             return DistributionTable();
         });
-        fixture.services.chooseFileToSave = [&path](QWidget*, const QString&, const QString&) {
-            return path;
-        };
+        fixture.services.chooseFileToSave = Answering(path);
         TForm1& w = fixture.Start();
         path = fixture.DirPath() + "/table.csv";
         // Nothing either job hands over arrives before the keys: no events are processed.
@@ -230,9 +229,7 @@ private slots:
                 WaitUntil([&] { return exported.load(); }, control);
                 return ComputeDistribution(pool);
             });
-        fixture.services.chooseFileToSave = [&path](QWidget*, const QString&, const QString&) {
-            return path;
-        };
+        fixture.services.chooseFileToSave = Answering(path);
         TForm1& w = fixture.Start();
         path = fixture.DirPath() + "/table.csv";
         StartAnalysis(w, 10, 6);

@@ -33,6 +33,11 @@ inline QColor OnScreen(QWidget* widget) {
         .pixelColor(0, 0);
 }
 
+// Save dialogs that answer, without showing, whatever `answer` holds when they are asked.
+inline SaveFileChooser Answering(const QString& answer) {
+    return [&answer](QWidget*, const QString&, const QString&) { return answer; };
+}
+
 inline const QStringList k3d6Labels{"Total Possible Rolls: 216", "Min.: 3    Max.: 18",
                                     "Value: 10.5", "Value Possibilities: 27",
                                     "Probability of Value: 12.5%"};
