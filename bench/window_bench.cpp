@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Times the window: from Analyze to the labels and listing of 1000d6, how long the event loop
 // ever waits while 1000d1000 is computed, and how long scrolling its listing to the middle
 // takes to paint; then 10000d1000, checkpointed: the run, and how soon a screen of its listing

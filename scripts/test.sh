@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Checks that every source file carries the licence line; installs what is missing, builds, and
 # runs every test: once in a normal build, once under AddressSanitizer and
 # UndefinedBehaviorSanitizer; then fuzzes the settings parser briefly and builds and checks the

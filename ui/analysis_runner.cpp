@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "analysis_runner.h"
 
 #include "distribution.h"

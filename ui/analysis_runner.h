@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Runs the distribution computation off the window's thread. One run at a time: starting
 // another cancels the one before, whose result, if it still arrives, is dropped. Signals are
 // delivered on the window's thread.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // One piece of work at a time off the window's thread, for an object that reports on it with
 // signals on the window's thread: starting another abandons the one before, and whatever an
 // abandoned job still hands over is dropped.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "color_dialog.h"
 
 #include "graph_colors.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A colour, held as 0x00BBGGRR, and the modal dialog that lets the user choose another. The
 // colour lives here alone; whatever shows it follows Changed.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "color_swatch.h"
 
 #include "color_dialog.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A small square filled with a colour dialog's colour, outlined in black; it follows every
 // change of that colour.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // How errors that end a command are reported: by default a modal message box with the
 // program's name, like the application's default error dialog.
 #pragma once

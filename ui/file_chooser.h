@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Asking where to save a file.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "listing_blocks.h"
 
 #include "errors.h"

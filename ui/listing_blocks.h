@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The lines of a checkpointed table's listing, worked out on a thread of their own in blocks
 // and kept for a while, so that the view never waits for a walk from a checkpoint: it shows
 // what has arrived, asks for what it lacks, and is told when more arrives.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "listing_view.h"
 
 #include "errors.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The listing of an analysis: one line per total, produced on demand from the table, so that a
 // million lines of thousands of digits each never exist as one text; for a checkpointed table
 // produced off the window's thread, with a placeholder until they arrive. Lines can be

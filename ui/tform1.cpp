@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "tform1.h"
 
 #include "analysis_plan.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The program's one window: the two inputs, the Analyze command, the summary labels, the
 // listing, the graph and its options, and the Options menu.
 #pragma once

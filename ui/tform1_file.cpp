@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The File menu: the table and the graph written to files, and the readout of the plot.
 #include "tform1.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The graph: drawing the last completed analysis, and the controls that change how.
 #include "tform1.h"
 

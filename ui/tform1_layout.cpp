@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The window's controls, placed as laid out for 96 pixels per inch.
 #include "tform1.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The display settings: the options file, and the commands that load, apply, revert, restore
 // and save them.
 #include "tform1.h"

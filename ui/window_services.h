@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // What the window takes from outside it, each replaceable: the computation an analysis runs,
 // where errors are shown, and the dialogs that choose a colour and a file to save. The window
 // gets them when it is made; tests give their own, so that nothing blocks on a dialog and runs

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Reach + 1 consecutive counts g(lo) … g(hi) of a pool, g(j) being the count of total
 // MinValue + j: exactly what the recurrence needs to go one total further either way. The
 // counts live in a ring of Reach + 2 slots, each as long as the longest count, so a window is

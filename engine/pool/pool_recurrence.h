@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The recurrence that gives each count of a sum of dice from the ones before it. With g(n) the
 // count of total MinValue + n, M dice in all and
 //   G(x) = Σ g(n)·xⁿ = Π ((1 − x^D) / (1 − x))^N over the groups of N dice of D faces,

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Tables in either form, and their D^N exactly for checks against fractions in integers.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "distribution.h"
 #include "exact_tables.h"
 #include "power_by_squaring.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "distribution.h"
 #include "errors.h"
 #include "exact_tables.h"

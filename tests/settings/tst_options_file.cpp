@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "lines_support.h"
 #include "options_file.h"
 #include "settings_error.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "analysis_plan.h"
 #include "errors.h"
 #include "listing_view.h"

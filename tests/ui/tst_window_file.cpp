@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "distribution.h"
 #include "plot_image.h"
 #include "radio_group.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The Analyze command's runs, most with their computation scripted: failures, progress,
 // cancelling, the window closing while one is under way, and exports beside them.
 #include "analysis_runner.h"

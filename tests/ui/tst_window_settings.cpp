@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "color_dialog.h"
 #include "color_swatch.h"
 #include "graph_colors.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A window under test: started in a temporary current directory, with errors captured instead
 // of shown in a dialog, and any other service a test puts in place.
 #pragma once
