@@ -22,8 +22,7 @@ void TForm1::Exporttable1Click() {
         return;
     const QString path = services_.chooseFileToSave(
         this, QStringLiteral("Export table"),
-        QStringLiteral("Comma-separated values (*.csv);;Listing (*.txt);;All "
-                       "files (*)"));
+        QStringLiteral("Comma-separated values (*.csv);;Listing (*.txt);;All files (*)"));
     if (path.isEmpty())
         return;
     dlgExport->reset();
