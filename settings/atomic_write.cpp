@@ -1,14 +1,20 @@
 // SPDX-License-Identifier: MIT
 #include "atomic_write.h"
 
+#include "file_descriptor.h"
 #include "settings_error.h"
 
+#include <algorithm>
 #include <cerrno>
+#include <climits>
 #include <cstdio>
-#include <filesystem>
+#include <ctime>
+#include <memory>
+#include <optional>
 #include <random>
 #include <system_error>
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -16,108 +22,252 @@
 namespace dorvanel {
 namespace {
 
-// As many links as the system itself follows before it gives up with ELOOP.
-constexpr int kMaxLinkHops = 40;
+constexpr std::size_t kRandomHexDigits = 16;
+constexpr std::string_view kTemporaryEnding = ".tmp";
+// A save takes milliseconds; a temporary file older than this is no save under way.
+constexpr std::time_t kStaleSeconds = 60;
 
-[[noreturn]] void ThrowSaveError(const std::string& path, int error) {
-    throw SettingsFileError("Cannot save the settings file \"" + path +
-                            "\": " + std::generic_category().message(error) + ".");
+[[noreturn]] void ThrowSaveError(const std::string& path, const std::string& reason) {
+    throw SettingsFileError("Cannot save the settings file \"" + path + "\": " + reason + ".");
 }
 
-// The file `path` names once the symbolic links in its last part are followed, whether or not
-// that file exists yet.
-std::filesystem::path LinkTarget(const std::string& path) {
-    std::filesystem::path current = path;
-    for (int hop = 0; hop < kMaxLinkHops; ++hop) {
-        std::error_code error;
-        if (!std::filesystem::is_symlink(std::filesystem::symlink_status(current, error)))
-            return current;
-        const std::filesystem::path next = std::filesystem::read_symlink(current, error);
-        if (error)
-            ThrowSaveError(path, error.value());
-        current = next.is_absolute() ? next : current.parent_path() / next;
+[[noreturn]] void ThrowSaveError(const std::string& path, int error) {
+    ThrowSaveError(path, std::generic_category().message(error));
+}
+
+// Runs the system call of one step, unless the step is made to fail: -1 and errno then.
+template <typename Call> auto Run(const SaveFaults& faults, SaveStep step, Call call) {
+    if (faults)
+        if (const int error = faults(step)) {
+            errno = error;
+            return decltype(call())(-1);
+        }
+    return call();
+}
+
+std::string FolderOf(const std::string& path) {
+    const std::size_t slash = path.find_last_of('/');
+    if (slash == std::string::npos)
+        return ".";
+    return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+std::string NameOf(const std::string& path) {
+    const std::size_t slash = path.find_last_of('/');
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+bool SameFile(const struct stat& a, const struct stat& b) {
+    return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
+}
+
+// Where a save writes: the folder, open, the file's name in it, and the file as it is, if any.
+// Every later step works relative to the open folder, so that renaming a folder on the way
+// cannot send the data elsewhere.
+struct Place {
+    FileDescriptor folder;
+    std::string name;
+    std::optional<struct stat> file;
+};
+
+Place PlaceIn(const std::string& folder, const std::string& name, const std::string& path) {
+    Place place{FileDescriptor(::open(folder.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC)), name,
+                std::nullopt};
+    if (!place.folder.valid())
+        ThrowSaveError(path, errno);
+    struct stat status {};
+    if (::fstatat(place.folder.get(), name.c_str(), &status, AT_SYMLINK_NOFOLLOW) == 0)
+        place.file = status;
+    else if (errno != ENOENT)
+        ThrowSaveError(path, errno);
+    return place;
+}
+
+// The file a symbolic link leads to, as the system opens it for this user: its protection of
+// shared folders applies, and the link's text is never followed by hand.
+Place ThroughLink(const std::string& path, const Place& link) {
+    struct stat folder {};
+    if (::fstat(link.folder.get(), &folder) != 0)
+        ThrowSaveError(path, errno);
+    // In a folder everyone may write to, someone else's link may have been planted there.
+    if ((folder.st_mode & S_ISVTX) && (folder.st_mode & S_IWOTH) &&
+        link.file->st_uid != ::geteuid())
+        ThrowSaveError(path, "it is a symbolic link in a shared folder, owned by another user");
+    const FileDescriptor target(::openat(link.folder.get(), link.name.c_str(), O_PATH | O_CLOEXEC));
+    if (!target.valid()) {
+        if (errno == ENOENT)
+            ThrowSaveError(path, "it is a symbolic link to a file that does not exist");
+        ThrowSaveError(path, errno);
     }
-    ThrowSaveError(path, ELOOP);
+    struct stat opened {};
+    if (::fstat(target.get(), &opened) != 0)
+        ThrowSaveError(path, errno);
+    // The system's own name for the file it opened.
+    char where[PATH_MAX];
+    const std::string self = "/proc/self/fd/" + std::to_string(target.get());
+    const ssize_t length = ::readlink(self.c_str(), where, sizeof where);
+    if (length < 0 || static_cast<std::size_t>(length) >= sizeof where)
+        ThrowSaveError(path, length < 0 ? errno : ENAMETOOLONG);
+    const std::string file(where, static_cast<std::size_t>(length));
+    Place place = PlaceIn(FolderOf(file), NameOf(file), path);
+    if (!place.file || !SameFile(*place.file, opened))
+        ThrowSaveError(path, "it was replaced while it was being saved");
+    return place;
+}
+
+Place Locate(const std::string& path) {
+    Place place = PlaceIn(FolderOf(path), NameOf(path), path);
+    if (place.file && S_ISLNK(place.file->st_mode))
+        return ThroughLink(path, place);
+    return place;
 }
 
 std::string RandomSuffix() {
     std::random_device device;
-    char text[24];
+    char text[kRandomHexDigits + 2];
     std::snprintf(text, sizeof text, ".%08x%08x", device(), device());
     return text;
 }
 
-// A new file of our own beside `target`, never one that already exists.
-int CreateTemporary(const std::string& target, std::string& temporaryPath) {
-    for (int attempt = 0; attempt < 100; ++attempt) {
-        temporaryPath = target + RandomSuffix() + ".tmp";
-        const int fd = ::open(temporaryPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (fd >= 0 || errno != EEXIST)
-            return fd;
-    }
-    return -1;
+bool IsTemporaryName(std::string_view entry, const std::string& name) {
+    if (entry.size() != name.size() + 1 + kRandomHexDigits + kTemporaryEnding.size() ||
+        !entry.starts_with(name) || entry[name.size()] != '.' || !entry.ends_with(kTemporaryEnding))
+        return false;
+    const std::string_view digits = entry.substr(name.size() + 1, kRandomHexDigits);
+    return std::all_of(digits.begin(), digits.end(),
+                       [](char c) { return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f'); });
 }
 
-bool WriteAll(int fd, std::string_view data) {
+// A new file of our own beside the old, never one that already exists.
+FileDescriptor CreateTemporary(const Place& place, std::string& name, const SaveFaults& faults) {
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        name = place.name + RandomSuffix() + std::string(kTemporaryEnding);
+        FileDescriptor file(Run(faults, SaveStep::CreateTemporary, [&] {
+            return ::openat(place.folder.get(), name.c_str(),
+                            O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+        }));
+        if (file.valid() || errno != EEXIST)
+            return file;
+    }
+    return FileDescriptor();
+}
+
+// Writes all of `data` from the start of the file; the error, or 0.
+int WriteFromStart(int fd, std::string_view data, SaveStep step, const SaveFaults& faults) {
+    off_t offset = 0;
     while (!data.empty()) {
-        const ssize_t written = ::write(fd, data.data(), data.size());
+        const ssize_t written =
+            Run(faults, step, [&] { return ::pwrite(fd, data.data(), data.size(), offset); });
         if (written < 0) {
             if (errno == EINTR)
                 continue;
-            return false;
+            return errno;
         }
         data.remove_prefix(static_cast<std::size_t>(written));
+        offset += written;
     }
-    return true;
+    return 0;
 }
 
-// Writes, flushes and closes; the first error, or 0.
-int WriteAndClose(int fd, std::string_view data) {
-    int error = 0;
-    if (!WriteAll(fd, data) || ::fsync(fd) != 0)
+void ReplaceByTemporary(const std::string& path, const Place& place, FileDescriptor file,
+                        const std::string& temporary, std::string_view data,
+                        const SaveFaults& faults) {
+    if (place.file) {
+        // The owner first: changing it clears the set-user and set-group bits.
+        [[maybe_unused]] const int ignored =
+            ::fchown(file.get(), place.file->st_uid, place.file->st_gid);
+        ::fchmod(file.get(), place.file->st_mode & 07777);
+    }
+    int error = WriteFromStart(file.get(), data, SaveStep::WriteTemporary, faults);
+    if (error == 0 &&
+        Run(faults, SaveStep::FlushTemporary, [&] { return ::fsync(file.get()); }) != 0)
         error = errno;
-    if (::close(fd) != 0 && error == 0)
+    if (const int closing = file.Close(); error == 0)
+        error = closing;
+    if (error == 0 && Run(faults, SaveStep::ReplaceByRename, [&] {
+                          return ::renameat(place.folder.get(), temporary.c_str(),
+                                            place.folder.get(), place.name.c_str());
+                      }) != 0)
         error = errno;
-    return error;
+    if (error != 0) {
+        ::unlinkat(place.folder.get(), temporary.c_str(), 0);
+        ThrowSaveError(path, error);
+    }
 }
 
-void WriteInPlace(const std::string& path, const std::string& target, std::string_view data) {
-    // Non-blocking, so that a FIFO put there meanwhile is refused instead of waited on.
-    const int fd = ::open(target.c_str(), O_WRONLY | O_TRUNC | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0)
+void WriteInPlace(const std::string& path, const Place& place, std::string_view data,
+                  const SaveFaults& faults) {
+    // Never through a link, and never waiting on a FIFO put there meanwhile.
+    FileDescriptor file(Run(faults, SaveStep::OpenInPlace, [&] {
+        return ::openat(place.folder.get(), place.name.c_str(),
+                        O_WRONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    }));
+    if (!file.valid())
         ThrowSaveError(path, errno);
-    if (const int error = WriteAndClose(fd, data))
+    struct stat opened {};
+    if (::fstat(file.get(), &opened) != 0)
+        ThrowSaveError(path, errno);
+    if (!S_ISREG(opened.st_mode) || !SameFile(opened, *place.file))
+        ThrowSaveError(path, "it was replaced while it was being saved");
+    // Cutting first would leave an empty file to whatever stops the save midway.
+    int error = WriteFromStart(file.get(), data, SaveStep::WriteInPlace, faults);
+    if (error == 0 && Run(faults, SaveStep::CutToLength, [&] {
+                          return ::ftruncate(file.get(), static_cast<off_t>(data.size()));
+                      }) != 0)
+        error = errno;
+    if (error == 0 && Run(faults, SaveStep::FlushInPlace, [&] { return ::fsync(file.get()); }) != 0)
+        error = errno;
+    if (const int closing = file.Close(); error == 0)
+        error = closing;
+    if (error != 0)
         ThrowSaveError(path, error);
 }
 
 } // namespace
 
-void SaveFile(const std::string& path, std::string_view data) {
-    const std::string target = LinkTarget(path).string();
-    if (::faccessat(AT_FDCWD, target.c_str(), W_OK, AT_EACCESS) != 0 && errno != ENOENT)
-        ThrowSaveError(path, errno);
-    struct stat old {};
-    const bool replacesFile = ::stat(target.c_str(), &old) == 0 && S_ISREG(old.st_mode);
-
-    std::string temporaryPath;
-    const int fd = CreateTemporary(target, temporaryPath);
-    if (fd < 0) {
+void SaveFile(const std::string& path, std::string_view data, const SaveFaults& faults) {
+    const Place place = Locate(path);
+    if (place.file) {
+        if (S_ISDIR(place.file->st_mode))
+            ThrowSaveError(path, EISDIR);
+        if (!S_ISREG(place.file->st_mode))
+            ThrowSaveError(path, "it is not a regular file");
+        if (::faccessat(place.folder.get(), place.name.c_str(), W_OK, AT_EACCESS) != 0)
+            ThrowSaveError(path, errno);
+    }
+    std::string temporary;
+    FileDescriptor file = CreateTemporary(place, temporary, faults);
+    if (!file.valid()) {
         const int error = errno;
-        if (replacesFile && (error == EACCES || error == EPERM))
-            return WriteInPlace(path, target, data);
+        if (place.file && (error == EACCES || error == EPERM))
+            return WriteInPlace(path, place, data, faults);
         ThrowSaveError(path, error);
     }
-    if (replacesFile) {
-        // The owner first: changing it clears the set-user and set-group bits.
-        [[maybe_unused]] const int ignored = ::fchown(fd, old.st_uid, old.st_gid);
-        ::fchmod(fd, old.st_mode & 07777);
-    }
-    int error = WriteAndClose(fd, data);
-    if (error == 0 && ::rename(temporaryPath.c_str(), target.c_str()) != 0)
-        error = errno;
-    if (error != 0) {
-        ::unlink(temporaryPath.c_str());
-        ThrowSaveError(path, error);
+    ReplaceByTemporary(path, place, std::move(file), temporary, data, faults);
+}
+
+void RemoveStaleTemporaries(const std::string& path) {
+    try {
+        const Place place = Locate(path);
+        const int listing = ::openat(place.folder.get(), ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        if (listing < 0)
+            return;
+        const std::unique_ptr<DIR, int (*)(DIR*)> folder(::fdopendir(listing), ::closedir);
+        if (!folder) {
+            ::close(listing);
+            return;
+        }
+        const std::time_t staleBefore = std::time(nullptr) - kStaleSeconds;
+        while (const dirent* entry = ::readdir(folder.get())) {
+            struct stat status {};
+            if (IsTemporaryName(entry->d_name, place.name) &&
+                ::fstatat(listing, entry->d_name, &status, AT_SYMLINK_NOFOLLOW) == 0 &&
+                S_ISREG(status.st_mode) && status.st_uid == ::geteuid() &&
+                status.st_mtime < staleBefore)
+                ::unlinkat(listing, entry->d_name, 0);
+        }
+    } catch (const SettingsFileError&) {
+        // Nowhere a save could write: it will say why itself.
     }
 }
 

@@ -2,10 +2,12 @@
 #include "options_file.h"
 
 #include "atomic_write.h"
+#include "file_descriptor.h"
 #include "line_text.h"
 #include "settings_error.h"
 
 #include <cerrno>
+#include <climits>
 #include <filesystem>
 #include <system_error>
 
@@ -23,19 +25,6 @@ namespace {
 [[noreturn]] void ThrowNotSettings(const std::string& path, const std::string& reason) {
     throw NotSettingsFileError("The file \"" + path + "\" is not a settings file: " + reason + ".");
 }
-
-// Closes the descriptor on every way out of the reader.
-class FileDescriptor {
-public:
-    explicit FileDescriptor(int fd) : fd_(fd) {}
-    FileDescriptor(const FileDescriptor&) = delete;
-    FileDescriptor& operator=(const FileDescriptor&) = delete;
-    ~FileDescriptor() { ::close(fd_); }
-    int get() const { return fd_; }
-
-private:
-    int fd_;
-};
 
 // Up to `limit` bytes from the start of the file.
 std::string ReadAtMost(int fd, std::size_t limit, const std::string& path) {
@@ -56,6 +45,16 @@ std::string ReadAtMost(int fd, std::size_t limit, const std::string& path) {
 }
 
 } // namespace
+
+std::string CurrentSettingsDir() {
+    char path[PATH_MAX];
+    const bool found = ::getcwd(path, sizeof path) != nullptr;
+    if (!found || path[0] != '/')
+        throw SettingsFileError("The current folder cannot be used (" +
+                                std::generic_category().message(found ? ENOENT : errno) +
+                                "): the settings are neither read nor saved.");
+    return path;
+}
 
 std::string OptionsFilePath(const std::string& settingsDir) {
     return settingsDir + static_cast<char>(std::filesystem::path::preferred_separator) +

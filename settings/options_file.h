@@ -14,6 +14,11 @@ namespace dorvanel {
 inline constexpr std::size_t kMaxOptionsFileSize = 64 * 1024;
 inline constexpr std::size_t kMaxOptionsLineLength = 1024;
 
+// The current directory, where the options file is kept: its path as the system's bytes, never
+// re-encoded. SettingsFileError saying why when it cannot be had as it is: deleted, or with a
+// path longer than the system allows.
+std::string CurrentSettingsDir();
+
 // The directory followed directly by this platform's separator and "options.DAT", without any
 // check, so that a root directory gives two separators in a row.
 std::string OptionsFilePath(const std::string& settingsDir);

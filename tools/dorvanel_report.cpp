@@ -5,6 +5,7 @@
 #include "conversions.h"
 #include "distribution.h"
 #include "errors.h"
+#include "memory_limits.h"
 #include "pool_notation.h"
 #include "report.h"
 #include "table_export.h"
@@ -179,7 +180,15 @@ int main(int argc, char** argv) {
         const dorvanel::DicePool& pool = parsed.pool;
         const std::string possibleRolls = dorvanel::TotalPossibleRollsText(pool);
         dorvanel::RunControl control;
-        control.memoryBudget = parsed.memoryLimit;
+        if (parsed.memoryLimit) {
+            const dorvanel::ClampedBudget budget =
+                dorvanel::ClampMemoryBudget(*parsed.memoryLimit, dorvanel::UsableMemory());
+            if (budget.clamped)
+                std::fprintf(stderr,
+                             "dorvanel-report: --memory-limit is more than can be used; using %s\n",
+                             dorvanel::DescribeBytes(budget.bytes).c_str());
+            control.memoryBudget = budget.bytes;
+        }
         const dorvanel::DistributionTable table = dorvanel::ComputeDistribution(pool, control);
         if (parsed.csv) {
             dorvanel::WriteCsv(table, WriteOut);

@@ -5,6 +5,10 @@
 
 namespace dorvanel {
 
+BackgroundJob::BackgroundJob(QObject* owner) : owner_(owner) {
+    workers_.setMaxThreadCount(1);
+}
+
 BackgroundJob::~BackgroundJob() {
     Abandon();
     workers_.waitForDone();
@@ -14,7 +18,11 @@ void BackgroundJob::Start(std::function<void(const std::shared_ptr<State>& job)>
     Abandon();
     auto job = std::make_shared<State>();
     current_ = job;
-    workers_.start([job, work = std::move(work)] { work(job); });
+    // One abandoned while it waited for the one before never starts.
+    workers_.start([job, work = std::move(work)] {
+        if (!job->cancel)
+            work(job);
+    });
 }
 
 bool BackgroundJob::Abandon() {

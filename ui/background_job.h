@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: MIT
 // One piece of work at a time off the window's thread, for an object that reports on it with
 // signals on the window's thread: starting another abandons the one before, and whatever an
-// abandoned job still hands over is dropped.
+// abandoned job still hands over is dropped. A new job starts only once the abandoned one has
+// let go, so that two never hold their memory at once.
 #pragma once
 
 #include "distribution.h"
@@ -30,7 +31,7 @@ public:
     // the owner's thread captures `this` and runs in the owner's context, which drops it when
     // the owner goes, and no worker is left to post by then, since the destructor waits for
     // them.
-    explicit BackgroundJob(QObject* owner) : owner_(owner) {}
+    explicit BackgroundJob(QObject* owner);
     // Abandons the current job and waits for every thread to let go, so that work which
     // captures the owner may use it to the end.
     ~BackgroundJob();

@@ -2,28 +2,32 @@
 #include "error_reporter.h"
 
 #include "errors.h"
-
-#include <QCoreApplication>
-#include <QMessageBox>
+#include "termination_requests.h"
 
 #include <exception>
 #include <new>
 
 namespace dorvanel {
 
-void ShowErrorDialog(QWidget* parent, const QString& message) {
-    QMessageBox::critical(parent, QCoreApplication::applicationName(), message);
+void ReportError(const ErrorHandler& handler, QWidget* parent, const QString& message) {
+    // Once the process is asked to stop, no one is left to answer a dialog.
+    if (TerminationRequested())
+        return ReportTerminationFailure(message);
+    handler(parent, message);
+    // A dialog the request dismissed was never read.
+    if (TerminationRequested())
+        ReportTerminationFailure(message);
 }
 
-void RunReportingErrors(const ErrorHandler& report, QWidget* parent,
+void RunReportingErrors(const ErrorHandler& handler, QWidget* parent,
                         const std::function<void()>& command) {
     try {
         command();
     } catch (const SilentAbort&) {
     } catch (const std::bad_alloc&) {
-        report(parent, QStringLiteral("Out of memory"));
+        ReportError(handler, parent, QStringLiteral("Out of memory"));
     } catch (const std::exception& error) {
-        report(parent, QString::fromUtf8(error.what()));
+        ReportError(handler, parent, QString::fromUtf8(error.what()));
     }
 }
 

@@ -12,5 +12,6 @@ int main(int argc, char** argv) {
     dorvanel::CloseWindowsOnTermination();
     dorvanel::TForm1 Form1;
     Form1.show();
-    return QApplication::exec();
+    const int status = QApplication::exec();
+    return status != 0 ? status : dorvanel::TerminationExitStatus();
 }

@@ -3,8 +3,7 @@
 
 #include "errors.h"
 #include "table_export.h"
-
-#include <QSaveFile>
+#include "whole_file.h"
 
 #include <stdexcept>
 
@@ -39,28 +38,26 @@ void TableExporter::Cancel() {
 
 void TableExporter::Write(const std::shared_ptr<BackgroundJob::State>& job,
                           const DistributionTable& table, const QString& path) {
-    // Written beside the chosen name and renamed over it only when whole.
-    QSaveFile file(path);
+    WholeFile file(path);
     auto fail = [&] {
         throw std::runtime_error(
-            QStringLiteral("Cannot export to %1: %2").arg(path, file.errorString()).toStdString());
+            QStringLiteral("Cannot export to %1: %2").arg(path, file.Reason()).toStdString());
     };
-    if (!file.open(QIODevice::WriteOnly))
+    if (!file.Open())
         fail();
     ExportControl control;
     control.cancel = &job->cancel;
     control.onProgress =
         job_.Progress(job, [this](double whole, double stage) { emit Progress(whole, stage); });
     const TextSink sink = [&](std::string_view text) {
-        if (file.write(text.data(), static_cast<qint64>(text.size())) !=
-            static_cast<qint64>(text.size()))
+        if (!file.Write(text))
             fail();
     };
     if (path.endsWith(QStringLiteral(".csv"), Qt::CaseInsensitive))
         WriteCsv(table, sink, control);
     else
         WriteListingText(table, sink, control);
-    if (!file.commit())
+    if (!file.Commit())
         fail();
 }
 

@@ -6,6 +6,7 @@
 
 #include <cerrno>
 #include <csignal>
+#include <cstdio>
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -14,6 +15,9 @@ namespace {
 
 // A signal handler may do almost nothing; it only wakes the event loop through this pipe.
 int requestPipe[2] = {-1, -1};
+// Both only ever touched on the window's thread.
+bool terminating = false;
+bool failed = false;
 
 void OnTerminationSignal(int) {
     const int savedErrno = errno;
@@ -22,6 +26,15 @@ void OnTerminationSignal(int) {
         // A full pipe already holds a request.
     }
     errno = savedErrno;
+}
+
+void Terminate() {
+    if (terminating)
+        return;
+    terminating = true;
+    // Dialogs first, innermost first, then the windows; whoever opened a dialog learns from
+    // TerminationRequested that it was never answered.
+    QApplication::closeAllWindows();
 }
 
 } // namespace
@@ -34,7 +47,7 @@ void CloseWindowsOnTermination() {
         char requests[64];
         while (::read(requestPipe[0], requests, sizeof requests) > 0) {
         }
-        QApplication::closeAllWindows();
+        Terminate();
     });
 
     struct sigaction action {};
@@ -43,6 +56,21 @@ void CloseWindowsOnTermination() {
     action.sa_flags = SA_RESTART;
     sigaction(SIGTERM, &action, nullptr);
     sigaction(SIGINT, &action, nullptr);
+}
+
+bool TerminationRequested() {
+    return terminating;
+}
+
+void ReportTerminationFailure(const QString& message) {
+    failed = true;
+    std::fprintf(stderr, "%s: %s\n", qPrintable(QCoreApplication::applicationName()),
+                 qPrintable(message));
+    std::fflush(stderr);
+}
+
+int TerminationExitStatus() {
+    return failed ? 1 : 0;
 }
 
 } // namespace dorvanel

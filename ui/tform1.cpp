@@ -13,12 +13,11 @@
 #include "readout.h"
 #include "report.h"
 #include "spin_edit.h"
-#include "table_size.h"
+#include "termination_requests.h"
 
 #include <QAction>
 #include <QCheckBox>
 #include <QCloseEvent>
-#include <QDir>
 #include <QLabel>
 #include <QLineEdit>
 #include <QLocale>
@@ -26,7 +25,11 @@
 #include <QProgressDialog>
 #include <QPushButton>
 #include <QShortcut>
+#include <QShowEvent>
 #include <QSplitter>
+
+#include <exception>
+#include <utility>
 
 namespace dorvanel {
 namespace {
@@ -100,7 +103,7 @@ TForm1::TForm1(WindowServices services, QWidget* parent)
 TForm1::~TForm1() = default;
 
 void TForm1::ReportError(const QString& message) {
-    services_.reportError(this, message);
+    dorvanel::ReportError(services_.reportError, this, message);
 }
 
 void TForm1::RunReportingErrors(const std::function<void()>& command) {
@@ -109,9 +112,26 @@ void TForm1::RunReportingErrors(const std::function<void()>& command) {
 
 void TForm1::FormCreate() {
     // The layout has already made vidGraf fill what the other controls leave.
-    SettingsDir_ = QDir::currentPath();
+    TakeSettingsDir();
     AnalyzeClick();
-    RunReportingErrors([this] { LoadSettings(); });
+    try {
+        LoadSettings();
+    } catch (const std::exception& error) {
+        startupErrors_ << QString::fromUtf8(error.what());
+    }
+}
+
+void TForm1::showEvent(QShowEvent* event) {
+    QMainWindow::showEvent(event);
+    // Start-up errors wait for the window, so that their dialog has a window to be modal to, and
+    // for the event loop, where a request to stop the process can end the dialog.
+    if (!startupErrors_.isEmpty())
+        QMetaObject::invokeMethod(this, &TForm1::ReportStartupErrors, Qt::QueuedConnection);
+}
+
+void TForm1::ReportStartupErrors() {
+    for (const QString& message : std::exchange(startupErrors_, {}))
+        ReportError(message);
 }
 
 void TForm1::resizeEvent(QResizeEvent* event) {
@@ -133,12 +153,21 @@ void TForm1::FormResize() {
 }
 
 void TForm1::closeEvent(QCloseEvent* event) {
+    // A person may still want the export; a request to stop the process cannot wait for one.
+    if (exporter_.IsRunning() && !TerminationRequested() &&
+        !services_.ask(this,
+                       QStringLiteral("An export is still being written: stop it and quit?")) &&
+        !TerminationRequested()) {
+        event->ignore();
+        return;
+    }
     FormClose();
     event->accept();
 }
 
 void TForm1::FormClose() {
     runner_.Discard();
+    exporter_.Cancel();
     SaveSettingsOnClose();
 }
 
@@ -163,9 +192,10 @@ void TForm1::AnalyzeClick() {
         } catch (const IntegerOverflowError&) {
         } catch (const SilentAbort&) {
         }
+        // Its working space alone may take no more than its half of the budget either.
         const std::optional<std::uint64_t> budget = TableBudget();
         if (pool)
-            PlanAnalysis(*pool, budget, UsableMemory());
+            PlanAnalysis(*pool, budget, budget);
 
         // A cancelled run puts back what the window showed before the first of any runs that
         // replaced one another.

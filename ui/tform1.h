@@ -14,6 +14,7 @@
 
 #include <QMainWindow>
 #include <QString>
+#include <QStringList>
 
 #include <functional>
 #include <memory>
@@ -47,8 +48,8 @@ public:
     explicit TForm1(WindowServices services = {}, QWidget* parent = nullptr);
     ~TForm1() override;
 
-    // The directory that was current at start-up.
-    const QString& SettingsDir() const { return SettingsDir_; }
+    // The directory that was current at start-up; empty when it could not be had.
+    QString SettingsDir() const;
     // The last completed analysis; null before the first one completes.
     const std::shared_ptr<const DistributionTable>& AnalysisState() const { return analysis_; }
     bool IsAnalysisRunning() const { return runner_.IsRunning(); }
@@ -128,6 +129,7 @@ public slots:
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
 
 private:
@@ -146,6 +148,7 @@ private:
     void RunReportingErrors(const std::function<void()>& command);
     void BuildLayout();
     void FormCreate();
+    void ReportStartupErrors();
     void FormResize();
     void FormClose();
     void Splitter1Moved();
@@ -156,6 +159,7 @@ private:
     void ChooseColor(ColorDialog& dialog);
     DisplaySettings CurrentSettings() const;
     void ShowSettings(const DisplaySettings& settings);
+    void TakeSettingsDir();
     std::string OptionsFile() const;
     void ApplySettings();
     void LoadSettings();
@@ -173,7 +177,12 @@ private:
     void ExportEnded();
 
     const WindowServices services_;
-    QString SettingsDir_;
+    // The directory that was current at start-up, as the system's bytes; none when it could not
+    // be had as it is, and then why.
+    std::optional<std::string> settingsDir_;
+    std::string noSettingsDir_;
+    // Errors of start-up, shown once the window is.
+    QStringList startupErrors_;
     std::shared_ptr<const DistributionTable> analysis_;
     std::shared_ptr<const DistributionTable> scaledTable_;
     std::shared_ptr<const ScaledCounts> scaledCounts_;

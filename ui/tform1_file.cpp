@@ -6,14 +6,15 @@
 #include "graph_pointer.h"
 #include "plot_image.h"
 #include "readout.h"
+#include "whole_file.h"
 
+#include <QBuffer>
 #include <QEvent>
 #include <QFileInfo>
 #include <QHelpEvent>
 #include <QImageWriter>
 #include <QMouseEvent>
 #include <QProgressDialog>
-#include <QSaveFile>
 #include <QToolTip>
 
 namespace dorvanel {
@@ -48,13 +49,17 @@ void TForm1::Savegraphimage1Click() {
     if (path.isEmpty())
         return;
     // The plot as shown, in the screen's pixels; the file appears only when whole.
-    QSaveFile file(path);
-    QImageWriter writer(&file, "png");
-    if (!file.open(QIODevice::WriteOnly) || !writer.write(vidGraf->Picture()) || !file.commit()) {
-        const QString reason = writer.error() != QImageWriter::UnknownError ? writer.errorString()
-                                                                            : file.errorString();
+    QBuffer image;
+    QImageWriter writer(&image, "png");
+    WholeFile file(path);
+    QString reason;
+    if (!writer.write(vidGraf->Picture()))
+        reason = writer.errorString();
+    else if (!file.Open() || !file.Write({image.data().constData(), std::size_t(image.size())}) ||
+             !file.Commit())
+        reason = file.Reason();
+    if (!reason.isEmpty())
         ReportError(QStringLiteral("Cannot save the graph image to %1: %2").arg(path, reason));
-    }
 }
 
 QString TForm1::ReadoutAt(QPoint point) {

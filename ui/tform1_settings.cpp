@@ -3,6 +3,7 @@
 // and save them.
 #include "tform1.h"
 
+#include "atomic_write.h"
 #include "errors.h"
 #include "options_file.h"
 #include "radio_group.h"
@@ -14,8 +15,23 @@
 
 namespace dorvanel {
 
+void TForm1::TakeSettingsDir() {
+    try {
+        settingsDir_ = CurrentSettingsDir();
+    } catch (const SettingsFileError& error) {
+        noSettingsDir_ = error.what();
+        startupErrors_ << QString::fromStdString(noSettingsDir_);
+    }
+}
+
+QString TForm1::SettingsDir() const {
+    return settingsDir_ ? QFile::decodeName(QByteArray::fromStdString(*settingsDir_)) : QString();
+}
+
 std::string TForm1::OptionsFile() const {
-    return OptionsFilePath(QFile::encodeName(SettingsDir_).toStdString());
+    if (!settingsDir_)
+        throw SettingsFileError(noSettingsDir_);
+    return OptionsFilePath(*settingsDir_);
 }
 
 DisplaySettings TForm1::CurrentSettings() const {
@@ -44,6 +60,9 @@ void TForm1::ApplySettings() {
 }
 
 void TForm1::LoadSettings() {
+    if (!settingsDir_)
+        return;
+    RemoveStaleTemporaries(OptionsFile());
     try {
         if (std::optional<std::vector<std::string>> lines = ReadOptionsFile(OptionsFile()))
             mbOptions = std::move(*lines);
@@ -74,6 +93,9 @@ void TForm1::Savesettings1Click() {
 }
 
 void TForm1::SaveSettingsOnClose() {
+    // Without a settings folder there is no file; start-up has said so.
+    if (!settingsDir_)
+        return;
     // The file refused at start-up may be something the user keeps under that name.
     if (!optionsFileRefused_) {
         Savesettings1Click();

@@ -11,13 +11,11 @@
 #include <algorithm>
 #include <limits>
 #include <string>
-#include <unistd.h>
 #include <vector>
 
 namespace dorvanel {
 namespace {
 
-constexpr std::uint64_t kBudgetCap = 2'000'000'000;
 // What the rest of the process takes besides the table: its code, a reader's window or two.
 constexpr std::uint64_t kProcessAllowance = std::uint64_t{64} << 20;
 // Limb products beyond this take hours: only pools of many sizes of dice, each step reading
@@ -39,24 +37,7 @@ std::uint64_t CheckpointBytes(const CountLimbsProfile& profile, std::int64_t rea
     return bytes;
 }
 
-std::optional<std::uint64_t> PhysicalMemory() {
-    const long pages = sysconf(_SC_PHYS_PAGES);
-    const long pageSize = sysconf(_SC_PAGESIZE);
-    if (pages <= 0 || pageSize <= 0)
-        return std::nullopt;
-    return static_cast<std::uint64_t>(pages) * static_cast<std::uint64_t>(pageSize);
-}
-
 } // namespace
-
-std::optional<std::uint64_t> DefaultMemoryBudget() {
-    std::optional<std::uint64_t> budget = kBudgetCap;
-    if (const auto physical = PhysicalMemory())
-        budget = std::min(*budget, *physical / 4);
-    if (const auto usable = UsableMemory())
-        budget = std::min(*budget, *usable);
-    return budget;
-}
 
 AnalysisPlan PlanAnalysis(const DicePool& pool, std::optional<std::uint64_t> memoryBudget,
                           std::optional<std::uint64_t> usableMemory) {

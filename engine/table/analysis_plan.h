@@ -4,6 +4,7 @@
 #pragma once
 
 #include "dice_pool.h"
+#include "memory_limits.h"
 #include "pool_recurrence.h"
 
 #include <cstdint>
@@ -23,10 +24,6 @@ struct AnalysisPlan {
     // The most the run holds at once.
     std::uint64_t bytes = 0;
 };
-
-// The smaller of 2 GB and a quarter of the machine's memory, and never more than is free less
-// the room the desktop needs; empty when the machine does not tell.
-std::optional<std::uint64_t> DefaultMemoryBudget();
 
 // The rules every run follows: PoolLimitError for a pool whose counting would take far too
 // long, and InsufficientMemoryError only when even the working space of the checkpointed form

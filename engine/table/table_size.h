@@ -1,12 +1,10 @@
 // SPDX-License-Identifier: MIT
-// How much memory a table of counts takes, known before it is computed, and how much the
-// machine can give it.
+// How much memory a table of counts takes, known before it is computed.
 #pragma once
 
 #include "dice_pool.h"
 
 #include <cstdint>
-#include <optional>
 
 namespace dorvanel {
 
@@ -18,9 +16,5 @@ struct TableSize {
 
 // An upper bound, tight to a fraction of a percent for large tables.
 TableSize EstimateTableSize(const DicePool& pool);
-
-// The machine's available physical memory less the room the rest of the desktop needs; empty
-// when unknown.
-std::optional<std::uint64_t> UsableMemory();
 
 } // namespace dorvanel

@@ -1,4 +1,7 @@
 // SPDX-License-Identifier: MIT
+#include "atomic_write.h"
+#include "file_size_limit.h"
+#include "line_text.h"
 #include "lines_support.h"
 #include "options_file.h"
 #include "settings_error.h"
@@ -9,17 +12,20 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include <csignal>
 #include <functional>
 #include <optional>
 
+#include <fcntl.h>
 #include <grp.h>
-#include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 using namespace dorvanel;
+using dorvanel::testing::FileSizeLimit;
+
+Q_DECLARE_METATYPE(dorvanel::SaveStep)
 
 namespace {
 
@@ -91,29 +97,10 @@ void ChangeMode(const QString& path, int mode) {
     QCOMPARE(::chmod(QFile::encodeName(path).constData(), static_cast<mode_t>(mode)), 0);
 }
 
-// Lets writes beyond `bytes` fail with EFBIG, as a full disk would, while it lives.
-class FileSizeLimit {
-public:
-    explicit FileSizeLimit(rlim_t bytes) {
-        getrlimit(RLIMIT_FSIZE, &saved_);
-        oldHandler_ = std::signal(SIGXFSZ, SIG_IGN);
-        rlimit limit = saved_;
-        limit.rlim_cur = bytes;
-        setrlimit(RLIMIT_FSIZE, &limit);
-    }
-    ~FileSizeLimit() {
-        setrlimit(RLIMIT_FSIZE, &saved_);
-        std::signal(SIGXFSZ, oldHandler_);
-    }
-
-private:
-    rlimit saved_{};
-    void (*oldHandler_)(int);
-};
-
 const QByteArray kDefaultFile =
     "SHOWX\r\nPENCOLOR\r\n65280\r\nFILLCOLOR\r\n16711680\r\nBACKGROUNDCOLOR\r\n0\r\n"
     "GRAPHSTYLE\r\n0\r\n";
+const QByteArray kLongerFile = "SHOWY\r\n" + kDefaultFile + "GRAPHSTYLE\r\n1\r\n";
 
 } // namespace
 
@@ -215,7 +202,7 @@ private slots:
     void writeReplacesWhole() {
         QTemporaryDir dir;
         const QString path = dir.filePath("options.DAT");
-        Put(path, "SHOWY\r\n" + kDefaultFile + "GRAPHSTYLE\r\n1\r\n");
+        Put(path, kLongerFile);
         QCOMPARE(ErrorOf([&] { WriteOptionsFile(path.toStdString(), DefaultSettingsLines()); }),
                  QString());
         QCOMPARE(Contents(path), kDefaultFile);
@@ -232,6 +219,8 @@ private slots:
                                            << "No such file or directory";
         QTest::newRow("write fails midway") << "full"
                                             << "File too large";
+        QTest::newRow("no space to rename") << "no space"
+                                            << "No space left on device";
     }
     void writeFailureKeepsOldFile() {
         // Chosen to fail for root too, where permission bits stop nothing.
@@ -254,7 +243,11 @@ private slots:
         {
             const std::optional<FileSizeLimit> limit =
                 kind == "full" ? std::optional<FileSizeLimit>(std::in_place, 20) : std::nullopt;
-            error = ErrorOf([&] { WriteOptionsFile(path.toStdString(), DefaultSettingsLines()); });
+            const SaveFaults faults = [&](SaveStep step) {
+                return kind == "no space" && step == SaveStep::ReplaceByRename ? ENOSPC : 0;
+            };
+            error = ErrorOf(
+                [&] { SaveFile(path.toStdString(), JoinLines(DefaultSettingsLines()), faults); });
         }
         QCOMPARE(error, "Cannot save the settings file \"" + path + "\": " + reason + ".");
         QCOMPARE(Contents(kept), QByteArray("SHOWY\r\n"));
@@ -299,27 +292,168 @@ private slots:
         QCOMPARE(Contents(path), saved ? kDefaultFile : QByteArray("SHOWY\r\n"));
     }
 
-    // The link stays a link; the file it points to is written, or made when it does not exist.
-    void writeFollowsLinks_data() {
-        QTest::addColumn<bool>("targetExists");
-        QTest::newRow("link to a file") << true;
-        QTest::newRow("link to a file not yet made") << false;
+    // A link is followed as the system follows it, and stays a link; nothing else than a regular
+    // file is replaced, and no file is made through a link.
+    void writeOnlyWhereItMay_data() {
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<QString>("reason"); // empty: written through the link
+        QTest::newRow("link to a file") << "link"
+                                        << "";
+        QTest::newRow("own link in a shared folder") << "own shared link"
+                                                     << "";
+        QTest::newRow("link to nothing") << "dangling"
+                                         << "it is a symbolic link to a file that does not exist";
+        QTest::newRow("FIFO") << "fifo"
+                              << "it is not a regular file";
+        QTest::newRow("link to a device node") << "device"
+                                               << "it is not a regular file";
+        QTest::newRow("another user's link in a shared folder")
+            << "planted"
+            << "it is a symbolic link in a shared folder, owned by another user";
     }
-    void writeFollowsLinks() {
-        QFETCH(bool, targetExists);
+    void writeOnlyWhereItMay() {
+        QFETCH(QString, kind);
+        QFETCH(QString, reason);
         QTemporaryDir dir;
         QVERIFY(QDir(dir.path()).mkdir("kept"));
-        const QString target = dir.filePath("kept/options.DAT");
-        if (targetExists)
-            Put(target, "SHOWY\r\n");
-        const QString link = dir.filePath("options.DAT");
-        QCOMPARE(::symlink("kept/options.DAT", QFile::encodeName(link).constData()), 0);
-        QCOMPARE(ErrorOf([&] { WriteOptionsFile(link.toStdString(), DefaultSettingsLines()); }),
-                 QString());
-        QVERIFY(QFileInfo(link).isSymLink());
-        QCOMPARE(Contents(target), kDefaultFile);
-        QCOMPARE(QDir(dir.filePath("kept")).entryList(QDir::NoDotAndDotDot | QDir::AllEntries),
-                 QStringList{"options.DAT"});
+        const QString path = dir.filePath("options.DAT");
+        const QString target = dir.filePath("kept/file");
+        const QByteArray encodedPath = QFile::encodeName(path);
+        if (kind == "fifo") {
+            QCOMPARE(::mkfifo(encodedPath.constData(), 0600), 0);
+        } else {
+            if (kind == "device") {
+                if (::geteuid() != 0)
+                    QSKIP("only root makes device nodes");
+                if (::mknod(QFile::encodeName(target).constData(), S_IFCHR | 0600, makedev(1, 3)) !=
+                    0)
+                    QSKIP("no device nodes can be made here");
+            } else if (kind != "dangling") {
+                Put(target, "SHOWY\r\n");
+            }
+            QCOMPARE(::symlink("kept/file", encodedPath.constData()), 0);
+        }
+        if (kind.endsWith("shared link") || kind == "planted")
+            ChangeMode(dir.path(), 01777);
+        if (kind == "planted") {
+            if (::geteuid() != 0)
+                QSKIP("only root gives a link to another user");
+            QCOMPARE(::lchown(encodedPath.constData(), kNobody, kNobody), 0);
+        }
+        struct stat before {};
+        QCOMPARE(::lstat(encodedPath.constData(), &before), 0);
+
+        const QString error =
+            ErrorOf([&] { WriteOptionsFile(path.toStdString(), DefaultSettingsLines()); });
+        ChangeMode(dir.path(), 0700);
+        QCOMPARE(error, reason.isEmpty()
+                            ? QString()
+                            : "Cannot save the settings file \"" + path + "\": " + reason + ".");
+        struct stat after {};
+        QCOMPARE(::lstat(encodedPath.constData(), &after), 0);
+        QCOMPARE(after.st_mode & S_IFMT, before.st_mode & S_IFMT);
+        if (kind == "device")
+            QVERIFY(QFileInfo(target).exists() && !QFileInfo(target).isFile());
+        else if (kind == "dangling")
+            QVERIFY(!QFileInfo::exists(target));
+        else if (kind != "fifo")
+            QCOMPARE(Contents(target), reason.isEmpty() ? kDefaultFile : QByteArray("SHOWY\r\n"));
+        QCOMPARE(QDir(dir.path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries | QDir::System),
+                 (QStringList{"kept", "options.DAT"}));
+    }
+
+    // Where no new file may be made beside the old one, however the system says so, the file is
+    // written in place.
+    void writeInPlaceWhereNoNewFileMayBeMade_data() {
+        QTest::addColumn<int>("error");
+        QTest::addColumn<QString>("reason"); // empty: written in place
+        QTest::newRow("permission denied") << EACCES << "";
+        QTest::newRow("operation not permitted") << EPERM << "";
+        QTest::newRow("no space left") << ENOSPC << "No space left on device";
+    }
+    void writeInPlaceWhereNoNewFileMayBeMade() {
+        QFETCH(int, error);
+        QFETCH(QString, reason);
+        QTemporaryDir dir;
+        const QString path = dir.filePath("options.DAT");
+        Put(path, kLongerFile);
+        const SaveFaults refused = [&](SaveStep step) {
+            return step == SaveStep::CreateTemporary ? error : 0;
+        };
+        QCOMPARE(
+            ErrorOf([&] { SaveFile(path.toStdString(), kDefaultFile.toStdString(), refused); }),
+            reason.isEmpty() ? QString()
+                             : "Cannot save the settings file \"" + path + "\": " + reason + ".");
+        QCOMPARE(Contents(path), reason.isEmpty() ? kDefaultFile : kLongerFile);
+    }
+
+    // Killed at any step of writing in place, the file holds the old text, the new, or the new
+    // followed by the rest of the old: never nothing.
+    void inPlaceWriteStoppedAtAnyStep_data() {
+        QTest::addColumn<SaveStep>("step");
+        QTest::newRow("before opening") << SaveStep::OpenInPlace;
+        QTest::newRow("before writing") << SaveStep::WriteInPlace;
+        QTest::newRow("before cutting") << SaveStep::CutToLength;
+        QTest::newRow("before flushing") << SaveStep::FlushInPlace;
+    }
+    void inPlaceWriteStoppedAtAnyStep() {
+        QFETCH(SaveStep, step);
+        QTemporaryDir dir;
+        const QString path = dir.filePath("options.DAT");
+        Put(path, kLongerFile);
+        struct Killed {};
+        const SaveFaults killed = [&](SaveStep at) {
+            if (at == step)
+                throw Killed{};
+            return at == SaveStep::CreateTemporary ? EACCES : 0;
+        };
+        try {
+            SaveFile(path.toStdString(), kDefaultFile.toStdString(), killed);
+            QFAIL("the save was not stopped");
+        } catch (const Killed&) {
+        }
+        const QByteArray left = Contents(path);
+        QVERIFY2(left == kLongerFile || left == kDefaultFile ||
+                     left == kDefaultFile + kLongerFile.mid(kDefaultFile.size()),
+                 left.constData());
+    }
+
+    // Left by saves that were killed: only this program's own, old enough that no save is still
+    // writing them, go.
+    void staleTemporariesAreRemoved_data() {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<int>("ageSeconds");
+        QTest::addColumn<bool>("otherOwner");
+        QTest::addColumn<bool>("removed");
+        QTest::newRow("old") << "options.DAT.0123456789abcdef.tmp" << 120 << false << true;
+        QTest::newRow("a save under way")
+            << "options.DAT.0123456789abcdef.tmp" << 0 << false << false;
+        QTest::newRow("not our pattern") << "options.DAT.backup.tmp" << 120 << false << false;
+        QTest::newRow("another file's")
+            << "other.DAT.0123456789abcdef.tmp" << 120 << false << false;
+        QTest::newRow("another user's")
+            << "options.DAT.0123456789abcdef.tmp" << 120 << true << false;
+    }
+    void staleTemporariesAreRemoved() {
+        QFETCH(QString, name);
+        QFETCH(int, ageSeconds);
+        QFETCH(bool, otherOwner);
+        QFETCH(bool, removed);
+        if (otherOwner && ::geteuid() != 0)
+            QSKIP("only root gives a file to another user");
+        QTemporaryDir dir;
+        const QString path = dir.filePath("options.DAT");
+        Put(path, "SHOWY\r\n");
+        const QByteArray temporary = QFile::encodeName(dir.filePath(name));
+        Put(QString::fromUtf8(temporary), "SHOW");
+        const timespec times[2] = {{::time(nullptr) - ageSeconds, 0},
+                                   {::time(nullptr) - ageSeconds, 0}};
+        QCOMPARE(::utimensat(AT_FDCWD, temporary.constData(), times, 0), 0);
+        if (otherOwner)
+            QCOMPARE(::chown(temporary.constData(), kNobody, kNobody), 0);
+        RemoveStaleTemporaries(path.toStdString());
+        QCOMPARE(QFileInfo::exists(QString::fromUtf8(temporary)), !removed);
+        QCOMPARE(Contents(path), QByteArray("SHOWY\r\n"));
     }
 };
 

@@ -67,12 +67,26 @@ private slots:
     }
 
     // A table forced into checkpoints lists exactly what the whole one does, the upper half
-    // read back through the checkpoints.
-    void memoryLimitChangesNothingPrinted() {
+    // read back through the checkpoints; a limit beyond what can be used is lowered, and says so.
+    void memoryLimit_data() {
+        QTest::addColumn<QString>("limit");
+        QTest::addColumn<QString>("note");
+        QTest::newRow("one byte: checkpoints") << "1"
+                                               << "";
+        QTest::newRow("beyond the machine")
+            << "9999999999999999999"
+            << "dorvanel-report: --memory-limit is more than can be used; using ";
+    }
+    void memoryLimit() {
+        QFETCH(QString, limit);
+        QFETCH(QString, note);
         const Run whole = RunTool({"60", "36"});
-        const Run checkpointed = RunTool({"--memory-limit", "1", "60", "36"});
-        QCOMPARE(checkpointed.exitCode, 0);
-        QCOMPARE(checkpointed.out, whole.out);
+        const Run limited = RunTool({"--memory-limit", limit, "60", "36"});
+        QCOMPARE(limited.exitCode, 0);
+        QCOMPARE(limited.out, whole.out);
+        const QString err = QString::fromUtf8(limited.err);
+        QVERIFY2(note.isEmpty() ? err.isEmpty() : err.startsWith(note) && err.count('\n') == 1,
+                 qPrintable(err));
     }
 
     void informationOptions_data() {

@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: MIT
 #include "distribution.h"
+#include "file_size_limit.h"
 #include "plot_image.h"
 #include "radio_group.h"
 #include "spin_edit.h"
@@ -13,9 +14,15 @@
 #include <QLabel>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QTest>
 
+#include <optional>
+
+#include <sys/mount.h>
+
 using namespace dorvanel;
+using dorvanel::testing::FileSizeLimit;
 using dorvanel::testing::WindowFixture;
 
 namespace {
@@ -24,6 +31,12 @@ namespace {
 TForm1& StartAnswering(WindowFixture& fixture, const QString& answer) {
     fixture.services.chooseFileToSave = dorvanel::testing::Answering(answer);
     return fixture.Start();
+}
+
+void Put(const QString& path, const QByteArray& data) {
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    QCOMPARE(file.write(data), data.size());
 }
 
 void Analyse(WindowFixture& fixture, int dice, int faces) {
@@ -143,10 +156,7 @@ private slots:
         Analyse(fixture, 1000, 100);
         QDir dir(fixture.DirPath());
         const QString existing = dir.filePath("table.csv");
-        QFile file(existing);
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write("kept");
-        file.close();
+        Put(existing, "kept");
         const QStringList before = dir.entryList(QDir::Files);
 
         answer = existing;
@@ -162,6 +172,92 @@ private slots:
         QVERIFY2(fixture.errors[0].startsWith("Cannot export to "), qPrintable(fixture.errors[0]));
         QCOMPARE(Contents(existing), QByteArray("kept"));
         QCOMPARE(dir.entryList(QDir::Files), before);
+    }
+
+    // On a full disk the file written over stays as it was, and the message gives the system's
+    // reason: a tiny filesystem filled up where one may be mounted (as root), and everywhere a
+    // limit on file sizes, which fails the writes the same way.
+    void aFullDiskKeepsTheOldFile_data() {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<bool>("filesystem");
+        QTest::addColumn<QString>("reason");
+        for (const char* name : {"table.csv", "table.txt", "graph.png"}) {
+            QTest::addRow("%s, full filesystem", name) << name << true << "No space left on device";
+            QTest::addRow("%s, file size limit", name) << name << false << "File too large";
+        }
+    }
+    void aFullDiskKeepsTheOldFile() {
+        QFETCH(QString, name);
+        QFETCH(bool, filesystem);
+        QFETCH(QString, reason);
+        QString path;
+        WindowFixture fixture;
+        TForm1& w = StartAnswering(fixture, path);
+        QDir dir(fixture.DirPath());
+        QVERIFY(dir.mkdir("disk") && dir.cd("disk"));
+        const QByteArray disk = QFile::encodeName(dir.path());
+        if (filesystem && ::mount("tmpfs", disk.constData(), "tmpfs", 0, "size=64k") != 0)
+            QSKIP("no filesystem can be mounted here");
+        const auto unmount = qScopeGuard([&] {
+            if (filesystem)
+                ::umount2(disk.constData(), MNT_DETACH);
+        });
+        path = dir.filePath(name);
+        Put(path, "kept");
+        if (filesystem) {
+            QFile filler(dir.filePath("filler"));
+            QVERIFY(filler.open(QIODevice::WriteOnly | QIODevice::Unbuffered));
+            while (filler.write(QByteArray(4096, 'x')) > 0) {
+            }
+        }
+        const QStringList before = dir.entryList(QDir::Files);
+        {
+            std::optional<FileSizeLimit> limit;
+            if (!filesystem)
+                limit.emplace(16);
+            if (name.endsWith(".png")) {
+                w.Savegraphimage1->trigger();
+            } else {
+                w.Exporttable1->trigger();
+                WaitForExport(w);
+            }
+        }
+        QCOMPARE(fixture.errors.size(), 1);
+        QVERIFY2(fixture.errors[0].contains(path) && fixture.errors[0].endsWith(": " + reason),
+                 qPrintable(fixture.errors[0]));
+        QCOMPARE(Contents(path), QByteArray("kept"));
+        QCOMPARE(dir.entryList(QDir::Files), before);
+    }
+
+    // Closing while an export is written asks first; no keeps the window and the export.
+    void closingDuringAnExportAsks_data() {
+        QTest::addColumn<bool>("stop");
+        QTest::newRow("stop it and quit") << true;
+        QTest::newRow("keep writing") << false;
+    }
+    void closingDuringAnExportAsks() {
+        QFETCH(bool, stop);
+        QString path;
+        QStringList asked;
+        WindowFixture fixture;
+        fixture.services.ask = [&asked, stop](QWidget*, const QString& question) {
+            asked << question;
+            return stop;
+        };
+        TForm1& w = StartAnswering(fixture, path);
+        Analyse(fixture, 1000, 100);
+        path = fixture.DirPath() + "/table.csv";
+        Put(path, "kept");
+        w.Exporttable1->trigger();
+        QVERIFY(w.IsExportRunning());
+        w.close();
+        QCOMPARE(asked, QStringList{"An export is still being written: stop it and quit?"});
+        QCOMPARE(w.isVisible(), !stop);
+        QCOMPARE(w.IsExportRunning(), !stop);
+        WaitForExport(w);
+        QTest::qWait(200); // a stopped export's thread lets go of its file
+        QCOMPARE(Contents(path).startsWith("total,count,"), !stop);
+        QCOMPARE(fixture.errors, QStringList());
     }
 
     void savesTheGraphAsShown() {

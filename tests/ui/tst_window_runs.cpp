@@ -120,6 +120,36 @@ private slots:
         QCOMPARE(w.pb2->value(), 0);
     }
 
+    // A run abandoned for a new one still holds its memory until it stops: the new one starts
+    // only then, so that within one process two never hold theirs at once.
+    void aNewRunWaitsForTheAbandonedOne() {
+        std::atomic<int> runs{0};
+        std::atomic<bool> abandonedLetGo{false};
+        std::atomic<bool> overlapped{false};
+        WindowFixture fixture;
+        fixture.services.compute =
+            AfterTheFirst([&](const DicePool& pool, const RunControl& control) {
+                if (runs++ == 0) {
+                    WaitUntil([] { return false; }, control);
+                    // Slow to let go, as a large table is.
+                    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+                    abandonedLetGo = true;
+                    throw AnalysisCancelled();
+                }
+                overlapped = !abandonedLetGo;
+                return ComputeDistribution(pool);
+            });
+        TForm1& w = fixture.Start();
+        StartAnalysis(w, 10, 6);
+        QTRY_COMPARE(runs.load(), 1);
+        StartAnalysis(w, 12, 6);
+        fixture.WaitForAnalysis();
+        QVERIFY(!overlapped);
+        QCOMPARE(runs.load(), 2);
+        QCOMPARE(w.AnalysisState()->MinValue(), 12);
+        QVERIFY(fixture.errors.isEmpty());
+    }
+
     // Closing saves the settings and drops the run, whether it stops when told or finishes
     // anyway; nothing of it reaches the window, which is then destroyed.
     void closingTheWindowDuringARun_data() {
@@ -166,17 +196,21 @@ private slots:
     }
     void endingARunRaisesItsFlag() {
         QFETCH(QString, ending);
+        std::atomic<bool> started{false};
         std::atomic<bool> raised{false};
         WindowFixture fixture;
         fixture.services.compute =
             AfterTheFirst([&](const DicePool& pool, const RunControl& control) {
                 if (pool.DiceCount() != 10)
                     return ComputeDistribution(pool, control);
+                started = true;
                 raised = WaitUntil([&] { return control.cancel->load(); }, control);
                 throw AnalysisCancelled();
             });
         TForm1& w = fixture.Start();
         StartAnalysis(w, 10, 6);
+        // A run ended before it starts never does.
+        QTRY_VERIFY(started);
         if (ending == "escape")
             QTest::keyClick(&w, Qt::Key_Escape);
         else if (ending == "analyze")

@@ -10,7 +10,14 @@
 #include <QCheckBox>
 #include <QFile>
 #include <QLabel>
+#include <QScopeGuard>
 #include <QTest>
+
+#include <climits>
+#include <cstdio>
+
+#include <sys/stat.h>
+#include <unistd.h>
 
 using namespace dorvanel;
 using dorvanel::testing::OnScreen;
@@ -218,6 +225,71 @@ private slots:
         QCOMPARE(fixture.errors.size(), 1);
         QVERIFY2(fixture.errors[0].contains("options.DAT"), qPrintable(fixture.errors[0]));
         QVERIFY(QFileInfo(OptionsPath(fixture)).isDir());
+    }
+
+    // Without a current folder to be had as it is, the window runs without a settings file,
+    // neither reading nor writing one in the root folder, and says so once.
+    void noCurrentFolder_data() {
+        QTest::addColumn<bool>("deleted");
+        QTest::newRow("deleted") << true;
+        QTest::newRow("path longer than the system allows") << false;
+    }
+    void noCurrentFolder() {
+        QFETCH(bool, deleted);
+        WindowFixture fixture;
+        const bool rootFileBefore = QFile::exists("/options.DAT");
+        const QByteArray base = QFile::encodeName(fixture.DirPath());
+        const QByteArray name(200, 'd');
+        int depth = 0;
+        // Relative steps, since the whole path is too long for the system.
+        const auto removeFolders = qScopeGuard([&] {
+            for (; depth > 0; --depth)
+                if (::chdir("..") != 0 || ::rmdir(name.constData()) != 0)
+                    return;
+        });
+        QCOMPARE(::chdir(base.constData()), 0);
+        if (deleted) {
+            QCOMPARE(::mkdir("gone", 0700), 0);
+            QCOMPARE(::chdir("gone"), 0);
+            QCOMPARE(::rmdir((base + "/gone").constData()), 0);
+        } else {
+            for (; depth * (name.size() + 1) <= PATH_MAX; ++depth) {
+                QCOMPARE(::mkdir(name.constData(), 0700), 0);
+                QCOMPARE(::chdir(name.constData()), 0);
+            }
+        }
+        TForm1& w = fixture.Start();
+        w.close();
+        const bool rootFile = QFile::exists("/options.DAT");
+        if (rootFile && !rootFileBefore)
+            QFile::remove("/options.DAT");
+        QCOMPARE(fixture.errors.size(), 1);
+        QVERIFY2(fixture.errors[0].startsWith("The current folder cannot be used ("),
+                 qPrintable(fixture.errors[0]));
+        QCOMPARE(w.SettingsDir(), QString());
+        QCOMPARE(rootFile, rootFileBefore);
+    }
+
+    // The folder's path is taken as the system's bytes: a name that is not UTF-8 still holds
+    // the file.
+    void aFolderNameThatIsNotUtf8() {
+        WindowFixture fixture;
+        const QByteArray folder = QFile::encodeName(fixture.DirPath()) + "/caf\xe9";
+        const QByteArray file = folder + "/options.DAT";
+        QCOMPARE(::mkdir(folder.constData(), 0700), 0);
+        // Qt could not name these to remove them.
+        const auto removeFolder = qScopeGuard([&] {
+            ::unlink(file.constData());
+            ::rmdir(folder.constData());
+        });
+        std::FILE* options = std::fopen(file.constData(), "wb");
+        QVERIFY(options);
+        std::fputs("SHOWY\r\n", options);
+        std::fclose(options);
+        QCOMPARE(::chdir(folder.constData()), 0);
+        TForm1& w = fixture.Start();
+        QCOMPARE(fixture.errors, QStringList());
+        QVERIFY(w.cbWholeY->isChecked());
     }
 
     void theFileStaysInTheStartUpDirectory() {
