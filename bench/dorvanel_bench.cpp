@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Times the engine, the straightforward addition algorithm and the report tool. Each case runs
 // in a child process of its own, so that its peak memory is its own.
 #include "distribution.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Times a graph redraw on plots of several sizes, both as the first one after an analysis or a
 // change of Y mode, which scales the counts, and as the window's later ones, which keep them;
 // checks the first redraw of 1000 dice of 1000 faces at 1000 × 600 pixels against its target.

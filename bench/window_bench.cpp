@@ -1,13 +1,14 @@
+// SPDX-License-Identifier: MIT
 // Times the window: from Analyze to the labels and listing of 1000d6, how long the event loop
 // ever waits while 1000d1000 is computed, and how long scrolling its listing to the middle
 // takes to paint; then 10000d1000, checkpointed: the run, and how soon a screen of its listing
 // is painted after a jump. Runs without a display
 // (QT_QPA_PLATFORM=offscreen is set if unset). --quick leaves out 10000d1000.
-#include "error_reporter.h"
 #include "listing_view.h"
 #include "plot_image.h"
 #include "spin_edit.h"
 #include "tform1.h"
+#include "window_services.h"
 
 #include <QApplication>
 #include <QDir>
@@ -70,12 +71,13 @@ int main(int argc, char** argv) {
     QApplication application(argc, argv);
     QTemporaryDir settingsDir;
     QDir::setCurrent(settingsDir.path());
-    dorvanel::SetErrorHandler([](QWidget*, const QString& message) {
+    dorvanel::WindowServices services;
+    services.reportError = [](QWidget*, const QString& message) {
         std::fprintf(stderr, "error: %s\n", qPrintable(message));
         missedAny = true;
-    });
+    };
 
-    dorvanel::TForm1 window;
+    dorvanel::TForm1 window(services);
     window.show();
     WaitWhileRunning(window);
     std::printf("Window\n");

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Paints 1-pixel lines and outlined boxes on an image with exactly the pixels QPainter gives
 // them without antialiasing and with square caps:
 // - a line paints both of its end points (a line of no length paints its one point);

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "graph_colors.h"
 
 namespace dorvanel {

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The graph's three colours, held as the settings file stores them: 0x00BBGGRR, red in the
 // low byte.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "graph_drawing.h"
 
 #include "column_canvas.h"

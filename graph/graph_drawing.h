@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Draws a distribution on the plot image: a line through every total's point with a stem
 // under each, or adjacent bars, in the pen, fill and background colours.
 //

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "graph_pointer.h"
 
 namespace dorvanel {

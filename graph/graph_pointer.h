@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Which total a point of the plot shows: in line style the total whose point is nearest
 // across, in bar style the total whose bar holds it.
 #pragma once

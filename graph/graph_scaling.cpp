@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "graph_scaling.h"
 
 #include "errors.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Maps a distribution to plot pixels: every count cut to about five significant digits in
 // units of a power of ten, the value the top of the plot stands for, and the pixel position
 // of every total. Computed from the table alone, so the graph always shows the analysis the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "whole_range_scale.h"
 
 #include "conversions.h"

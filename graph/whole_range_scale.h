@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The scale of a graph whose top stands for all outcomes: how many digits a count is aligned
 // to before it is cut, and the value the top of the plot stands for.
 #pragma once

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # `cpack -G DEB` in a build folder makes the Debian package of what `cmake --install` installs.
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME dorvanel)

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Configures and builds into the given directory; further arguments go to CMake.
 set -euo pipefail
 build_dir=$1

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Builds the Debian package and checks it as a user would meet it: lintian finds no error, the
 # desktop entry and AppStream metadata validate, and the unpacked programs run: the report of
 # 3 dice and the window, started offscreen and asked to stop as the session would ask it.

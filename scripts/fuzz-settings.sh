@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Builds the settings parser's fuzz target with clang's libFuzzer, AddressSanitizer and
 # UndefinedBehaviorSanitizer, and runs it for a bounded time (seconds, default 25) on a small
 # seed corpus. Exits non-zero when the fuzzer finds a crash. Needs clang and libclang-rt-14-dev.

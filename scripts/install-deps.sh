@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Installs the Debian packages that building and testing Dorvanel needs, when any is missing.
 set -euo pipefail
 

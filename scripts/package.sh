@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Installs what is missing and builds the Debian package into build-package/: a Release build
 # with Debian's compiler and linker flags, every hardening option on, without the tests and
 # benchmarks.

@@ -1,9 +1,12 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds, and runs every test: once in a normal build, once under
-# AddressSanitizer and UndefinedBehaviorSanitizer; then fuzzes the settings parser briefly and
-# builds and checks the Debian package.
+# SPDX-License-Identifier: MIT
+# Checks that every source file carries the licence line; installs what is missing, builds, and
+# runs every test: once in a normal build, once under AddressSanitizer and
+# UndefinedBehaviorSanitizer; then fuzzes the settings parser briefly and builds and checks the
+# Debian package.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+bash scripts/check-spdx.sh
 bash scripts/install-deps.sh
 
 export QT_QPA_PLATFORM=offscreen

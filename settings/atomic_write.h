@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Saving a file so that a failed or interrupted write leaves the old one whole wherever the
 // folder allows it, and never leaves it empty.
 #pragma once

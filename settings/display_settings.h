@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The display settings that persist between runs, as the window's controls hold them. The
 // member initialisers are the defaults: the window's initial states and the default lines.
 #pragma once

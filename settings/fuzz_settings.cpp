@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // libFuzzer entry: arbitrary bytes as an options file, through the checks, the split into
 // lines and the apply, and the same bytes as settings through a save and a load.
 #include "line_text.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Text to lines and back, the way a list of lines is loaded from and saved to a file.
 #pragma once
 

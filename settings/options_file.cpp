@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "options_file.h"
 
 #include "atomic_write.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The options file: where it is, and reading and writing it as a list of lines.
 #pragma once
 

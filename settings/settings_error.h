@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A settings file that cannot be read, is not a settings file, or cannot be saved. The message
 // names the file and is meant for the error dialog as it is.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The settings as a list of lines: a key on a line of its own, followed by a value line for the
 // keys that take one.
 #pragma once

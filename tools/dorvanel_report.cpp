@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // dorvanel-report [--summary | --csv] [--memory-limit BYTES] POOL | DICE FACES: the five
 // summary texts and the listing of an analysis, or its table as comma-separated values, for
 // scripts, checks and benchmarks.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "analysis_runner.h"
 
 #include "distribution.h"
@@ -7,29 +8,18 @@
 #include <new>
 
 namespace dorvanel {
-namespace {
 
-Computation& CurrentComputation() {
-    static Computation computation = ComputeDistribution;
-    return computation;
-}
-
-} // namespace
-
-Computation SetComputation(Computation computation) {
-    Computation previous = std::move(CurrentComputation());
-    CurrentComputation() = std::move(computation);
-    return previous;
-}
-
-AnalysisRunner::AnalysisRunner(QObject* parent) : QObject(parent) {}
+AnalysisRunner::AnalysisRunner(Computation compute, QObject* parent)
+    : QObject(parent), compute_(std::move(compute)) {}
 
 // Cancelled runs stop within one total; the job waits for them.
 AnalysisRunner::~AnalysisRunner() = default;
 
 void AnalysisRunner::Start(const DicePool& pool, std::optional<std::uint64_t> memoryBudget) {
+    // The work uses `this` on the job's thread: job_ waits for that thread before the runner
+    // is gone.
     job_.Start([this, pool, memoryBudget,
-                compute = CurrentComputation()](const std::shared_ptr<BackgroundJob::State>& run) {
+                compute = compute_](const std::shared_ptr<BackgroundJob::State>& run) {
         RunControl control;
         control.cancel = &run->cancel;
         control.memoryBudget = memoryBudget;

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Runs the distribution computation off the window's thread. One run at a time: starting
 // another cancels the one before, whose result, if it still arrives, is dropped. Signals are
 // delivered on the window's thread.
@@ -16,18 +17,14 @@
 
 namespace dorvanel {
 
-// What a run computes: ComputeDistribution, unless a test has put another in its place.
+// What a run computes: ComputeDistribution, or a test's script.
 using Computation =
     std::function<DistributionTable(const DicePool& pool, const RunControl& control)>;
-
-// Installs a computation for the runs started from now on, process-wide, and returns the one
-// it replaces.
-Computation SetComputation(Computation computation);
 
 class AnalysisRunner : public QObject {
     Q_OBJECT
 public:
-    explicit AnalysisRunner(QObject* parent = nullptr);
+    explicit AnalysisRunner(Computation compute, QObject* parent = nullptr);
     ~AnalysisRunner() override;
 
     // The table may hold up to `memoryBudget` bytes, or any amount when there is none.
@@ -45,6 +42,7 @@ signals:
     void Cancelled();
 
 private:
+    const Computation compute_;
     BackgroundJob job_{this};
 };
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "background_job.h"
 
 #include <QMetaObject>
@@ -33,6 +34,7 @@ bool BackgroundJob::Abandon() {
 }
 
 void BackgroundJob::Deliver(const std::shared_ptr<State>& job, std::function<void()> deliver) {
+    // `this` lives as long as the owner, in whose context the call runs (see the constructor).
     QMetaObject::invokeMethod(
         owner_,
         [this, job, deliver = std::move(deliver)] {
@@ -46,6 +48,8 @@ void BackgroundJob::Deliver(const std::shared_ptr<State>& job, std::function<voi
 
 ProgressCallback BackgroundJob::Progress(const std::shared_ptr<State>& job,
                                          std::function<void(double whole, double stage)> show) {
+    // Called on the job's thread, which ends before `this` does; the posted call runs in the
+    // owner's context, as Deliver's does.
     return [this, job, show = std::move(show)](double whole, double stage) {
         job->whole = whole;
         job->stage = stage;

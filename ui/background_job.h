@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // One piece of work at a time off the window's thread, for an object that reports on it with
 // signals on the window's thread: starting another abandons the one before, and whatever an
 // abandoned job still hands over is dropped. A new job starts only once the abandoned one has
@@ -26,8 +27,13 @@ public:
         std::atomic<bool> progressPosted{false};
     };
 
+    // `owner` holds this job as a member, so that the two end together: what the job posts to
+    // the owner's thread captures `this` and runs in the owner's context, which drops it when
+    // the owner goes, and no worker is left to post by then, since the destructor waits for
+    // them.
     explicit BackgroundJob(QObject* owner);
-    // Abandons the current job and waits for every thread to let go.
+    // Abandons the current job and waits for every thread to let go, so that work which
+    // captures the owner may use it to the end.
     ~BackgroundJob();
 
     void Start(std::function<void(const std::shared_ptr<State>& job)> work);

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "color_dialog.h"
 
 #include "graph_colors.h"
@@ -5,31 +6,26 @@
 #include <QColorDialog>
 
 namespace dorvanel {
-namespace {
 
-ColorChooser& Chooser() {
-    static ColorChooser chooser = [](QWidget* parent, QColor initial) -> std::optional<QColor> {
-        const QColor chosen = QColorDialog::getColor(initial, parent);
-        if (!chosen.isValid())
-            return std::nullopt;
-        return chosen;
-    };
-    return chooser;
+std::optional<QColor> ChooseColorInDialog(QWidget* parent, QColor initial) {
+    const QColor chosen = QColorDialog::getColor(initial, parent);
+    if (!chosen.isValid())
+        return std::nullopt;
+    return chosen;
 }
 
-} // namespace
-
-ColorChooser SetColorChooser(ColorChooser chooser) {
-    ColorChooser previous = std::move(Chooser());
-    Chooser() = std::move(chooser);
-    return previous;
+void ColorDialog::SetColor(std::int32_t color) {
+    if (color == color_)
+        return;
+    color_ = color;
+    emit Changed();
 }
 
-bool ColorDialog::Execute(QWidget* parent) {
-    const std::optional<QColor> chosen = Chooser()(parent, ColorFromBgr(color_));
+bool ColorDialog::Execute(QWidget* parent, const ColorChooser& choose) {
+    const std::optional<QColor> chosen = choose(parent, ColorFromBgr(color_));
     if (!chosen)
         return false;
-    color_ = BgrFromColor(*chosen);
+    SetColor(BgrFromColor(*chosen));
     return true;
 }
 

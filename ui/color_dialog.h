@@ -1,8 +1,10 @@
+// SPDX-License-Identifier: MIT
 // A colour, held as 0x00BBGGRR, and the modal dialog that lets the user choose another. The
-// dialog itself is replaceable so that tests never block on it.
+// colour lives here alone; whatever shows it follows Changed.
 #pragma once
 
 #include <QColor>
+#include <QObject>
 
 #include <cstdint>
 #include <functional>
@@ -12,19 +14,23 @@ class QWidget;
 
 namespace dorvanel {
 
-// Shows a colour dialog opening on `initial`; the chosen colour, or none when cancelled.
+// Asks for a colour, offering `initial`; the chosen colour, or none when cancelled.
 using ColorChooser = std::function<std::optional<QColor>(QWidget* parent, QColor initial)>;
 
-// Installs a chooser for the whole process and returns the one it replaces.
-ColorChooser SetColorChooser(ColorChooser chooser);
+// The colour dialog of the platform.
+std::optional<QColor> ChooseColorInDialog(QWidget* parent, QColor initial);
 
-class ColorDialog {
+class ColorDialog : public QObject {
+    Q_OBJECT
 public:
     std::int32_t Color() const { return color_; }
-    void SetColor(std::int32_t color) { color_ = color; }
+    void SetColor(std::int32_t color);
 
-    // True when the user confirms; Color then holds the choice.
-    bool Execute(QWidget* parent);
+    // True when the user confirms a colour `choose` offers; Color then holds the choice.
+    bool Execute(QWidget* parent, const ColorChooser& choose);
+
+signals:
+    void Changed();
 
 private:
     std::int32_t color_ = 0;

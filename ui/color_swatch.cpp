@@ -1,20 +1,26 @@
+// SPDX-License-Identifier: MIT
 #include "color_swatch.h"
+
+#include "color_dialog.h"
+#include "graph_colors.h"
 
 #include <QPainter>
 
 namespace dorvanel {
 
-ColorSwatch::ColorSwatch(QWidget* parent) : QWidget(parent) {}
+ColorSwatch::ColorSwatch(const ColorDialog* source, QWidget* parent)
+    : QWidget(parent), source_(source) {
+    connect(source_, &ColorDialog::Changed, this, qOverload<>(&QWidget::update));
+}
 
-void ColorSwatch::SetColor(QColor color) {
-    color_ = color;
-    update();
+QColor ColorSwatch::Color() const {
+    return ColorFromBgr(source_->Color());
 }
 
 void ColorSwatch::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     painter.setPen(Qt::black);
-    painter.setBrush(color_);
+    painter.setBrush(Color());
     painter.drawRect(rect().adjusted(0, 0, -1, -1));
 }
 

@@ -1,4 +1,6 @@
-// A small square filled with a colour, outlined in black.
+// SPDX-License-Identifier: MIT
+// A small square filled with a colour dialog's colour, outlined in black; it follows every
+// change of that colour.
 #pragma once
 
 #include <QColor>
@@ -6,19 +8,23 @@
 
 namespace dorvanel {
 
+class ColorDialog;
+
 class ColorSwatch : public QWidget {
     Q_OBJECT
 public:
-    explicit ColorSwatch(QWidget* parent = nullptr);
+    // `source` is read whenever the swatch paints: whoever holds both keeps it while the swatch
+    // can be shown.
+    explicit ColorSwatch(const ColorDialog* source, QWidget* parent = nullptr);
 
-    QColor Color() const { return color_; }
-    void SetColor(QColor color);
+    // The colour shown.
+    QColor Color() const;
 
 protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
-    QColor color_;
+    const ColorDialog* source_;
 };
 
 } // namespace dorvanel

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The decimal separator of the user's locale, for the engine's number renderings.
 #pragma once
 

@@ -1,6 +1,7 @@
-// Where errors that end a command are shown: by default a dialog modal to the window, kept until
-// answered, like the application's default error dialog; on stderr once the process is asked to
-// stop. Tests replace the handler so that nothing ever blocks on a dialog.
+// SPDX-License-Identifier: MIT
+// How errors that end a command are reported: to a handler, by default a dialog modal to the
+// window, kept until answered, like the application's default error dialog; on stderr once the
+// process is asked to stop.
 #pragma once
 
 #include <QString>
@@ -13,12 +14,12 @@ namespace dorvanel {
 
 using ErrorHandler = std::function<void(QWidget* parent, const QString& message)>;
 
-void ReportError(QWidget* parent, const QString& message);
+// Shows the message with `handler`, or on stderr when the process has been asked to stop,
+// before or while it was shown.
+void ReportError(const ErrorHandler& handler, QWidget* parent, const QString& message);
 
-// Installs a handler for the whole process and returns the one it replaces.
-ErrorHandler SetErrorHandler(ErrorHandler handler);
-
-// Runs a command; an error that leaves it is reported, a silent stop is not.
-void RunReportingErrors(QWidget* parent, const std::function<void()>& command);
+// Runs a command; an error that leaves it is reported with `handler`, a silent stop is not.
+void RunReportingErrors(const ErrorHandler& handler, QWidget* parent,
+                        const std::function<void()>& command);
 
 } // namespace dorvanel

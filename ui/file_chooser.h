@@ -1,4 +1,5 @@
-// Asks where to save a file. The dialog itself is replaceable so that tests never block on it.
+// SPDX-License-Identifier: MIT
+// Asking where to save a file.
 #pragma once
 
 #include <QString>
@@ -9,13 +10,11 @@ class QWidget;
 
 namespace dorvanel {
 
-// Shows a save dialog; the chosen path, or an empty one when cancelled.
+// Asks for a file to save; the chosen path, or an empty one when cancelled.
 using SaveFileChooser =
     std::function<QString(QWidget* parent, const QString& caption, const QString& filter)>;
 
-// Installs a chooser for the whole process and returns the one it replaces.
-SaveFileChooser SetSaveFileChooser(SaveFileChooser chooser);
-
-QString ChooseFileToSave(QWidget* parent, const QString& caption, const QString& filter);
+// The save dialog of the platform.
+QString ChooseFileToSaveInDialog(QWidget* parent, const QString& caption, const QString& filter);
 
 } // namespace dorvanel

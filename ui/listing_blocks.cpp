@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "listing_blocks.h"
 
 #include "errors.h"
@@ -14,8 +15,10 @@ constexpr std::uint64_t kKeptBytes = std::uint64_t{96} << 20;
 } // namespace
 
 ListingBlocks::ListingBlocks(std::shared_ptr<const DistributionTable> table, QObject* parent)
-    : QObject(parent), table_(std::move(table)), lineCount_(Listing(*table_).LineCount()),
-      worker_([this] { Work(); }) {}
+    : QObject(parent), table_(std::move(table)), lineCount_(Listing(*table_).LineCount()) {
+    // Started last, once every member the thread reads is in place.
+    worker_ = std::thread([this] { Work(); });
+}
 
 ListingBlocks::~ListingBlocks() {
     {
@@ -28,11 +31,21 @@ ListingBlocks::~ListingBlocks() {
 }
 
 const std::string* ListingBlocks::Line(std::int64_t line) {
-    const auto found = blocks_.find(line / kBlockLines);
+    if (line < 0 || line >= lineCount_)
+        throw InternalError("listing line " + std::to_string(line) + " asked for, of " +
+                            std::to_string(lineCount_));
+    const std::int64_t block = line / kBlockLines;
+    const auto found = blocks_.find(block);
     if (found == blocks_.end())
         return nullptr;
+    const Block& lines = *found->second.first;
+    const auto index = static_cast<std::size_t>(line % kBlockLines);
+    if (index >= lines.size())
+        throw InternalError("listing block " + std::to_string(block) + " holds " +
+                            std::to_string(lines.size()) + " lines, without line " +
+                            std::to_string(line));
     recent_.splice(recent_.begin(), recent_, found->second.second);
-    return &(*found->second.first)[static_cast<std::size_t>(line % kBlockLines)];
+    return &lines[index];
 }
 
 void ListingBlocks::Want(std::int64_t first, std::int64_t last) {

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The lines of a checkpointed table's listing, worked out on a thread of their own in blocks
 // and kept for a while, so that the view never waits for a walk from a checkpoint: it shows
 // what has arrived, asks for what it lacks, and is told when more arrives.
@@ -30,6 +31,7 @@ public:
     ~ListingBlocks() override;
 
     // The line when it has arrived, else null; valid until control returns to the event loop.
+    // A line outside the listing, or missing from its block, throws InternalError.
     const std::string* Line(std::int64_t line);
     // Asks for the lines first … last, then for the blocks either side of them; replaces what
     // was asked for before.
@@ -60,6 +62,7 @@ private:
     std::int64_t working_ = -1;        // the block on its way
     bool stopping_ = false;
     std::atomic<bool> abandon_{false}; // stops the walk for the block on its way
+    // Runs Work from the end of the constructor; the destructor joins it before any member goes.
     std::thread worker_;
 };
 

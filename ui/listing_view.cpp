@@ -1,6 +1,6 @@
+// SPDX-License-Identifier: MIT
 #include "listing_view.h"
 
-#include "error_reporter.h"
 #include "errors.h"
 
 #include <QApplication>
@@ -100,9 +100,9 @@ void ListingView::CopySelection() {
          ++line)
         bytes += listing_->LineLength(line) + 1;
     if (bytes > kMaxCopyBytes) {
-        ReportError(this, tr("The selected lines hold more than %1 of text, too much to copy. "
-                             "Select fewer lines.")
-                              .arg(QString::fromStdString(DescribeBytes(kMaxCopyBytes))));
+        emit Failed(tr("The selected lines hold more than %1 of text, too much to copy. "
+                       "Select fewer lines.")
+                        .arg(QString::fromStdString(DescribeBytes(kMaxCopyBytes))));
         return;
     }
     std::string text;

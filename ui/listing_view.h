@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The listing of an analysis: one line per total, produced on demand from the table, so that a
 // million lines of thousands of digits each never exist as one text; for a checkpointed table
 // produced off the window's thread, with a placeholder until they arrive. Lines can be
@@ -37,9 +38,14 @@ public:
     std::optional<std::pair<std::int64_t, std::int64_t>> Selection() const;
     void SelectLines(std::int64_t first, std::int64_t last);
     void SelectAll();
-    // Puts the selected lines on the clipboard; a selection too large to copy is reported.
+    // Puts the selected lines on the clipboard; a selection too large to copy is refused with
+    // Failed.
     void CopySelection();
     void ScrollToLine(std::int64_t line);
+
+signals:
+    // A command of the view could not be done; the message says why.
+    void Failed(const QString& message);
 
 protected:
     void paintEvent(QPaintEvent* event) override;

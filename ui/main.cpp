@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Dorvanel: how many of the ordered outcomes of N dice of D faces give each total.
 #include "application_identity.h"
 #include "termination_requests.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The plot area: shows the picture the graph was last drawn on.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "radio_group.h"
 
 #include <QButtonGroup>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A captioned group of radio buttons with an item index: -1 when no item is selected, as a
 // settings file may ask for.
 #pragma once

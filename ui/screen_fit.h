@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Keeping a window on the screen it opens on.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "spin_edit.h"
 
 #include "conversions.h"

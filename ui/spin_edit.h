@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // An integer box with arrows whose range is enforced only by the arrows and when it loses the
 // focus: a value typed and confirmed with Enter reaches the command as typed, also outside the
 // range, and text that is not an integer reads as the minimum.

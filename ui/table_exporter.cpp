@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "table_exporter.h"
 
 #include "errors.h"
@@ -13,6 +14,8 @@ TableExporter::TableExporter(QObject* parent) : QObject(parent) {}
 TableExporter::~TableExporter() = default;
 
 void TableExporter::Start(std::shared_ptr<const DistributionTable> table, const QString& path) {
+    // The work uses `this` on the job's thread: job_ waits for that thread before the exporter
+    // is gone.
     job_.Start(
         [this, table = std::move(table), path](const std::shared_ptr<BackgroundJob::State>& job) {
             try {

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Writes a table to a file off the window's thread: comma-separated values for a name ending
 // in ".csv", the listing otherwise. The file appears under its name only when whole; a failed
 // or cancelled export leaves nothing new and an existing file as it was. One export at a time;

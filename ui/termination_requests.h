@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A request to stop the process (SIGTERM from kill, timeout or the session, SIGINT from Ctrl+C
 // in a terminal) ends it, as the user closing every window would but with no one there to
 // answer: open dialogs are dismissed, the window saves what it can, and what fails goes to

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "tform1.h"
 
 #include "analysis_plan.h"
@@ -8,7 +9,6 @@
 #include "listing_view.h"
 #include "plot_image.h"
 #include "pool_notation.h"
-#include "question.h"
 #include "radio_group.h"
 #include "readout.h"
 #include "report.h"
@@ -22,6 +22,7 @@
 #include <QLineEdit>
 #include <QLocale>
 #include <QProgressBar>
+#include <QProgressDialog>
 #include <QPushButton>
 #include <QShortcut>
 #include <QShowEvent>
@@ -53,7 +54,8 @@ std::optional<std::uint64_t> TableBudget() {
 
 } // namespace
 
-TForm1::TForm1(QWidget* parent) : QMainWindow(parent) {
+TForm1::TForm1(WindowServices services, QWidget* parent)
+    : QMainWindow(parent), services_(std::move(services)) {
     BuildLayout();
     connect(Analyze, &QPushButton::clicked, this, &TForm1::AnalyzeClick);
     connect(Button1, &QPushButton::clicked, this, &TForm1::Button1Click);
@@ -65,7 +67,7 @@ TForm1::TForm1(QWidget* parent) : QMainWindow(parent) {
     connect(cbWholeY, &QCheckBox::clicked, this, &TForm1::radGrafClick);
     connect(Xa1, &QAction::triggered, this, &TForm1::AnalyzeClick);
     connect(new QShortcut(QKeySequence(Qt::Key_Escape), this), &QShortcut::activated, this,
-            &TForm1::CancelAnalysis);
+            &TForm1::CancelLatestJob);
     connect(Splitter1, &QSplitter::splitterMoved, this, &TForm1::Splitter1Moved);
     connect(Reverttoinitialsettings1, &QAction::triggered, this,
             &TForm1::Reverttoinitialsettings1Click);
@@ -75,13 +77,15 @@ TForm1::TForm1(QWidget* parent) : QMainWindow(parent) {
     connect(Exporttable1, &QAction::triggered, this, &TForm1::Exporttable1Click);
     connect(Savegraphimage1, &QAction::triggered, this, &TForm1::Savegraphimage1Click);
     connect(Quit1, &QAction::triggered, this, &QWidget::close);
-    connect(&exporter_, &TableExporter::Progress, this, &TForm1::ShowProgress);
+    connect(&exporter_, &TableExporter::Progress, this, &TForm1::ShowExportProgress);
+    connect(dlgExport, &QProgressDialog::canceled, &exporter_, &TableExporter::Cancel);
     connect(&exporter_, &TableExporter::Finished, this, &TForm1::ExportEnded);
     connect(&exporter_, &TableExporter::Cancelled, this, &TForm1::ExportEnded);
     connect(&exporter_, &TableExporter::Failed, this, [this](const QString& message) {
         ExportEnded();
-        ReportError(this, message);
+        ReportError(message);
     });
+    connect(meRes, &ListingView::Failed, this, &TForm1::ReportError);
     connect(&runner_, &AnalysisRunner::Progress, this, &TForm1::ShowProgress);
     connect(&runner_, &AnalysisRunner::Finished, this, &TForm1::AnalysisFinished);
     connect(&runner_, &AnalysisRunner::Cancelled, this, [this] {
@@ -91,12 +95,20 @@ TForm1::TForm1(QWidget* parent) : QMainWindow(parent) {
     connect(&runner_, &AnalysisRunner::Failed, this, [this](const QString& message) {
         RestoreVisibleState();
         AnalysisEnded();
-        ReportError(this, message);
+        ReportError(message);
     });
     FormCreate();
 }
 
 TForm1::~TForm1() = default;
+
+void TForm1::ReportError(const QString& message) {
+    dorvanel::ReportError(services_.reportError, this, message);
+}
+
+void TForm1::RunReportingErrors(const std::function<void()>& command) {
+    dorvanel::RunReportingErrors(services_.reportError, this, command);
+}
 
 void TForm1::FormCreate() {
     // The layout has already made vidGraf fill what the other controls leave.
@@ -119,7 +131,7 @@ void TForm1::showEvent(QShowEvent* event) {
 
 void TForm1::ReportStartupErrors() {
     for (const QString& message : std::exchange(startupErrors_, {}))
-        ReportError(this, message);
+        ReportError(message);
 }
 
 void TForm1::resizeEvent(QResizeEvent* event) {
@@ -143,7 +155,8 @@ void TForm1::FormResize() {
 void TForm1::closeEvent(QCloseEvent* event) {
     // A person may still want the export; a request to stop the process cannot wait for one.
     if (exporter_.IsRunning() && !TerminationRequested() &&
-        !Ask(this, QStringLiteral("An export is still being written: stop it and quit?")) &&
+        !services_.ask(this,
+                       QStringLiteral("An export is still being written: stop it and quit?")) &&
         !TerminationRequested()) {
         event->ignore();
         return;
@@ -163,7 +176,7 @@ void TForm1::Splitter1Moved() {
 }
 
 void TForm1::AnalyzeClick() {
-    RunReportingErrors(this, [this] {
+    RunReportingErrors([this] {
         const std::int32_t faces = seDieType->Value();
         const std::int32_t dice = seDieNo->Value();
         const std::string terms = edPool->text().trimmed().toStdString();
@@ -208,13 +221,16 @@ void TForm1::AnalyzeClick() {
         ShowValue(pool->Bounds());
         PrepareProgress();
         beforeRun_ = before;
+        exportStartedLast_ = false;
         runner_.Start(*pool, budget);
     });
 }
 
-void TForm1::CancelAnalysis() {
-    runner_.Cancel();
-    exporter_.Cancel();
+void TForm1::CancelLatestJob() {
+    if (exporter_.IsRunning() && (exportStartedLast_ || !runner_.IsRunning()))
+        exporter_.Cancel();
+    else
+        runner_.Cancel();
 }
 
 void TForm1::PrepareProgress() {
@@ -228,7 +244,7 @@ void TForm1::ShowProgress(double run, double stage) {
 }
 
 void TForm1::AnalysisFinished(std::shared_ptr<const DistributionTable> table) {
-    RunReportingErrors(this, [&] {
+    RunReportingErrors([&] {
         const QString possibilities = Text(ValuePossibilitiesText(*table, DecimalSeparator()));
         const QString probability = Text(ProbabilityText(*table, DecimalSeparator()));
         QStringList details;

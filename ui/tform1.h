@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The program's one window: the two inputs, the Analyze command, the summary labels, the
 // listing, the graph and its options, and the Options menu.
 #pragma once
@@ -9,11 +10,13 @@
 #include "graph_scaling.h"
 #include "settings_lines.h"
 #include "table_exporter.h"
+#include "window_services.h"
 
 #include <QMainWindow>
 #include <QString>
 #include <QStringList>
 
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -27,6 +30,7 @@ class QLabel;
 class QMenu;
 class QMenuBar;
 class QProgressBar;
+class QProgressDialog;
 class QPushButton;
 class QSplitter;
 
@@ -41,7 +45,7 @@ class SpinEdit;
 class TForm1 : public QMainWindow {
     Q_OBJECT
 public:
-    explicit TForm1(QWidget* parent = nullptr);
+    explicit TForm1(WindowServices services = {}, QWidget* parent = nullptr);
     ~TForm1() override;
 
     // The directory that was current at start-up; empty when it could not be had.
@@ -100,6 +104,8 @@ public:
     QLineEdit* edPool;
     // The pool the labels, the listing and the graph belong to.
     QLabel* lbPool;
+    // An export's progress, shown once it has taken a moment; its Cancel stops the export.
+    QProgressDialog* dlgExport;
 
     // The readout of the plot at a point in it: the lines of the total there, joined; empty
     // before the first analysis.
@@ -137,6 +143,9 @@ private:
         std::shared_ptr<const DistributionTable> listing;
     };
 
+    void ReportError(const QString& message);
+    // Runs a command; an error that leaves it is reported, a silent stop is not.
+    void RunReportingErrors(const std::function<void()>& command);
     void BuildLayout();
     void FormCreate();
     void ReportStartupErrors();
@@ -147,7 +156,7 @@ private:
     // The counts of the current analysis in plot units, scaled again only when the analysis or
     // the Y mode has changed since the last redraw: a resize redraws many times.
     const std::shared_ptr<const ScaledCounts>& ScaledCountsFor(bool wholeYRange);
-    void ChooseColor(ColorDialog& dialog, ColorSwatch* swatch);
+    void ChooseColor(ColorDialog& dialog);
     DisplaySettings CurrentSettings() const;
     void ShowSettings(const DisplaySettings& settings);
     void TakeSettingsDir();
@@ -155,16 +164,19 @@ private:
     void ApplySettings();
     void LoadSettings();
     void SaveSettingsOnClose();
-    void CancelAnalysis();
+    // Escape: stops whichever of the run and the export still going was started last.
+    void CancelLatestJob();
     void AnalysisFinished(std::shared_ptr<const DistributionTable> table);
     void AnalysisEnded();
     void RestoreVisibleState();
-    // Both bars ready for a run or an export, which report in fractions.
+    // Both bars ready for a run, which reports in fractions.
     void PrepareProgress();
     void ShowProgress(double run, double stage);
     void ShowValue(const AnalysisBounds& bounds);
+    void ShowExportProgress(double whole);
     void ExportEnded();
 
+    const WindowServices services_;
     // The directory that was current at start-up, as the system's bytes; none when it could not
     // be had as it is, and then why.
     std::optional<std::string> settingsDir_;
@@ -174,8 +186,9 @@ private:
     std::shared_ptr<const DistributionTable> analysis_;
     std::shared_ptr<const DistributionTable> scaledTable_;
     std::shared_ptr<const ScaledCounts> scaledCounts_;
-    AnalysisRunner runner_;
+    AnalysisRunner runner_{services_.compute};
     TableExporter exporter_;
+    bool exportStartedLast_ = false;
     std::optional<VisibleState> beforeRun_;
     bool resizePending_ = false;
     // The options file was refused at start-up as not a settings file; only an explicit save

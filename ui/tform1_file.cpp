@@ -1,9 +1,8 @@
+// SPDX-License-Identifier: MIT
 // The File menu: the table and the graph written to files, and the readout of the plot.
 #include "tform1.h"
 
 #include "decimal_separator.h"
-#include "error_reporter.h"
-#include "file_chooser.h"
 #include "graph_pointer.h"
 #include "plot_image.h"
 #include "readout.h"
@@ -11,36 +10,42 @@
 
 #include <QBuffer>
 #include <QEvent>
+#include <QFileInfo>
 #include <QHelpEvent>
 #include <QImageWriter>
 #include <QMouseEvent>
-#include <QProgressBar>
+#include <QProgressDialog>
 #include <QToolTip>
 
 namespace dorvanel {
 void TForm1::Exporttable1Click() {
     if (!analysis_)
         return;
-    const QString path =
-        ChooseFileToSave(this, QStringLiteral("Export table"),
-                         QStringLiteral("Comma-separated values (*.csv);;Listing (*.txt);;All "
-                                        "files (*)"));
+    const QString path = services_.chooseFileToSave(
+        this, QStringLiteral("Export table"),
+        QStringLiteral("Comma-separated values (*.csv);;Listing (*.txt);;All files (*)"));
     if (path.isEmpty())
         return;
-    PrepareProgress();
+    dlgExport->reset();
+    dlgExport->setLabelText(
+        QStringLiteral("Exporting the table to %1\u2026").arg(QFileInfo(path).fileName()));
+    // Its time is counted from here: the dialog shows only for an export that takes a while.
+    dlgExport->setValue(0);
+    exportStartedLast_ = true;
     exporter_.Start(analysis_, path);
 }
 
+void TForm1::ShowExportProgress(double whole) {
+    dlgExport->setValue(static_cast<int>(whole * dlgExport->maximum()));
+}
+
 void TForm1::ExportEnded() {
-    if (!runner_.IsRunning()) {
-        pb1->setValue(0);
-        pb2->setValue(0);
-    }
+    dlgExport->reset();
 }
 
 void TForm1::Savegraphimage1Click() {
-    const QString path = ChooseFileToSave(this, QStringLiteral("Save graph image"),
-                                          QStringLiteral("PNG images (*.png)"));
+    const QString path = services_.chooseFileToSave(this, QStringLiteral("Save graph image"),
+                                                    QStringLiteral("PNG images (*.png)"));
     if (path.isEmpty())
         return;
     // The plot as shown, in the screen's pixels; the file appears only when whole.
@@ -54,8 +59,7 @@ void TForm1::Savegraphimage1Click() {
              !file.Commit())
         reason = file.Reason();
     if (!reason.isEmpty())
-        ReportError(this,
-                    QStringLiteral("Cannot save the graph image to %1: %2").arg(path, reason));
+        ReportError(QStringLiteral("Cannot save the graph image to %1: %2").arg(path, reason));
 }
 
 QString TForm1::ReadoutAt(QPoint point) {

@@ -1,8 +1,7 @@
+// SPDX-License-Identifier: MIT
 // The graph: drawing the last completed analysis, and the controls that change how.
 #include "tform1.h"
 
-#include "color_swatch.h"
-#include "error_reporter.h"
 #include "graph_drawing.h"
 #include "plot_image.h"
 #include "radio_group.h"
@@ -16,7 +15,7 @@ GraphOptions TForm1::CurrentGraphOptions() const {
 }
 
 void TForm1::DrawGraph() {
-    RunReportingErrors(this, [this] {
+    RunReportingErrors([this] {
         QImage canvas = vidGraf->BlankPicture();
         const GraphOptions options = CurrentGraphOptions();
         const GraphColors colors{dlgColor.Color(), dlgFill.Color(), dlgBG.Color()};
@@ -41,20 +40,19 @@ void TForm1::radGrafClick() {
     DrawGraph();
 }
 
-void TForm1::ChooseColor(ColorDialog& dialog, ColorSwatch* swatch) {
-    if (dialog.Execute(this))
-        swatch->SetColor(ColorFromBgr(dialog.Color()));
+void TForm1::ChooseColor(ColorDialog& dialog) {
+    dialog.Execute(this, services_.chooseColor);
     DrawGraph();
 }
 
 void TForm1::Button1Click() {
-    ChooseColor(dlgColor, Shape1);
+    ChooseColor(dlgColor);
 }
 void TForm1::Button2Click() {
-    ChooseColor(dlgFill, Shape2);
+    ChooseColor(dlgFill);
 }
 void TForm1::Button3Click() {
-    ChooseColor(dlgBG, Shape3);
+    ChooseColor(dlgBG);
 }
 
 void TForm1::btnClearGrafClick() {

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The window's controls, placed as laid out for 96 pixels per inch.
 #include "tform1.h"
 
@@ -16,6 +17,7 @@
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QProgressBar>
+#include <QProgressDialog>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSplitter>
@@ -143,9 +145,9 @@ void TForm1::BuildLayout() {
     const int wholeYGrowth = Growth(cbWholeY, 123);
     Placed(cbWholeY, 410 + shift + range1Growth, 66, 123 + wholeYGrowth, 17);
 
-    Shape1 = Placed(new ColorSwatch(Panel1), 415 + shift, 3, 20, 20);
-    Shape2 = Placed(new ColorSwatch(Panel1), 415 + shift, 24, 20, 20);
-    Shape3 = Placed(new ColorSwatch(Panel1), 415 + shift, 45, 20, 20);
+    Shape1 = Placed(new ColorSwatch(&dlgColor, Panel1), 415 + shift, 3, 20, 20);
+    Shape2 = Placed(new ColorSwatch(&dlgFill, Panel1), 415 + shift, 24, 20, 20);
+    Shape3 = Placed(new ColorSwatch(&dlgBG, Panel1), 415 + shift, 45, 20, 20);
     Button1 =
         Placed(new QPushButton(QStringLiteral("Select Pen Color"), Panel1), 436 + shift, 3, 98, 21);
     Button2 = Placed(new QPushButton(QStringLiteral("Select Fill Brush"), Panel1), 436 + shift, 24,
@@ -224,6 +226,12 @@ void TForm1::BuildLayout() {
     Xa1->setShortcutContext(Qt::WindowShortcut);
     addAction(Xa1);
 
+    dlgExport = new QProgressDialog(this);
+    dlgExport->setWindowTitle(QStringLiteral("Export table"));
+    dlgExport->setRange(0, 1000);
+    dlgExport->setMinimumDuration(1000);
+    dlgExport->reset(); // hidden until an export has taken a while
+
     setTabOrder(seDieNo, seDieType);
     setTabOrder(seDieType, Analyze);
     setTabOrder(Analyze, edPool);
@@ -284,7 +292,8 @@ void TForm1::BuildLayout() {
              {N2, "N2"},
              {Quit1, "Quit1"},
              {edPool, "edPool"},
-             {lbPool, "lbPool"}})
+             {lbPool, "lbPool"},
+             {dlgExport, "dlgExport"}})
         object->setObjectName(QString::fromLatin1(name));
 
     // The layout's states are the default settings.

@@ -1,12 +1,10 @@
+// SPDX-License-Identifier: MIT
 // The display settings: the options file, and the commands that load, apply, revert, restore
 // and save them.
 #include "tform1.h"
 
 #include "atomic_write.h"
-#include "color_swatch.h"
-#include "error_reporter.h"
 #include "errors.h"
-#include "graph_colors.h"
 #include "options_file.h"
 #include "radio_group.h"
 #include "settings_error.h"
@@ -48,9 +46,6 @@ void TForm1::ShowSettings(const DisplaySettings& settings) {
     dlgColor.SetColor(settings.penColor);
     dlgFill.SetColor(settings.fillColor);
     dlgBG.SetColor(settings.backgroundColor);
-    Shape1->SetColor(ColorFromBgr(settings.penColor));
-    Shape2->SetColor(ColorFromBgr(settings.fillColor));
-    Shape3->SetColor(ColorFromBgr(settings.backgroundColor));
 }
 
 void TForm1::ApplySettings() {
@@ -79,19 +74,19 @@ void TForm1::LoadSettings() {
 }
 
 void TForm1::Reverttoinitialsettings1Click() {
-    RunReportingErrors(this, [this] { ApplySettings(); });
+    RunReportingErrors([this] { ApplySettings(); });
     DrawGraph();
 }
 
 void TForm1::Restoredefaultsettings1Click() {
     mbOptions = mbDefault;
-    RunReportingErrors(this, [this] { ApplySettings(); });
+    RunReportingErrors([this] { ApplySettings(); });
     DrawGraph();
 }
 
 void TForm1::Savesettings1Click() {
     mbOptions = FormatSettingsLines(CurrentSettings());
-    RunReportingErrors(this, [this] {
+    RunReportingErrors([this] {
         WriteOptionsFile(OptionsFile(), mbOptions);
         optionsFileRefused_ = false;
     });
@@ -106,10 +101,10 @@ void TForm1::SaveSettingsOnClose() {
         Savesettings1Click();
         return;
     }
-    ReportError(this, QStringLiteral("The settings were not saved: \"%1\" is not a settings file, "
-                                     "so it is left as it is. \"Save settings\" in the Options "
-                                     "menu replaces it.")
-                          .arg(QFile::decodeName(QByteArray::fromStdString(OptionsFile()))));
+    ReportError(QStringLiteral("The settings were not saved: \"%1\" is not a settings file, "
+                               "so it is left as it is. \"Save settings\" in the Options "
+                               "menu replaces it.")
+                    .arg(QFile::decodeName(QByteArray::fromStdString(OptionsFile()))));
 }
 
 } // namespace dorvanel

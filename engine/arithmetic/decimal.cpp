@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "decimal.h"
 
 #include "errors.h"

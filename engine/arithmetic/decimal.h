@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Exact non-negative integers in base 10^9 limbs, least significant limb first. Decimal limbs
 // make the digit string, its length and its leading digits cheap to produce.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The failures the engine reports. Each is its own type so that a caller can tell a silent
 // stop from an error worth a message, and a refused size from a cancelled run.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "limb_buffer.h"
 
 #include <algorithm>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Memory for the limbs of a table of counts: reserved without being touched, so that an
 // upper-bound estimate costs nothing until it is used, and able to grow past it if needed.
 #pragma once

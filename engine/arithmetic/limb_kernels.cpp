@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "limb_kernels.h"
 
 #include "errors.h"

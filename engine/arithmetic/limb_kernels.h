@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The two limb loops every step of the recurrence runs: a signed linear combination of counts,
 // and the exact division of the result.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Exponentiation by squaring for any type with a multiplication: exact numbers, extended
 // floating values, bounds cut to their leading limbs, residues.
 #pragma once

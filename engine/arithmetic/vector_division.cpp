@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "vector_division.h"
 
 #include "decimal.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Exact division of a long number by a small divisor, many stretches of it side by side in
 // vector lanes, where the processor has AVX2 and FMA.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Whether this processor runs the vector-lane versions of the limb loops (AVX2 and FMA).
 #pragma once
 

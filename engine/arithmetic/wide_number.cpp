@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "wide_number.h"
 
 #include <algorithm>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Non-negative numbers far beyond the range of any floating type, m · 10^e with an extended
 // mantissa and a 64-bit exponent: for shares of D^N outcomes, which reach 10^-30000 and below.
 // Arithmetic keeps about 19 significant digits.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // How long the counts of a pool get, known before any is computed: for sizing tables, windows
 // and plans.
 #pragma once

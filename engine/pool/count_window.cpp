@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "count_window.h"
 
 #include "errors.h"

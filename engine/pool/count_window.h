@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Consecutive counts g(lo) … g(hi) of a pool's recurrence, g(j) being the count of total
 // MinValue + j: at least the Reach + 1 that it needs to go one total further either way. The
 // counts live in a ring of one slot more, each as long as the longest count, so a window is

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "dice_pool.h"
 
 #include "errors.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // What is rolled: groups of dice, each added or subtracted, and a constant. Every figure of an
 // analysis derives from it: the range and mean of the totals, their spread, the number of
 // outcomes, and the groups the counts are computed from.

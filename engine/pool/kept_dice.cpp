@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "kept_dice.h"
 
 #include "errors.h"

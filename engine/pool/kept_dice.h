@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The sum of the highest (or lowest) K of N dice of D faces, counted over all D^N ordered
 // outcomes, exactly.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "pool_notation.h"
 
 #include "errors.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Dice notation, as common dice rollers write it: terms joined by + and -, spaces anywhere
 // between them, an optional sign before the first. A term is NdD (N dice of D faces; N left
 // out means 1; d or D; d% is d100; dF a Fudge die of faces −1, 0, +1) or a whole number.

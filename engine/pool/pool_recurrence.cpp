@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "pool_recurrence.h"
 
 #include "errors.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The recurrence that gives each count of a pool from the ones before it. With g(n) the count
 // of total MinValue + n, G(x) = Σ g(n)·xⁿ is the product of the groups' own:
 //   ((1 − x^D) / (1 − x))^N for N dice of D faces, (f + s·x)^N for N dice counted as successes

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "analysis_plan.h"
 
 #include "checkpointed_counts.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // What a run will hold, settled before anything is computed: every count whole when the table
 // fits the memory budget, otherwise checkpoints spaced as closely as the budget allows.
 #pragma once

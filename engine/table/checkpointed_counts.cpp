@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "checkpointed_counts.h"
 
 #include <algorithm>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The counts of a table too large to keep whole: for every total its number of limbs and its
 // top limbs, which is all the graph and the summary read, and in full only windows of the
 // recurrence's consecutive counts, kept at regular checkpoints and at the last stored total.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Where each total's count is stored: the totals are MinValue + j for j = 0 … spread, stored
 // all of them, or for symmetric counts only the lower half, the upper half mirroring it. Every
 // reader of counts, and the graph's scaled copy of them, index through this one rule.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Reads a table's counts total after total. In the checkpointed form it keeps its place, so
 // that neighbouring totals, in either direction, each cost one step of the recurrence, and a
 // total far away the walk from the nearest checkpoint. For one thread at a time; the table

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Running sums of the counts of a table's stored half, kept every few totals as they are
 // computed, from which the count of "at most this total" follows for any total with a few
 // additions.

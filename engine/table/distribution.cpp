@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "distribution.h"
 
 #include "checkpointed_counts.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The distribution of totals: how many of the ordered outcomes of a pool's dice give each
 // total.
 #pragma once

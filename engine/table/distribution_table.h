@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The exact count of every total of an analysis, read through a small accessor interface so
 // that callers never depend on how the counts are stored: whole, or, for tables too large for
 // that, checkpointed (see checkpointed_counts.h).

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "kept_counts.h"
 
 #include "errors.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The counts of a pool's kept dice, all their groups together: every count of the table is
 // the sum over their values v of their count of v times the count of the rest at j − v, a
 // fixed combination of consecutive counts of the rest.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "table_size.h"
 
 #include "count_index.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // How much memory a table of counts takes, known before it is computed.
 #pragma once
 

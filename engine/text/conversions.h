@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Number conversions and renderings with the runtime behaviour the reports rely on.
 // Floating values are `long double`, the x86 80-bit extended type.
 #pragma once

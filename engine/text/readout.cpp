@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "readout.h"
 
 #include "conversions.h"

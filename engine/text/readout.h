@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The texts that describe one total of an analysis, as the graph's readout shows them, and the
 // spread of the totals, as the mean's label tells it on demand.
 #pragma once

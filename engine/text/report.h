@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The texts an analysis is reported in: five summary labels and one listing line per total.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A table written out whole, streamed through a buffer so that it never exists as one text:
 // as the listing shows it, or as comma-separated values with the shares of every total.
 #pragma once

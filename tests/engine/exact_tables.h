@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Tables in either form, and their D^N exactly for checks against fractions in integers.
 #pragma once
 
@@ -5,6 +6,11 @@
 #include "wide_number.h"
 
 #include <cmath>
+
+#include <QTest>
+
+#include <string_view>
+#include <utility>
 
 namespace dorvanel::testing {
 
@@ -16,6 +22,28 @@ inline DistributionTable Computed(int dice, int faces, bool checkpointed) {
     if (checkpointed)
         control.memoryBudget = 1;
     return ComputeDistribution(DicePool::Plain(dice, faces), control);
+}
+
+// Tables whose D^N fits 128 bits, in both forms: dice, faces and whether checkpointed. Their
+// counts run up to 31 digits, beyond what the two top limbs of a count hold.
+inline void AddExactTableRows() {
+    QTest::addColumn<int>("dice");
+    QTest::addColumn<int>("faces");
+    QTest::addColumn<bool>("checkpointed");
+    for (bool checkpointed : {false, true}) {
+        const char* form = checkpointed ? "checkpointed" : "whole";
+        for (const auto& [dice, faces] :
+             {std::pair{1, 1}, std::pair{2, 1}, std::pair{3, 6}, std::pair{10, 6}, std::pair{20, 6},
+              std::pair{12, 12}, std::pair{9, 100}, std::pair{40, 6}})
+            QTest::addRow("%dd%d %s", dice, faces, form) << dice << faces << checkpointed;
+    }
+}
+
+inline UInt128 ParseCount(std::string_view digits) {
+    UInt128 value = 0;
+    for (char digit : digits)
+        value = value * 10 + static_cast<unsigned>(digit - '0');
+    return value;
 }
 
 // D^N, for tables whose outcomes fit 128 bits.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "count_reader.h"
 #include "digit_strings.h"
 #include "distribution.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "count_reader.h"
 #include "distribution.h"
 #include "errors.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Tables shared by the rows of a test, each computed once.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The graph drawing gathers what falls in one pixel column and writes only what shows. Here
 // it is checked against the drawing it stands for: every line and rectangle painted with
 // QPainter, one after the other, in the order the graph is built.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "digit_strings.h"
 
 namespace dorvanel {

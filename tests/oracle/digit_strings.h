@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Decimal digit strings: non-negative integers held as text, most significant digit first, added
 // the straightforward way the engine is checked against.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "reference_distribution.h"
 
 #include "digit_strings.h"

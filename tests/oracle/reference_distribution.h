@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The straightforward algorithm the engine must agree with: the table built die by die, one
 // digit-string addition per non-zero entry and face. Slow, but obviously right.
 #pragma once

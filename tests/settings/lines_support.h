@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Lists of lines between the settings library and QtTest's data tables.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "atomic_write.h"
 #include "file_size_limit.h"
 #include "line_text.h"

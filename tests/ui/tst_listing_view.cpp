@@ -1,11 +1,14 @@
+// SPDX-License-Identifier: MIT
 #include "distribution.h"
-#include "error_reporter.h"
+#include "errors.h"
+#include "listing_blocks.h"
 #include "listing_view.h"
 #include "report.h"
 
 #include <QApplication>
 #include <QClipboard>
 #include <QScrollBar>
+#include <QSignalSpy>
 #include <QTest>
 
 #include <memory>
@@ -94,6 +97,24 @@ private slots:
         QVERIFY(shown.view.viewport()->grab().toImage() != unfocused);
     }
 
+    // Room for twenty and a half lines: the half line is painted as far as it shows.
+    void aPartlyVisibleLastLineIsPainted() {
+        ShownListing shown;
+        ListingView& view = shown.view;
+        const int lineHeight = view.fontMetrics().height();
+        const int height = 20 * lineHeight + lineHeight / 2;
+        view.resize(view.width(), view.height() - view.viewport()->height() + height);
+        QTRY_COMPARE(view.viewport()->height(), height);
+        const QImage picture = view.viewport()->grab().toImage();
+        const QRgb background = view.palette().color(QPalette::Base).rgb();
+        int painted = 0;
+        // Inside the frame the focus may draw round the view.
+        for (int y = 20 * lineHeight; y < height - 1; ++y)
+            for (int x = 1; x < picture.width() - 1; ++x)
+                painted += picture.pixel(x, y) != background;
+        QVERIFY(painted > 0);
+    }
+
     void noTableNoLines() {
         ListingView view;
         QCOMPARE(view.LineCount(), 0);
@@ -104,18 +125,29 @@ private slots:
 
     void copiesAreLimited() {
         // About 700 MB of lines, checkpointed so that the test holds little of it.
-        QStringList errors;
-        const ErrorHandler previous =
-            SetErrorHandler([&](QWidget*, const QString& message) { errors << message; });
         ListingView view;
+        QSignalSpy failed(&view, &ListingView::Failed);
         view.SetTable(Table(2000, 100, 1));
         QApplication::clipboard()->setText("before");
         view.SelectAll();
         view.CopySelection();
-        SetErrorHandler(previous);
-        QCOMPARE(errors.size(), 1);
-        QVERIFY2(errors[0].contains("268.4 MB"), qPrintable(errors[0]));
+        QCOMPARE(failed.size(), 1);
+        const QString message = failed[0][0].toString();
+        QVERIFY2(message.contains("268.4 MB"), qPrintable(message));
         QCOMPARE(QApplication::clipboard()->text(), "before");
+    }
+
+    // The last block is short: a line past it, or before the first, is a fault that stops
+    // with its name instead of reading outside the block.
+    void linesOutsideTheBlocksAreRefused() {
+        const auto table = Table(200, 61, 1);
+        const std::int64_t lines = Listing(*table).LineCount();
+        ListingBlocks blocks(table);
+        QVERIFY(lines % ListingBlocks::kBlockLines != 0);
+        blocks.Want(0, lines - 1);
+        QTRY_VERIFY(blocks.Line(0) && blocks.Line(lines - 1));
+        for (const std::int64_t line : {std::int64_t{-1}, lines})
+            QVERIFY_THROWS_EXCEPTION(InternalError, blocks.Line(line));
     }
 
     // A checkpointed table's lines arrive from another thread: placeholders first, then the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "listing_view.h"
 #include "plot_image.h"
 #include "spin_edit.h"
@@ -267,23 +268,6 @@ private slots:
                  qPrintable(fixture.errors[0]));
         QCOMPARE(Labels(w), k3d6Labels);
         QCOMPARE(w.meRes->LineCount(), 16);
-    }
-
-    void escapeCancelsARunAndLeavesThePreviousAnalysis() {
-        WindowFixture fixture;
-        TForm1& w = fixture.Start();
-        w.seDieNo->SetValue(2000);
-        w.seDieType->SetValue(100);
-        QTest::mouseClick(w.Analyze, Qt::LeftButton);
-        QVERIFY(w.IsAnalysisRunning());
-        QTest::keyClick(&w, Qt::Key_Escape);
-        QVERIFY(!w.IsAnalysisRunning());
-        QTest::qWait(50);
-        QCOMPARE(Labels(w), k3d6Labels);
-        QCOMPARE(w.meRes->LineCount(), 16);
-        QCOMPARE(w.AnalysisState()->MinValue(), 3);
-        QCOMPARE(w.pb1->value(), 0);
-        QVERIFY(fixture.errors.isEmpty());
     }
 
     void analyzeDuringARunReplacesIt() {

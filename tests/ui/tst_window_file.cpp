@@ -1,8 +1,7 @@
+// SPDX-License-Identifier: MIT
 #include "distribution.h"
-#include "file_chooser.h"
 #include "file_size_limit.h"
 #include "plot_image.h"
-#include "question.h"
 #include "radio_group.h"
 #include "spin_edit.h"
 #include "table_export.h"
@@ -28,33 +27,11 @@ using dorvanel::testing::WindowFixture;
 
 namespace {
 
-// Answers save dialogs without showing one.
-class ScriptedSaveChooser {
-public:
-    explicit ScriptedSaveChooser(QString answer)
-        : previous_(SetSaveFileChooser(
-              [answer](QWidget*, const QString&, const QString&) { return answer; })) {}
-    ~ScriptedSaveChooser() { SetSaveFileChooser(previous_); }
-
-private:
-    SaveFileChooser previous_;
-};
-
-// Answers questions without showing a dialog, and keeps what was asked.
-class ScriptedQuestion {
-public:
-    explicit ScriptedQuestion(bool answer)
-        : previous_(SetQuestion([this, answer](QWidget*, const QString& question) {
-              asked << question;
-              return answer;
-          })) {}
-    ~ScriptedQuestion() { SetQuestion(previous_); }
-
-    QStringList asked;
-
-private:
-    Question previous_;
-};
+// Starts the window with save dialogs that answer with whatever `answer` holds.
+TForm1& StartAnswering(WindowFixture& fixture, const QString& answer) {
+    fixture.services.chooseFileToSave = dorvanel::testing::Answering(answer);
+    return fixture.Start();
+}
 
 void Put(const QString& path, const QByteArray& data) {
     QFile file(path);
@@ -104,6 +81,7 @@ private slots:
         QTest::addColumn<QString>("text");
         QTest::newRow("line, whole X, at 35") << 0 << true << 253 << k35;
         QTest::newRow("line, whole X, nearer 35 than 36") << 0 << true << 256 << k35;
+        QTest::newRow("line, whole X, as near 34 as 35") << 0 << true << 249 << k35;
         QTest::newRow("bar, whole X, inside the bar of 35") << 1 << true << 259 << k35;
         QTest::newRow("line, possible totals, at 35") << 0 << false << 216 << k35;
         QTest::newRow("bar, possible totals, inside 35") << 1 << false << 220 << k35;
@@ -154,16 +132,17 @@ private slots:
         QTest::addColumn<QString>("name");
         QTest::addColumn<bool>("csv");
         QTest::newRow("values") << "table.csv" << true;
+        QTest::newRow("values, in capitals") << "TABLE.CSV" << true;
         QTest::newRow("listing") << "table.txt" << false;
     }
     void exportWritesTheChosenFile() {
         QFETCH(QString, name);
         QFETCH(bool, csv);
+        QString path;
         WindowFixture fixture;
-        TForm1& w = fixture.Start();
+        TForm1& w = StartAnswering(fixture, path);
         Analyse(fixture, 40, 12);
-        const QString path = fixture.DirPath() + "/" + name;
-        ScriptedSaveChooser chooser(path);
+        path = fixture.DirPath() + "/" + name;
         w.Exporttable1->trigger();
         WaitForExport(w);
         QCOMPARE(fixture.errors, QStringList());
@@ -171,26 +150,23 @@ private slots:
     }
 
     void failedOrCancelledExportLeavesNothing() {
+        QString answer;
         WindowFixture fixture;
-        TForm1& w = fixture.Start();
+        TForm1& w = StartAnswering(fixture, answer);
         Analyse(fixture, 1000, 100);
         QDir dir(fixture.DirPath());
         const QString existing = dir.filePath("table.csv");
         Put(existing, "kept");
         const QStringList before = dir.entryList(QDir::Files);
 
-        {
-            ScriptedSaveChooser chooser(existing);
-            w.Exporttable1->trigger();
-            QVERIFY(w.IsExportRunning());
-            QTest::keyClick(&w, Qt::Key_Escape);
-            QVERIFY(!w.IsExportRunning());
-        }
-        {
-            ScriptedSaveChooser chooser(dir.filePath("no such folder/table.csv"));
-            w.Exporttable1->trigger();
-            WaitForExport(w);
-        }
+        answer = existing;
+        w.Exporttable1->trigger();
+        QVERIFY(w.IsExportRunning());
+        QTest::keyClick(&w, Qt::Key_Escape);
+        QVERIFY(!w.IsExportRunning());
+        answer = dir.filePath("no such folder/table.csv");
+        w.Exporttable1->trigger();
+        WaitForExport(w);
         QTest::qWait(200); // the cancelled export's thread lets go of its file
         QCOMPARE(fixture.errors.size(), 1);
         QVERIFY2(fixture.errors[0].startsWith("Cannot export to "), qPrintable(fixture.errors[0]));
@@ -214,8 +190,9 @@ private slots:
         QFETCH(QString, name);
         QFETCH(bool, filesystem);
         QFETCH(QString, reason);
+        QString path;
         WindowFixture fixture;
-        TForm1& w = fixture.Start();
+        TForm1& w = StartAnswering(fixture, path);
         QDir dir(fixture.DirPath());
         QVERIFY(dir.mkdir("disk") && dir.cd("disk"));
         const QByteArray disk = QFile::encodeName(dir.path());
@@ -225,7 +202,7 @@ private slots:
             if (filesystem)
                 ::umount2(disk.constData(), MNT_DETACH);
         });
-        const QString path = dir.filePath(name);
+        path = dir.filePath(name);
         Put(path, "kept");
         if (filesystem) {
             QFile filler(dir.filePath("filler"));
@@ -234,7 +211,6 @@ private slots:
             }
         }
         const QStringList before = dir.entryList(QDir::Files);
-        ScriptedSaveChooser chooser(path);
         {
             std::optional<FileSizeLimit> limit;
             if (!filesystem)
@@ -261,18 +237,21 @@ private slots:
     }
     void closingDuringAnExportAsks() {
         QFETCH(bool, stop);
+        QString path;
+        QStringList asked;
         WindowFixture fixture;
-        TForm1& w = fixture.Start();
+        fixture.services.ask = [&asked, stop](QWidget*, const QString& question) {
+            asked << question;
+            return stop;
+        };
+        TForm1& w = StartAnswering(fixture, path);
         Analyse(fixture, 1000, 100);
-        const QString path = fixture.DirPath() + "/table.csv";
+        path = fixture.DirPath() + "/table.csv";
         Put(path, "kept");
-        ScriptedSaveChooser chooser(path);
-        ScriptedQuestion question(stop);
         w.Exporttable1->trigger();
         QVERIFY(w.IsExportRunning());
         w.close();
-        QCOMPARE(question.asked,
-                 QStringList{"An export is still being written: stop it and quit?"});
+        QCOMPARE(asked, QStringList{"An export is still being written: stop it and quit?"});
         QCOMPARE(w.isVisible(), !stop);
         QCOMPARE(w.IsExportRunning(), !stop);
         WaitForExport(w);
@@ -282,10 +261,10 @@ private slots:
     }
 
     void savesTheGraphAsShown() {
+        QString path;
         WindowFixture fixture;
-        TForm1& w = fixture.Start();
-        const QString path = fixture.DirPath() + "/graph.png";
-        ScriptedSaveChooser chooser(path);
+        TForm1& w = StartAnswering(fixture, path);
+        path = fixture.DirPath() + "/graph.png";
         w.Savegraphimage1->trigger();
         QCOMPARE(fixture.errors, QStringList());
         const QImage saved(path);

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "color_dialog.h"
 #include "color_swatch.h"
 #include "graph_drawing.h"
@@ -11,25 +12,26 @@
 #include <QTest>
 
 using namespace dorvanel;
+using dorvanel::testing::OnScreen;
 using dorvanel::testing::WindowFixture;
 
 namespace {
 
-// Answers colour dialogs without showing one: with `answer`, or as if cancelled.
-class ScriptedChooser {
-public:
-    explicit ScriptedChooser(std::optional<QColor> answer)
-        : previous_(SetColorChooser([this, answer](QWidget*, QColor initial) {
-              offered << initial;
-              return answer;
-          })) {}
-    ~ScriptedChooser() { SetColorChooser(previous_); }
-
+// Colour dialogs answered without showing one: with `answer`, or as if cancelled; each
+// records the colour it offered.
+struct ScriptedChooser {
+    std::optional<QColor> answer;
     QList<QColor> offered;
-
-private:
-    ColorChooser previous_;
 };
+
+// Starts the window with its colour dialogs answered by `chooser`.
+TForm1& StartAnswering(WindowFixture& fixture, ScriptedChooser& chooser) {
+    fixture.services.chooseColor = [&chooser](QWidget*, QColor initial) {
+        chooser.offered << initial;
+        return chooser.answer;
+    };
+    return fixture.Start();
+}
 
 QRgb At(const TForm1& w, int x, int y) {
     return w.vidGraf->Picture().pixel(x, y);
@@ -68,56 +70,52 @@ private slots:
         QCOMPARE(QColor(picture.pixel(441 * 7 / 19, baseline - 5)), QColor(0, 0, 255));
     }
 
-    // The chosen colour fills the swatch and is the one drawn in its role: at the top of the
-    // peak (pen), in the stem under it (fill), above the curve (background).
+    // The chosen colour is held as 0x00BBGGRR for the settings, fills the swatch and is the one
+    // drawn in its role: at the top of the peak (pen), in the stem under it (fill), above the
+    // curve (background).
     void colourButtons_data() {
+        QTest::addColumn<int>("role");
         QTest::addColumn<QString>("button");
         QTest::addColumn<QString>("swatch");
         QTest::addColumn<int>("y");
         const int x10 = 441 * 10 / 19;
         QTest::addColumn<int>("x");
-        QTest::newRow("pen") << "Button1"
+        QTest::newRow("pen") << 0 << "Button1"
                              << "Shape1" << 10 << x10;
-        QTest::newRow("fill") << "Button2"
+        QTest::newRow("fill") << 1 << "Button2"
                               << "Shape2" << 100 << x10;
-        QTest::newRow("background") << "Button3"
+        QTest::newRow("background") << 2 << "Button3"
                                     << "Shape3" << 5 << x10;
     }
     void colourButtons() {
+        QFETCH(int, role);
         QFETCH(QString, button);
         QFETCH(QString, swatch);
         QFETCH(int, x);
         QFETCH(int, y);
+        ScriptedChooser chooser{QColor(200, 100, 50), {}};
         WindowFixture fixture;
-        TForm1& w = fixture.Start();
+        TForm1& w = StartAnswering(fixture, chooser);
         auto* colourSwatch = w.findChild<ColorSwatch*>(swatch);
-        const QColor before = colourSwatch->Color();
-        ScriptedChooser chooser(QColor(200, 100, 50));
+        const QColor before = OnScreen(colourSwatch);
         QTest::mouseClick(w.findChild<QPushButton*>(button), Qt::LeftButton);
         QCOMPARE(chooser.offered, QList<QColor>{before});
-        QCOMPARE(colourSwatch->Color(), QColor(200, 100, 50));
+        const ColorDialog* dialogs[] = {&w.dlgColor, &w.dlgFill, &w.dlgBG};
+        QCOMPARE(dialogs[role]->Color(), (50 << 16) | (100 << 8) | 200);
+        QCOMPARE(OnScreen(colourSwatch), QColor(200, 100, 50));
         QCOMPARE(QColor(At(w, x, y)), QColor(200, 100, 50));
     }
 
-    void backgroundColourIsDrawnAndSaved() {
-        WindowFixture fixture;
-        TForm1& w = fixture.Start();
-        ScriptedChooser chooser(QColor(10, 20, 30));
-        QTest::mouseClick(w.Button3, Qt::LeftButton);
-        QCOMPARE(w.dlgBG.Color(), (30 << 16) | (20 << 8) | 10);
-        QCOMPARE(QColor(At(w, 0, 0)), QColor(10, 20, 30));
-    }
-
     void aCancelledDialogStillRedraws() {
+        ScriptedChooser chooser{std::nullopt, {}};
         WindowFixture fixture;
-        TForm1& w = fixture.Start();
+        TForm1& w = StartAnswering(fixture, chooser);
         // Changed without a click, so not yet drawn.
         w.cbWholeY->setChecked(true);
         const QImage before = w.vidGraf->Picture();
-        ScriptedChooser chooser(std::nullopt);
         QTest::mouseClick(w.Button1, Qt::LeftButton);
         QCOMPARE(w.dlgColor.Color(), 65280);
-        QCOMPARE(w.Shape1->Color(), QColor(0, 255, 0));
+        QCOMPARE(OnScreen(w.Shape1), QColor(0, 255, 0));
         QVERIFY(w.vidGraf->Picture() != before);
     }
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "listing_view.h"
 #include "plot_image.h"
 #include "spin_edit.h"

@@ -1,5 +1,6 @@
-// The Analyze command's runs with their computation replaced: failures, progress, and the
-// window closing while one is under way.
+// SPDX-License-Identifier: MIT
+// The Analyze command's runs, most with their computation scripted: failures, progress,
+// cancelling, the window closing while one is under way, and exports beside them.
 #include "analysis_runner.h"
 #include "errors.h"
 #include "listing_view.h"
@@ -18,6 +19,7 @@
 #include <thread>
 
 using namespace dorvanel;
+using dorvanel::testing::Answering;
 using dorvanel::testing::k3d6Labels;
 using dorvanel::testing::Labels;
 using dorvanel::testing::WindowFixture;
@@ -31,16 +33,13 @@ DistributionTable ComputeCheckpointed(const DicePool& pool, const RunControl& co
     return ComputeDistribution(pool, forced);
 }
 
-// Puts a computation in place of the real one while it lives.
-class ScriptedComputation {
-public:
-    explicit ScriptedComputation(Computation computation)
-        : previous_(SetComputation(std::move(computation))) {}
-    ~ScriptedComputation() { SetComputation(previous_); }
-
-private:
-    Computation previous_;
-};
+// The window's first analysis as the program computes it, every later one by `script`.
+Computation AfterTheFirst(Computation script) {
+    auto runs = std::make_shared<std::atomic<int>>(0);
+    return [runs, script](const DicePool& pool, const RunControl& control) {
+        return (*runs)++ == 0 ? ComputeDistribution(pool, control) : script(pool, control);
+    };
+}
 
 // Waits on the computing thread until `done` holds or the run is cancelled; true for `done`.
 template <typename Done> bool WaitUntil(Done done, const RunControl& control) {
@@ -76,13 +75,14 @@ private slots:
         QFETCH(QString, failure);
         QFETCH(QString, message);
         WindowFixture fixture;
+        fixture.services.compute =
+            AfterTheFirst([&](const DicePool&, const RunControl&) -> DistributionTable {
+                if (failure == "memory")
+                    throw std::bad_alloc();
+                throw std::runtime_error(message.toStdString());
+            });
         TForm1& w = fixture.Start();
         const std::shared_ptr<const DistributionTable> analysis = w.AnalysisState();
-        ScriptedComputation failing([&](const DicePool&, const RunControl&) -> DistributionTable {
-            if (failure == "memory")
-                throw std::bad_alloc();
-            throw std::runtime_error(message.toStdString());
-        });
         StartAnalysis(w, 10, 6);
         fixture.WaitForAnalysis();
         QCOMPARE(fixture.errors, QStringList{message});
@@ -95,17 +95,18 @@ private slots:
 
     // Each update the run reports reaches the bars, not only the first; the end clears them.
     void theBarsFollowEveryUpdate() {
-        WindowFixture fixture;
-        TForm1& w = fixture.Start();
         std::atomic<int> seen{0};
-        ScriptedComputation stepping([&](const DicePool& pool, const RunControl& control) {
-            control.onProgress(0.25, 0.5);
-            if (WaitUntil([&] { return seen >= 1; }, control)) {
-                control.onProgress(0.75, 1.0);
-                WaitUntil([&] { return seen >= 2; }, control);
-            }
-            return ComputeDistribution(pool);
-        });
+        WindowFixture fixture;
+        fixture.services.compute =
+            AfterTheFirst([&](const DicePool& pool, const RunControl& control) {
+                control.onProgress(0.25, 0.5);
+                if (WaitUntil([&] { return seen >= 1; }, control)) {
+                    control.onProgress(0.75, 1.0);
+                    WaitUntil([&] { return seen >= 2; }, control);
+                }
+                return ComputeDistribution(pool);
+            });
+        TForm1& w = fixture.Start();
         StartAnalysis(w, 10, 6);
         QTRY_COMPARE(w.pb1->value(), 250);
         QCOMPARE(w.pb2->value(), 500);
@@ -122,22 +123,23 @@ private slots:
     // A run abandoned for a new one still holds its memory until it stops: the new one starts
     // only then, so that within one process two never hold theirs at once.
     void aNewRunWaitsForTheAbandonedOne() {
-        WindowFixture fixture;
-        TForm1& w = fixture.Start();
         std::atomic<int> runs{0};
         std::atomic<bool> abandonedLetGo{false};
         std::atomic<bool> overlapped{false};
-        ScriptedComputation scripted([&](const DicePool& pool, const RunControl& control) {
-            if (runs++ == 0) {
-                WaitUntil([] { return false; }, control);
-                // Slow to let go, as a large table is.
-                std::this_thread::sleep_for(std::chrono::milliseconds(200));
-                abandonedLetGo = true;
-                throw AnalysisCancelled();
-            }
-            overlapped = !abandonedLetGo;
-            return ComputeDistribution(pool);
-        });
+        WindowFixture fixture;
+        fixture.services.compute =
+            AfterTheFirst([&](const DicePool& pool, const RunControl& control) {
+                if (runs++ == 0) {
+                    WaitUntil([] { return false; }, control);
+                    // Slow to let go, as a large table is.
+                    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+                    abandonedLetGo = true;
+                    throw AnalysisCancelled();
+                }
+                overlapped = !abandonedLetGo;
+                return ComputeDistribution(pool);
+            });
+        TForm1& w = fixture.Start();
         StartAnalysis(w, 10, 6);
         QTRY_COMPARE(runs.load(), 1);
         StartAnalysis(w, 12, 6);
@@ -160,18 +162,17 @@ private slots:
     void closingTheWindowDuringARun() {
         QFETCH(bool, stopsWhenCancelled);
         QFETCH(bool, checkpointed);
-        WindowFixture fixture;
-        TForm1& w = fixture.Start();
         std::atomic<bool> closed{false};
-        std::optional<ScriptedComputation> late;
+        WindowFixture fixture;
         if (checkpointed)
-            late.emplace(ComputeCheckpointed);
+            fixture.services.compute = ComputeCheckpointed;
         if (!stopsWhenCancelled)
-            late.emplace([&](const DicePool& pool, const RunControl&) {
+            fixture.services.compute = AfterTheFirst([&](const DicePool& pool, const RunControl&) {
                 while (!closed)
                     std::this_thread::sleep_for(std::chrono::milliseconds(1));
                 return ComputeDistribution(pool);
             });
+        TForm1& w = fixture.Start();
         StartAnalysis(w, stopsWhenCancelled ? 3000 : 10, stopsWhenCancelled ? 300 : 6);
         QVERIFY(w.IsAnalysisRunning());
         w.close();
@@ -185,22 +186,143 @@ private slots:
         QVERIFY(fixture.errors.isEmpty());
     }
 
-    // Escape stops a checkpointed run and leaves the analysis before it; the next one
-    // completes, and its listing fills in with the lines of the whole table.
-    void checkpointedRunsCancelAndComplete() {
-        const ScriptedComputation checkpointed(ComputeCheckpointed);
+    // Whatever ends a run raises its flag, so that the computation stops instead of running on
+    // unseen.
+    void endingARunRaisesItsFlag_data() {
+        QTest::addColumn<QString>("ending");
+        QTest::newRow("Escape") << "escape";
+        QTest::newRow("another analysis") << "analyze";
+        QTest::newRow("closing the window") << "close";
+    }
+    void endingARunRaisesItsFlag() {
+        QFETCH(QString, ending);
+        std::atomic<bool> started{false};
+        std::atomic<bool> raised{false};
         WindowFixture fixture;
+        fixture.services.compute =
+            AfterTheFirst([&](const DicePool& pool, const RunControl& control) {
+                if (pool.DiceCount() != 10)
+                    return ComputeDistribution(pool, control);
+                started = true;
+                raised = WaitUntil([&] { return control.cancel->load(); }, control);
+                throw AnalysisCancelled();
+            });
         TForm1& w = fixture.Start();
-        StartAnalysis(w, 3000, 300);
+        StartAnalysis(w, 10, 6);
+        // A run ended before it starts never does.
+        QTRY_VERIFY(started);
+        if (ending == "escape")
+            QTest::keyClick(&w, Qt::Key_Escape);
+        else if (ending == "analyze")
+            StartAnalysis(w, 2, 6);
+        else
+            w.close();
+        QTRY_VERIFY(raised);
+    }
+
+    // Escape stops whichever of a run and an export was started last; the other goes on.
+    void escapeStopsTheLatestJob_data() {
+        QTest::addColumn<bool>("exportLast");
+        QTest::newRow("an export started during a run") << true;
+        QTest::newRow("a run started during an export") << false;
+    }
+    void escapeStopsTheLatestJob() {
+        QFETCH(bool, exportLast);
+        QString path;
+        WindowFixture fixture;
+        fixture.services.compute = AfterTheFirst([](const DicePool&, const RunControl& control) {
+            WaitUntil([] { return false; }, control);
+            return DistributionTable();
+        });
+        fixture.services.chooseFileToSave = Answering(path);
+        TForm1& w = fixture.Start();
+        path = fixture.DirPath() + "/table.csv";
+        // Nothing either job hands over arrives before the keys: no events are processed.
+        if (exportLast) {
+            StartAnalysis(w, 10, 6);
+            w.Exporttable1->trigger();
+        } else {
+            w.Exporttable1->trigger();
+            StartAnalysis(w, 10, 6);
+        }
+        QTest::keyClick(&w, Qt::Key_Escape);
+        QCOMPARE(w.IsExportRunning(), !exportLast);
+        QCOMPARE(w.IsAnalysisRunning(), exportLast);
+        QTest::keyClick(&w, Qt::Key_Escape);
+        QVERIFY(!w.IsExportRunning() && !w.IsAnalysisRunning());
+        QCOMPARE(Labels(w), k3d6Labels);
+    }
+
+    // The bars are the run's: an export has progress of its own, and ending leaves them be.
+    void anExportThatEndsDuringARunLeavesTheRunsProgressBarsAsTheyWere() {
+        std::atomic<bool> exported{false};
+        QString path;
+        WindowFixture fixture;
+        fixture.services.compute =
+            AfterTheFirst([&](const DicePool& pool, const RunControl& control) {
+                control.onProgress(0.25, 0.5);
+                WaitUntil([&] { return exported.load(); }, control);
+                return ComputeDistribution(pool);
+            });
+        fixture.services.chooseFileToSave = Answering(path);
+        TForm1& w = fixture.Start();
+        path = fixture.DirPath() + "/table.csv";
+        StartAnalysis(w, 10, 6);
+        QTRY_COMPARE(w.pb1->value(), 250);
+        w.Exporttable1->trigger();
+        QTRY_VERIFY(!w.IsExportRunning());
+        QVERIFY(QFile::exists(path));
+        QCOMPARE(w.pb1->value(), 250);
+        QCOMPARE(w.pb2->value(), 500);
+        exported = true;
+        fixture.WaitForAnalysis();
+        QCOMPARE(w.lbValNo->text(), "Value Possibilities: 4395456");
+        QVERIFY(fixture.errors.isEmpty());
+    }
+
+    // A copy of the listing too large for the clipboard is reported as any error is.
+    void aCopyTooLargeIsReported() {
+        WindowFixture fixture;
+        fixture.services.compute = ComputeCheckpointed;
+        TForm1& w = fixture.Start();
+        StartAnalysis(w, 2000, 100);
+        fixture.WaitForAnalysis();
+        w.meRes->SelectAll();
+        w.meRes->CopySelection();
+        QCOMPARE(fixture.errors.size(), 1);
+        QVERIFY2(fixture.errors[0].contains("too much to copy"), qPrintable(fixture.errors[0]));
+    }
+
+    // Escape stops a run, whole or checkpointed, and leaves the analysis before it; the next
+    // run completes, and its listing fills in with the lines of the whole table.
+    void escapeCancelsARunAndLeavesThePreviousAnalysis_data() {
+        QTest::addColumn<bool>("checkpointed");
+        QTest::addColumn<int>("dice");
+        QTest::addColumn<int>("faces");
+        QTest::newRow("whole") << false << 2000 << 100;
+        QTest::newRow("checkpointed") << true << 3000 << 300;
+    }
+    void escapeCancelsARunAndLeavesThePreviousAnalysis() {
+        QFETCH(bool, checkpointed);
+        QFETCH(int, dice);
+        QFETCH(int, faces);
+        WindowFixture fixture;
+        if (checkpointed)
+            fixture.services.compute = ComputeCheckpointed;
+        TForm1& w = fixture.Start();
+        StartAnalysis(w, dice, faces);
         QVERIFY(w.IsAnalysisRunning());
         QTest::keyClick(&w, Qt::Key_Escape);
         QVERIFY(!w.IsAnalysisRunning());
+        QTest::qWait(50);
         QCOMPARE(Labels(w), k3d6Labels);
         QCOMPARE(w.meRes->LineCount(), 16);
+        QCOMPARE(w.AnalysisState()->MinValue(), 3);
+        QCOMPARE(w.pb1->value(), 0);
 
         StartAnalysis(w, 200, 61);
         fixture.WaitForAnalysis();
-        QVERIFY(w.AnalysisState()->IsCheckpointed());
+        QCOMPARE(w.AnalysisState()->IsCheckpointed(), checkpointed);
         const DistributionTable whole = ComputeDistribution(DicePool::Plain(200, 61));
         const Listing expected(whole);
         w.meRes->ScrollToLine(9000);

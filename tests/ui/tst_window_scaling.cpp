@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The window on other screens: run by CTest on screens of several sizes, scale factors and
 // logical resolutions (see CMakeLists.txt), with the same expectations on each.
 #include "listing_view.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "color_dialog.h"
 #include "color_swatch.h"
 #include "graph_colors.h"
@@ -19,6 +20,7 @@
 #include <unistd.h>
 
 using namespace dorvanel;
+using dorvanel::testing::OnScreen;
 using dorvanel::testing::WindowFixture;
 
 namespace {
@@ -100,8 +102,8 @@ private slots:
         TForm1& w = fixture.Start();
         QCOMPARE(ShownSettings(w), shown);
         QCOMPARE(fixture.errors, errors);
-        QCOMPARE(w.Shape1->Color(), ColorFromBgr(shown.pen));
-        QCOMPARE(w.Shape3->Color(), ColorFromBgr(shown.background));
+        QCOMPARE(OnScreen(w.Shape1), ColorFromBgr(shown.pen));
+        QCOMPARE(OnScreen(w.Shape3), ColorFromBgr(shown.background));
         QCOMPARE(QColor(w.vidGraf->Picture().pixel(0, 0)), ColorFromBgr(shown.background));
         QCOMPARE(w.lbNum->text(), QString("Total Possible Rolls: 216"));
     }

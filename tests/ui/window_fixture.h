@@ -1,12 +1,15 @@
+// SPDX-License-Identifier: MIT
 // A window under test: started in a temporary current directory, with errors captured instead
-// of shown in a dialog.
+// of shown in a dialog, and any other service a test puts in place.
 #pragma once
 
-#include "error_reporter.h"
 #include "tform1.h"
+#include "window_services.h"
 
 #include <QDir>
 #include <QLabel>
+#include <QPixmap>
+#include <QScreen>
 #include <QStringList>
 #include <QTemporaryDir>
 #include <QTest>
@@ -21,6 +24,21 @@ inline QStringList Labels(const TForm1& w) {
             w.lbValPerc->text()};
 }
 
+// The colour a widget shows on the screen at its centre, once the paints it awaits are done.
+inline QColor OnScreen(QWidget* widget) {
+    QCoreApplication::processEvents();
+    const QPoint centre = widget->mapTo(widget->window(), widget->rect().center());
+    return widget->screen()
+        ->grabWindow(widget->window()->winId(), centre.x(), centre.y(), 1, 1)
+        .toImage()
+        .pixelColor(0, 0);
+}
+
+// Save dialogs that answer, without showing, whatever `answer` holds when they are asked.
+inline SaveFileChooser Answering(const QString& answer) {
+    return [&answer](QWidget*, const QString&, const QString&) { return answer; };
+}
+
 inline const QStringList k3d6Labels{"Total Possible Rolls: 216", "Min.: 3    Max.: 18",
                                     "Value: 10.5", "Value Possibilities: 27",
                                     "Probability of Value: 12.5%"};
@@ -29,18 +47,16 @@ class WindowFixture {
 public:
     WindowFixture() : previousDir_(QDir::currentPath()) {
         QDir::setCurrent(dir_.path());
-        previousHandler_ =
-            SetErrorHandler([this](QWidget*, const QString& message) { errors << message; });
+        services.reportError = [this](QWidget*, const QString& message) { errors << message; };
     }
     ~WindowFixture() {
         window.reset();
-        SetErrorHandler(previousHandler_);
         QDir::setCurrent(previousDir_);
     }
 
-    // Creates and shows the window and waits for its first analysis.
+    // Creates and shows the window with `services` and waits for its first analysis.
     TForm1& Start() {
-        window = std::make_unique<TForm1>();
+        window = std::make_unique<TForm1>(services);
         window->show();
         if (!QTest::qWaitForWindowExposed(window.get()))
             qFatal("the window was not shown");
@@ -58,13 +74,13 @@ public:
 
     QString DirPath() const { return dir_.path(); }
 
+    WindowServices services;
     QStringList errors;
     std::unique_ptr<TForm1> window;
 
 private:
     QTemporaryDir dir_;
     QString previousDir_;
-    ErrorHandler previousHandler_;
 };
 
 } // namespace dorvanel::testing

@@ -1,0 +1,26 @@
+// SPDX-License-Identifier: MIT
+// What the window takes from outside it, each replaceable: the computation an analysis runs,
+// where errors are shown, and the dialogs that choose a colour and a file to save and that ask
+// a question. The window gets them when it is made; tests give their own, so that nothing
+// blocks on a dialog and runs can be scripted.
+#pragma once
+
+#include "analysis_runner.h"
+#include "color_dialog.h"
+#include "distribution.h"
+#include "error_dialog.h"
+#include "error_reporter.h"
+#include "file_chooser.h"
+#include "question.h"
+
+namespace dorvanel {
+
+struct WindowServices {
+    Computation compute = ComputeDistribution;
+    ErrorHandler reportError = ShowErrorDialog;
+    ColorChooser chooseColor = ChooseColorInDialog;
+    SaveFileChooser chooseFileToSave = ChooseFileToSaveInDialog;
+    Question ask = AskInDialog;
+};
+
+} // namespace dorvanel
