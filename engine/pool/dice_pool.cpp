@@ -102,14 +102,15 @@ const char* ModifierText(Modifier modifier) {
     }
 }
 
-} // namespace
-
+// The faces of one die, smallest first: 1 … faces, or −1, 0, 1 for a Fudge die.
 std::vector<std::int32_t> FaceValues(const DiceTerm& term) {
     std::vector<std::int32_t> values;
     for (std::int64_t face = 1; face <= CountedFaces(term); ++face)
         values.push_back(static_cast<std::int32_t>(face + FaceShift(term)));
     return values;
 }
+
+} // namespace
 
 DicePool::DicePool(const std::vector<DiceTerm>& terms, std::int64_t constant)
     : constant_(constant) {

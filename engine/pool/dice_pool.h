@@ -46,9 +46,6 @@ struct DiceTerm {
     friend bool operator==(const DiceTerm&, const DiceTerm&) = default;
 };
 
-// The faces of one die, smallest first: 1 … faces, or −1, 0, 1 for a Fudge die.
-std::vector<std::int32_t> FaceValues(const DiceTerm& term);
-
 // `count` dice of `faces` faces, all added: what the counts are computed from.
 struct DiceGroup {
     std::int32_t count = 0;
