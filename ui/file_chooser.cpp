@@ -2,6 +2,9 @@
 #include "file_chooser.h"
 
 #include <QFileDialog>
+#include <QFileInfo>
+
+#include <algorithm>
 
 namespace dorvanel {
 namespace {
@@ -21,10 +24,21 @@ SaveAnswer ChooseFileToSaveInDialog(QWidget* parent, const SaveRequest& request)
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setNameFilters(filters);
     dialog.selectFile(request.proposedName);
-    auto useType = [&](int type) { dialog.setDefaultSuffix(request.types.value(type).extension); };
-    useType(0);
-    QObject::connect(&dialog, &QFileDialog::filterSelected,
-                     [&](const QString& filter) { useType(filters.indexOf(filter)); });
+    dialog.setDefaultSuffix(request.types.value(0).extension);
+    QObject::connect(&dialog, &QFileDialog::filterSelected, [&](const QString& filter) {
+        const QString extension = request.types.value(filters.indexOf(filter)).extension;
+        dialog.setDefaultSuffix(extension);
+        // A name that ends in another offered type's extension takes the chosen one's.
+        const QStringList names = dialog.selectedFiles();
+        if (names.size() != 1 || extension.isEmpty())
+            return;
+        const QFileInfo name(names.constFirst());
+        if (std::any_of(request.types.begin(), request.types.end(), [&](const FileType& type) {
+                return !type.extension.isEmpty() &&
+                       name.suffix().compare(type.extension, Qt::CaseInsensitive) == 0;
+            }))
+            dialog.selectFile(name.completeBaseName() + "." + extension);
+    });
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return {};
     return {dialog.selectedFiles().constFirst(),
