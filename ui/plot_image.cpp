@@ -80,16 +80,4 @@ void PlotImage::PaintMarker(QPainter& painter) const {
                      Qt::AlignLeft | Qt::AlignTop, text);
 }
 
-void PlotImage::focusInEvent(QFocusEvent* event) {
-    QWidget::focusInEvent(event);
-    emit FocusChanged(true);
-    update();
-}
-
-void PlotImage::focusOutEvent(QFocusEvent* event) {
-    QWidget::focusOutEvent(event);
-    emit FocusChanged(false);
-    update();
-}
-
 } // namespace dorvanel

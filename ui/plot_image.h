@@ -38,14 +38,8 @@ public:
     void SetMarker(std::optional<PlotMarker> marker);
     const std::optional<PlotMarker>& Marker() const { return marker_; }
 
-signals:
-    // The plot took the focus or lost it.
-    void FocusChanged(bool focused);
-
 protected:
     void paintEvent(QPaintEvent* event) override;
-    void focusInEvent(QFocusEvent* event) override;
-    void focusOutEvent(QFocusEvent* event) override;
 
 private:
     void PaintMarker(QPainter& painter) const;
