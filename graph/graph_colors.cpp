@@ -13,4 +13,11 @@ std::int32_t BgrFromColor(QColor color) {
     return (color.blue() << 16) | (color.green() << 8) | color.red();
 }
 
+QColor ContrastingColor(QColor color) {
+    // Relative luminance, in the weights of the sRGB primaries.
+    const double luminance =
+        0.2126 * color.redF() + 0.7152 * color.greenF() + 0.0722 * color.blueF();
+    return luminance > 0.4 ? Qt::black : Qt::white;
+}
+
 } // namespace dorvanel

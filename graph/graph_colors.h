@@ -19,5 +19,7 @@ struct GraphColors {
 QColor ColorFromBgr(std::int32_t bgr);
 // The 0x00BBGGRR value of a plain colour.
 std::int32_t BgrFromColor(QColor color);
+// Black or white, whichever stands out more from `color`: for text and marks drawn on it.
+QColor ContrastingColor(QColor color);
 
 } // namespace dorvanel

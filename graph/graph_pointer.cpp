@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "graph_pointer.h"
 
+#include <algorithm>
+
 namespace dorvanel {
 
 std::int64_t TotalAtColumn(const GraphScaling& scaling, std::int32_t style, std::int64_t x) {
@@ -19,6 +21,13 @@ std::int64_t TotalAtColumn(const GraphScaling& scaling, std::int32_t style, std:
     if (style == kLineStyle && low > first && x - scaling.X(low - 1) < scaling.X(low) - x)
         return low - 1;
     return low;
+}
+
+std::int64_t ColumnOfTotal(const GraphScaling& scaling, std::int32_t style, std::int64_t total) {
+    if (style == kLineStyle)
+        return scaling.X(total);
+    // A bar spans from the position before it, the first from the left edge, to its own.
+    return (std::max<std::int64_t>(0, scaling.X(total - 1)) + scaling.X(total)) / 2;
 }
 
 } // namespace dorvanel

@@ -44,8 +44,12 @@ void LoadText(std::string_view text) {
     Check(result.applied == !lines.empty());
     if (!result.applied)
         Check(result.settings == current);
-    if (result.error)
+    if (result.error) {
         Check(result.error->ends_with("' is not a valid integer value"));
+        // A value line follows its key: the second line at the earliest, one past the last
+        // when missing.
+        Check(result.errorLine >= 2 && result.errorLine <= lines.size() + 1);
+    }
     Check(SavedAndLoaded(result.settings) == result.settings);
 }
 

@@ -58,7 +58,7 @@ std::string CurrentSettingsDir() {
 
 std::string OptionsFilePath(const std::string& settingsDir) {
     return settingsDir + static_cast<char>(std::filesystem::path::preferred_separator) +
-           "options.DAT";
+           kOptionsFileName;
 }
 
 std::vector<std::string> ParseOptionsText(std::string_view text, const std::string& path) {

@@ -10,6 +10,8 @@
 
 namespace dorvanel {
 
+inline constexpr const char* kOptionsFileName = "options.DAT";
+
 // Far beyond any settings file, small enough that a wrong file is refused at once.
 inline constexpr std::size_t kMaxOptionsFileSize = 64 * 1024;
 inline constexpr std::size_t kMaxOptionsLineLength = 1024;

@@ -74,6 +74,7 @@ ApplyResult ApplySettingsLines(const std::vector<std::string>& lines,
                 *setting = StrToInt(value);
             } catch (const ConvertError& error) {
                 result.error = error.what();
+                result.errorLine = i + 2;
                 return result;
             }
         }

@@ -5,6 +5,7 @@
 
 #include "display_settings.h"
 
+#include <cstddef>
 #include <optional>
 #include <string>
 #include <vector>
@@ -26,6 +27,8 @@ struct ApplyResult {
     // The conversion error that stopped the apply. The lines before it stay applied; the
     // window shows `settings`, then reports this.
     std::optional<std::string> error;
+    // The value line it stopped at, counted from 1: one past the last for a missing one.
+    std::size_t errorLine = 0;
 };
 
 // Applies the lines to `current`: both flags are cleared first, every line is compared with

@@ -19,7 +19,9 @@ QColor ColorSwatch::Color() const {
 
 void ColorSwatch::paintEvent(QPaintEvent*) {
     QPainter painter(this);
-    painter.setPen(Qt::black);
+    // Outlined in the panel's text colour, so that a swatch of the panel's own colour still
+    // shows where it is.
+    painter.setPen(palette().color(QPalette::WindowText));
     painter.setBrush(Color());
     painter.drawRect(rect().adjusted(0, 0, -1, -1));
 }

@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: MIT
-// A small square filled with a colour dialog's colour, outlined in black; it follows every
-// change of that colour.
+// A small square filled with a colour dialog's colour, outlined in the panel's text colour; it
+// follows every change of that colour.
 #pragma once
 
 #include <QColor>

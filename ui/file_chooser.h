@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: MIT
-// Asking where to save a file.
+// Asking where to save a file, and of which of the types offered.
 #pragma once
 
+#include <QList>
 #include <QString>
 
 #include <functional>
@@ -10,11 +11,27 @@ class QWidget;
 
 namespace dorvanel {
 
-// Asks for a file to save; the chosen path, or an empty one when cancelled.
-using SaveFileChooser =
-    std::function<QString(QWidget* parent, const QString& caption, const QString& filter)>;
+struct FileType {
+    QString description; // "Comma-separated values"
+    QString extension;   // "csv", without the dot; empty for any file
+};
 
-// The save dialog of the platform.
-QString ChooseFileToSaveInDialog(QWidget* parent, const QString& caption, const QString& filter);
+struct SaveRequest {
+    QString caption;
+    // A name for the file, in the current folder, which the user may change.
+    QString proposedName;
+    QList<FileType> types;
+};
+
+struct SaveAnswer {
+    QString path; // empty when cancelled
+    int type = 0; // which of the request's types was chosen
+};
+
+using SaveFileChooser = std::function<SaveAnswer(QWidget* parent, const SaveRequest& request)>;
+
+// The save dialog of the platform. It adds the chosen type's extension to a name without one
+// before it asks whether to replace a file of that name.
+SaveAnswer ChooseFileToSaveInDialog(QWidget* parent, const SaveRequest& request);
 
 } // namespace dorvanel

@@ -17,6 +17,7 @@ namespace dorvanel {
 namespace {
 // Beyond this a copy would take gigabytes of clipboard text.
 constexpr std::uint64_t kMaxCopyBytes = std::uint64_t{256} << 20;
+constexpr int kFocusFrameWidth = 2;
 } // namespace
 
 ListingView::ListingView(QWidget* parent) : QAbstractScrollArea(parent) {
@@ -192,14 +193,17 @@ void ListingView::paintEvent(QPaintEvent*) {
                          QString::fromUtf8(visible.data(), static_cast<qsizetype>(visible.size())));
     }
     if (hasFocus()) {
-        // The line the keys move from, or the whole view before there is one.
-        const std::int64_t marked = cursor_ >= first && cursor_ <= last ? cursor_ : -1;
-        const QRect frame = marked < 0 ? viewport()->rect().adjusted(0, 0, -1, -1)
-                                       : QRect(0, static_cast<int>(marked - first) * lineHeight,
-                                               viewport()->width() - 1, lineHeight - 1);
-        painter.setPen(QPen(text, 1, Qt::DotLine));
         painter.setBrush(Qt::NoBrush);
-        painter.drawRect(frame);
+        // The line the keys move from.
+        if (cursor_ >= first && cursor_ <= last) {
+            painter.setPen(QPen(text, 1, Qt::DotLine));
+            painter.drawRect(QRect(0, static_cast<int>(cursor_ - first) * lineHeight,
+                                   viewport()->width() - 1, lineHeight - 1));
+        }
+        // The whole view, so that the focus shows however the lines stand.
+        painter.setPen(QPen(text, kFocusFrameWidth));
+        painter.drawRect(viewport()->rect().adjusted(kFocusFrameWidth / 2, kFocusFrameWidth / 2,
+                                                     -kFocusFrameWidth / 2, -kFocusFrameWidth / 2));
     }
     if (arriving_)
         arriving_->Want(first, last);
@@ -250,9 +254,17 @@ void ListingView::keyPressEvent(QKeyEvent* event) {
     } else if (event->key() == Qt::Key_PageUp) {
         MoveCursorTo(cursor_ - VisibleLines(), extend);
     } else if (event->key() == Qt::Key_Home && (event->modifiers() & Qt::ControlModifier)) {
+        // The start of the first line.
         MoveCursorTo(0, extend);
+        horizontalScrollBar()->setValue(0);
     } else if (event->key() == Qt::Key_End && (event->modifiers() & Qt::ControlModifier)) {
+        // The end of the last line.
         MoveCursorTo(LineCount() - 1, extend);
+        if (LineCount() > 0)
+            horizontalScrollBar()->setValue(static_cast<int>(std::min<std::int64_t>(
+                static_cast<std::int64_t>(listing_->LineLength(LineCount() - 1)) * CharWidth() -
+                    viewport()->width(),
+                INT_MAX)));
     } else if (event->key() == Qt::Key_Home) {
         horizontalScrollBar()->setValue(0);
     } else if (event->key() == Qt::Key_End) {
@@ -260,6 +272,17 @@ void ListingView::keyPressEvent(QKeyEvent* event) {
     } else {
         QAbstractScrollArea::keyPressEvent(event);
     }
+}
+
+// The view paints the focus frame, and the lines are painted in the view.
+void ListingView::focusInEvent(QFocusEvent* event) {
+    QAbstractScrollArea::focusInEvent(event);
+    viewport()->update();
+}
+
+void ListingView::focusOutEvent(QFocusEvent* event) {
+    QAbstractScrollArea::focusOutEvent(event);
+    viewport()->update();
 }
 
 void ListingView::contextMenuEvent(QContextMenuEvent* event) {

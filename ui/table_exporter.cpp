@@ -13,22 +13,22 @@ TableExporter::TableExporter(QObject* parent) : QObject(parent) {}
 
 TableExporter::~TableExporter() = default;
 
-void TableExporter::Start(std::shared_ptr<const DistributionTable> table, const QString& path) {
+void TableExporter::Start(std::shared_ptr<const DistributionTable> table, const QString& path,
+                          TableFormat format) {
     // The work uses `this` on the job's thread: job_ waits for that thread before the exporter
     // is gone.
-    job_.Start(
-        [this, table = std::move(table), path](const std::shared_ptr<BackgroundJob::State>& job) {
-            try {
-                Write(job, *table, path);
-                job_.Deliver(job, [this, path] { emit Finished(path); });
-            } catch (const AnalysisCancelled&) {
-                // Whoever cancelled has said so.
-            } catch (const std::exception& error) {
-                job_.Deliver(job, [this, message = QString::fromUtf8(error.what())] {
-                    emit Failed(message);
-                });
-            }
-        });
+    job_.Start([this, table = std::move(table), path,
+                format](const std::shared_ptr<BackgroundJob::State>& job) {
+        try {
+            Write(job, *table, path, format);
+            job_.Deliver(job, [this, path] { emit Finished(path); });
+        } catch (const AnalysisCancelled&) {
+            // Whoever cancelled has said so.
+        } catch (const std::exception& error) {
+            job_.Deliver(
+                job, [this, message = QString::fromUtf8(error.what())] { emit Failed(message); });
+        }
+    });
 }
 
 void TableExporter::Cancel() {
@@ -37,7 +37,7 @@ void TableExporter::Cancel() {
 }
 
 void TableExporter::Write(const std::shared_ptr<BackgroundJob::State>& job,
-                          const DistributionTable& table, const QString& path) {
+                          const DistributionTable& table, const QString& path, TableFormat format) {
     WholeFile file(path);
     auto fail = [&] {
         throw std::runtime_error(
@@ -53,7 +53,7 @@ void TableExporter::Write(const std::shared_ptr<BackgroundJob::State>& job,
         if (!file.Write(text))
             fail();
     };
-    if (path.endsWith(QStringLiteral(".csv"), Qt::CaseInsensitive))
+    if (format == TableFormat::Csv)
         WriteCsv(table, sink, control);
     else
         WriteListingText(table, sink, control);

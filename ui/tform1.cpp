@@ -12,6 +12,7 @@
 #include "radio_group.h"
 #include "readout.h"
 #include "report.h"
+#include "shortcut_precedence.h"
 #include "spin_edit.h"
 #include "termination_requests.h"
 
@@ -21,6 +22,8 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QLocale>
+#include <QMenu>
+#include <QMenuBar>
 #include <QProgressBar>
 #include <QProgressDialog>
 #include <QPushButton>
@@ -77,6 +80,11 @@ TForm1::TForm1(WindowServices services, QWidget* parent)
     connect(Exporttable1, &QAction::triggered, this, &TForm1::Exporttable1Click);
     connect(Savegraphimage1, &QAction::triggered, this, &TForm1::Savegraphimage1Click);
     connect(Quit1, &QAction::triggered, this, &QWidget::close);
+    connect(Aboutdorvanel1, &QAction::triggered, this, &TForm1::Aboutdorvanel1Click);
+    // F10 opens the menus, as Alt and a menu's letter do.
+    connect(new QShortcut(QKeySequence(Qt::Key_F10), this), &QShortcut::activated, this,
+            [this] { MainMenu1->setActiveAction(File1->menuAction()); });
+    new ShortcutPrecedence(this);
     connect(&exporter_, &TableExporter::Progress, this, &TForm1::ShowExportProgress);
     connect(dlgExport, &QProgressDialog::canceled, &exporter_, &TableExporter::Cancel);
     connect(&exporter_, &TableExporter::Finished, this, &TForm1::ExportEnded);
@@ -223,6 +231,7 @@ void TForm1::AnalyzeClick() {
         beforeRun_ = before;
         exportStartedLast_ = false;
         runner_.Start(*pool, budget);
+        MarkPreviousAnalysis(true);
     });
 }
 
@@ -251,6 +260,10 @@ void TForm1::AnalysisFinished(std::shared_ptr<const DistributionTable> table) {
         for (const std::string& line : SpreadLines(*table, DecimalSeparator()))
             details << Text(line);
         analysis_ = std::move(table);
+        // The keys start again from the most likely total, where the plot has them.
+        markedTotal_.reset();
+        if (vidGraf->hasFocus())
+            markedTotal_ = analysis_->PeakTotal();
         meRes->SetTable(analysis_);
         lbVal->setToolTip(details.join(QLatin1Char('\n')));
         SetCaption(lbPool, QStringLiteral("Analysed: ") + Text(analysis_->pool().Notation()));
@@ -265,6 +278,14 @@ void TForm1::AnalysisEnded() {
     beforeRun_.reset();
     pb1->setValue(0);
     pb2->setValue(0);
+    MarkPreviousAnalysis(false);
+}
+
+void TForm1::MarkPreviousAnalysis(bool previous) {
+    // The listing is cleared for the run; the three labels above show the new inputs.
+    for (QWidget* shown : {lbValNo, lbValPerc, lbPool})
+        shown->setEnabled(!previous);
+    vidGraf->SetStale(previous);
 }
 
 void TForm1::RestoreVisibleState() {

@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: MIT
 // The program's one window: the two inputs, the Analyze command, the summary labels, the
-// listing, the graph and its options, and the Options menu.
+// listing, the graph and its options, and the File, Options and Help menus.
 #pragma once
 
 #include "analysis_runner.h"
@@ -16,14 +16,17 @@
 #include <QString>
 #include <QStringList>
 
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 class QAction;
 class QCheckBox;
+class QKeyEvent;
 class QLineEdit;
 class QFrame;
 class QLabel;
@@ -106,10 +109,14 @@ public:
     QLabel* lbPool;
     // An export's progress, shown once it has taken a moment; its Cancel stops the export.
     QProgressDialog* dlgExport;
+    QMenu* Help1;
+    QAction* Aboutdorvanel1;
 
     // The readout of the plot at a point in it: the lines of the total there, joined; empty
     // before the first analysis.
     QString ReadoutAt(QPoint point);
+    // The total the keys have marked on the plot, while it has the focus.
+    std::optional<std::int64_t> MarkedTotal() const { return markedTotal_; }
     bool IsExportRunning() const { return exporter_.IsRunning(); }
 
 public slots:
@@ -125,6 +132,7 @@ public slots:
     void Savesettings1Click();
     void Exporttable1Click();
     void Savegraphimage1Click();
+    void Aboutdorvanel1Click();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -175,6 +183,27 @@ private:
     void ShowValue(const AnalysisBounds& bounds);
     void ShowExportProgress(double whole);
     void ExportEnded();
+    // While a run is under way, what still shows the analysis before it is marked as such, so
+    // that it is not read beside the new inputs as their results.
+    void MarkPreviousAnalysis(bool previous);
+    // "Export table of 3d6": what a save dialog's title says is saved.
+    QString SaveCaption(const QString& command, const DistributionTable& table) const;
+    // Asks where to save `table` as one of `types`: the path, with the chosen type's extension
+    // when the name has none, and the type; none when cancelled or when a file of the name so
+    // completed is to stay.
+    std::optional<std::pair<QString, int>> ChooseSaveTarget(const QString& command,
+                                                            const DistributionTable& table,
+                                                            const QList<FileType>& types);
+    // Refuses an export the disk at `path` has no room for, and asks before a large one.
+    bool ExportSizeAccepted(const DistributionTable& table, std::uint64_t bytes,
+                            const QString& path);
+    // The plot's keys: Left, Right, Page Up, Page Down, Home and End move the marked total.
+    bool PlotKeyPress(const QKeyEvent& key);
+    // The plot as drawn now, and the total a point of it shows.
+    GraphScaling PlotScaling();
+    std::int64_t TotalAt(QPoint point);
+    void MarkTotal(std::int64_t total);
+    void ShowMarker();
 
     const WindowServices services_;
     // The directory that was current at start-up, as the system's bytes; none when it could not
@@ -190,6 +219,7 @@ private:
     TableExporter exporter_;
     bool exportStartedLast_ = false;
     std::optional<VisibleState> beforeRun_;
+    std::optional<std::int64_t> markedTotal_;
     bool resizePending_ = false;
     // The options file was refused at start-up as not a settings file; only an explicit save
     // replaces it.

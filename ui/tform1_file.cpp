@@ -1,30 +1,117 @@
 // SPDX-License-Identifier: MIT
-// The File menu: the table and the graph written to files, and the readout of the plot.
+// The File menu: the table and the graph written to files.
 #include "tform1.h"
 
+#include "captioned_graph.h"
 #include "decimal_separator.h"
-#include "graph_pointer.h"
+#include "errors.h"
+#include "graph_caption.h"
+#include "graph_colors.h"
 #include "plot_image.h"
-#include "readout.h"
+#include "save_names.h"
+#include "table_export.h"
 #include "whole_file.h"
 
 #include <QBuffer>
-#include <QEvent>
 #include <QFileInfo>
-#include <QHelpEvent>
 #include <QImageWriter>
-#include <QMouseEvent>
 #include <QProgressDialog>
-#include <QToolTip>
+#include <QStorageInfo>
 
 namespace dorvanel {
+namespace {
+
+// Above this an export asks first.
+constexpr std::uint64_t kLargeExport = 1'000'000'000;
+constexpr int kJpegQuality = 95;
+
+const QList<FileType> kTableTypes{{QStringLiteral("Comma-separated values"), QStringLiteral("csv")},
+                                  {QStringLiteral("Listing"), QStringLiteral("txt")},
+                                  {QStringLiteral("All files"), QString()}};
+const QList<FileType> kImageTypes{{QStringLiteral("PNG images"), QStringLiteral("png")},
+                                  {QStringLiteral("JPEG images"), QStringLiteral("jpg")},
+                                  {QStringLiteral("BMP images"), QStringLiteral("bmp")}};
+
+QString Described(std::uint64_t bytes) {
+    return QString::fromStdString(DescribeBytes(bytes));
+}
+
+QString Notation(const DistributionTable& table) {
+    return QString::fromStdString(table.pool().Notation());
+}
+
+// ".csv" and ".txt" say what they hold; any other name holds the type chosen, values only when
+// they were chosen.
+TableFormat FormatFor(const QString& path, const FileType& chosen) {
+    const QString extension = QFileInfo(path).suffix().toLower();
+    if (extension == QLatin1String("csv"))
+        return TableFormat::Csv;
+    if (extension == QLatin1String("txt") || chosen.extension != QLatin1String("csv"))
+        return TableFormat::Listing;
+    return TableFormat::Csv;
+}
+
+} // namespace
+
+QString TForm1::SaveCaption(const QString& command, const DistributionTable& table) const {
+    // A run under way will replace what is shown; until then this is what is saved.
+    return runner_.IsRunning()
+               ? QStringLiteral("%1 of %2, the analysis shown until the new one is done")
+                     .arg(command, Notation(table))
+               : QStringLiteral("%1 of %2").arg(command, Notation(table));
+}
+
+std::optional<std::pair<QString, int>> TForm1::ChooseSaveTarget(const QString& command,
+                                                                const DistributionTable& table,
+                                                                const QList<FileType>& types) {
+    const SaveAnswer answer = services_.chooseFileToSave(
+        this, {SaveCaption(command, table),
+               FileNameFor(table.pool().Notation()) + "." + types.constFirst().extension, types});
+    if (answer.path.isEmpty())
+        return std::nullopt;
+    const int type = std::clamp(answer.type, 0, static_cast<int>(types.size()) - 1);
+    const QString path = WithExtension(answer.path, types[type].extension);
+    // The dialog asked about the name as typed, not about the one completed here.
+    if (path != answer.path && QFileInfo::exists(path) &&
+        !services_.ask(
+            this, QStringLiteral("%1 already exists. Replace it?").arg(QFileInfo(path).fileName())))
+        return std::nullopt;
+    return std::make_pair(path, type);
+}
+
+bool TForm1::ExportSizeAccepted(const DistributionTable& table, std::uint64_t bytes,
+                                const QString& path) {
+    // The new file is whole on the disk before it replaces an old one, so all of it must fit.
+    const QStorageInfo disk(QFileInfo(path).absolutePath());
+    if (disk.isValid() && disk.isReady() &&
+        bytes > static_cast<std::uint64_t>(std::max<qint64>(0, disk.bytesAvailable()))) {
+        ReportError(QStringLiteral("Cannot export to %1: the table of %2 needs about %3, and the "
+                                   "disk there has only %4 free.")
+                        .arg(path, Notation(table), Described(bytes),
+                             Described(static_cast<std::uint64_t>(
+                                 std::max<qint64>(0, disk.bytesAvailable())))));
+        return false;
+    }
+    return bytes <= kLargeExport ||
+           services_.ask(this,
+                         QStringLiteral("The table of %1 will take about %2 in %3. "
+                                        "Export it?")
+                             .arg(Notation(table), Described(bytes), QFileInfo(path).fileName()));
+}
+
 void TForm1::Exporttable1Click() {
     if (!analysis_)
         return;
-    const QString path = services_.chooseFileToSave(
-        this, QStringLiteral("Export table"),
-        QStringLiteral("Comma-separated values (*.csv);;Listing (*.txt);;All files (*)"));
-    if (path.isEmpty())
+    // What is shown now, whatever arrives while the dialogs are open.
+    const std::shared_ptr<const DistributionTable> table = analysis_;
+    const auto target = ChooseSaveTarget(QStringLiteral("Export table"), *table, kTableTypes);
+    if (!target)
+        return;
+    const auto& [path, type] = *target;
+    const TableFormat format = FormatFor(path, kTableTypes[type]);
+    if (!ExportSizeAccepted(
+            *table,
+            format == TableFormat::Csv ? CsvBytesEstimate(*table) : ListingTextBytes(*table), path))
         return;
     dlgExport->reset();
     dlgExport->setLabelText(
@@ -32,7 +119,7 @@ void TForm1::Exporttable1Click() {
     // Its time is counted from here: the dialog shows only for an export that takes a while.
     dlgExport->setValue(0);
     exportStartedLast_ = true;
-    exporter_.Start(analysis_, path);
+    exporter_.Start(table, path, format);
 }
 
 void TForm1::ShowExportProgress(double whole) {
@@ -44,54 +131,44 @@ void TForm1::ExportEnded() {
 }
 
 void TForm1::Savegraphimage1Click() {
-    const QString path = services_.chooseFileToSave(this, QStringLiteral("Save graph image"),
-                                                    QStringLiteral("PNG images (*.png)"));
-    if (path.isEmpty())
+    if (!analysis_)
         return;
-    // The plot as shown, in the screen's pixels; the file appears only when whole.
-    QBuffer image;
-    QImageWriter writer(&image, "png");
+    // The plot as shown now, in the screen's pixels, with what it shows below it.
+    const std::shared_ptr<const DistributionTable> table = analysis_;
+    const GraphOptions options = CurrentGraphOptions();
+    QStringList caption;
+    for (const std::string& line :
+         GraphCaptionLines(*table, options.wholeXRange, options.wholeYRange, DecimalSeparator()))
+        caption << QString::fromStdString(line);
+    const QImage image =
+        CaptionedGraph(vidGraf->Picture(), caption, font(), ColorFromBgr(dlgBG.Color()));
+
+    const auto target = ChooseSaveTarget(QStringLiteral("Save graph image"), *table, kImageTypes);
+    if (!target)
+        return;
+    const QString& path = target->first;
+    const QByteArray format = QFileInfo(path).suffix().toLower().toLatin1();
+    if (!QImageWriter::supportedImageFormats().contains(format)) {
+        ReportError(QStringLiteral("Cannot save the graph image to %1: no image can be written as "
+                                   ".%2. Choose a name ending in .png, .jpg or .bmp.")
+                        .arg(path, QString::fromLatin1(format)));
+        return;
+    }
+    // The file appears only when whole.
+    QBuffer encoded;
+    QImageWriter writer(&encoded, format);
+    if (format == "jpg" || format == "jpeg")
+        writer.setQuality(kJpegQuality); // thin lines blur at the default
     WholeFile file(path);
     QString reason;
-    if (!writer.write(vidGraf->Picture()))
+    if (!writer.write(image))
         reason = writer.errorString();
-    else if (!file.Open() || !file.Write({image.data().constData(), std::size_t(image.size())}) ||
+    else if (!file.Open() ||
+             !file.Write({encoded.data().constData(), std::size_t(encoded.size())}) ||
              !file.Commit())
         reason = file.Reason();
     if (!reason.isEmpty())
         ReportError(QStringLiteral("Cannot save the graph image to %1: %2").arg(path, reason));
-}
-
-QString TForm1::ReadoutAt(QPoint point) {
-    if (!analysis_)
-        return {};
-    const QImage& picture = vidGraf->Picture();
-    const qreal ratio = picture.devicePixelRatio();
-    const GraphOptions options = CurrentGraphOptions();
-    const GraphScaling scaling(ScaledCountsFor(options.wholeYRange), options, picture.width(),
-                               picture.height());
-    const std::int64_t total =
-        TotalAtColumn(scaling, options.style, static_cast<std::int64_t>(point.x() * ratio));
-    QStringList lines;
-    for (const std::string& line : ReadoutLines(*analysis_, total, DecimalSeparator()))
-        lines << QString::fromStdString(line);
-    return lines.join(QLatin1Char('\n'));
-}
-
-bool TForm1::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == vidGraf &&
-        (event->type() == QEvent::MouseMove || event->type() == QEvent::ToolTip)) {
-        const QPoint point = event->type() == QEvent::MouseMove
-                                 ? static_cast<QMouseEvent*>(event)->position().toPoint()
-                                 : static_cast<QHelpEvent*>(event)->pos();
-        const QString text = ReadoutAt(point);
-        if (text.isEmpty())
-            QToolTip::hideText();
-        else
-            QToolTip::showText(vidGraf->mapToGlobal(point), text, vidGraf);
-        return event->type() == QEvent::ToolTip;
-    }
-    return QMainWindow::eventFilter(watched, event);
 }
 
 } // namespace dorvanel

@@ -24,6 +24,8 @@ void TForm1::DrawGraph() {
         else
             PaintGraph(canvas, DistributionTable(), options, colors);
         vidGraf->SetPicture(std::move(canvas));
+        // The marked total moves with its point.
+        ShowMarker();
     });
 }
 

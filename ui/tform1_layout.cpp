@@ -5,6 +5,7 @@
 #include "color_swatch.h"
 #include "listing_view.h"
 #include "plot_image.h"
+#include "progress_bar.h"
 #include "radio_group.h"
 #include "screen_fit.h"
 #include "spin_edit.h"
@@ -16,7 +17,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
-#include <QProgressBar>
 #include <QProgressDialog>
 #include <QPushButton>
 #include <QRadioButton>
@@ -73,15 +73,6 @@ Control* Placed(Control* control, int left, int top, int width, int height) {
 // It takes that much more room, and what stands to its right moves over by as much.
 int Growth(const QWidget* control, int laidOutWidth) {
     return std::max(0, control->sizeHint().width() - laidOutWidth);
-}
-
-QProgressBar* ProgressBar(QWidget* parent) {
-    auto* bar = new QProgressBar(parent);
-    bar->setRange(0, 100);
-    bar->setValue(0);
-    bar->setTextVisible(false);
-    bar->setFixedHeight(13);
-    return bar;
 }
 
 } // namespace
@@ -166,9 +157,9 @@ void TForm1::BuildLayout() {
     panelRow->addStretch();
     panelRow->addWidget(radGraf);
 
-    pb1 = ProgressBar(client);
+    pb1 = new ProgressBar(client);
     column->addWidget(pb1);
-    pb2 = ProgressBar(client);
+    pb2 = new ProgressBar(client);
     column->addWidget(pb2);
 
     Splitter1 = new QSplitter(Qt::Horizontal, client);
@@ -205,18 +196,21 @@ void TForm1::BuildLayout() {
     statusBar()->setSizeGripEnabled(false);
 
     MainMenu1 = menuBar();
-    File1 = MainMenu1->addMenu(QStringLiteral("File"));
+    // Alt and the underlined letter open a menu.
+    File1 = MainMenu1->addMenu(QStringLiteral("&File"));
     Exporttable1 = File1->addAction(QStringLiteral("Export table\u2026"));
     Exporttable1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_E));
     Savegraphimage1 = File1->addAction(QStringLiteral("Save graph image\u2026"));
     N2 = File1->addSeparator();
     Quit1 = File1->addAction(QStringLiteral("Quit"));
     Quit1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
-    Options1 = MainMenu1->addMenu(QStringLiteral("Options"));
+    Options1 = MainMenu1->addMenu(QStringLiteral("&Options"));
     Reverttoinitialsettings1 = Options1->addAction(QStringLiteral("Revert to initial settings"));
     Restoredefaultsettings1 = Options1->addAction(QStringLiteral("Restore default settings"));
     N1 = Options1->addSeparator();
     Savesettings1 = Options1->addAction(QStringLiteral("Save settings"));
+    Help1 = MainMenu1->addMenu(QStringLiteral("&Help"));
+    Aboutdorvanel1 = Help1->addAction(QStringLiteral("About Dorvanel"));
     // Enter runs an analysis wherever the focus is: a shortcut of a hidden menu item, also
     // held by the window itself so that it works while the menu is hidden.
     X1 = MainMenu1->addMenu(QStringLiteral("X"));
@@ -249,6 +243,7 @@ void TForm1::BuildLayout() {
     setTabOrder(Button2, Button3);
     setTabOrder(Button3, cbWholeY);
     setTabOrder(cbWholeY, meRes);
+    setTabOrder(meRes, vidGraf);
 
     for (auto [object, name] : std::initializer_list<std::pair<QObject*, const char*>>{
              {vidGraf, "vidGraf"},
@@ -293,7 +288,9 @@ void TForm1::BuildLayout() {
              {Quit1, "Quit1"},
              {edPool, "edPool"},
              {lbPool, "lbPool"},
-             {dlgExport, "dlgExport"}})
+             {dlgExport, "dlgExport"},
+             {Help1, "Help1"},
+             {Aboutdorvanel1, "Aboutdorvanel1"}})
         object->setObjectName(QString::fromLatin1(name));
 
     // The layout's states are the default settings.

@@ -55,8 +55,11 @@ void TForm1::ApplySettings() {
     // Shown even when a line failed, so that a swatch never shows another colour than the one
     // the graph is drawn in.
     ShowSettings(result.settings);
+    // Every snapshot that can fail came from the file: the defaults and what was saved are
+    // well formed.
     if (result.error)
-        throw ConvertError(*result.error);
+        throw ConvertError(std::string(kOptionsFileName) + ", line " +
+                           std::to_string(result.errorLine) + ": " + *result.error);
 }
 
 void TForm1::LoadSettings() {

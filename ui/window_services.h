@@ -1,10 +1,11 @@
 // SPDX-License-Identifier: MIT
 // What the window takes from outside it, each replaceable: the computation an analysis runs,
-// where errors are shown, and the dialogs that choose a colour and a file to save and that ask
-// a question. The window gets them when it is made; tests give their own, so that nothing
-// blocks on a dialog and runs can be scripted.
+// where errors are shown, and the dialogs that choose a colour and a file to save, that ask
+// a question and that tell about the program. The window gets them when it is made; tests give
+// their own, so that nothing blocks on a dialog and runs can be scripted.
 #pragma once
 
+#include "about_dialog.h"
 #include "analysis_runner.h"
 #include "color_dialog.h"
 #include "distribution.h"
@@ -21,6 +22,7 @@ struct WindowServices {
     ColorChooser chooseColor = ChooseColorInDialog;
     SaveFileChooser chooseFileToSave = ChooseFileToSaveInDialog;
     Question ask = AskInDialog;
+    AboutShower showAbout = ShowAboutDialog;
 };
 
 } // namespace dorvanel

@@ -133,15 +133,22 @@ std::string WideNumber::Format(int digits, char decimalSeparator) const {
     while (significant.size() > 1 && significant.back() == '0')
         significant.pop_back();
 
+    // Built by appending: GCC 12 warns, wrongly, of overlapping copies in prepending to a
+    // temporary string (-Wrestrict).
     std::string text;
     if (exponent < -4 || exponent >= digits) {
         text = significant.substr(0, 1);
-        if (significant.size() > 1)
-            text += decimalSeparator + significant.substr(1);
-        text += "E" + std::to_string(exponent);
+        if (significant.size() > 1) {
+            text += decimalSeparator;
+            text.append(significant, 1);
+        }
+        text += 'E';
+        text += std::to_string(exponent);
     } else if (exponent < 0) {
-        text = "0" + std::string(1, decimalSeparator) +
-               std::string(static_cast<std::size_t>(-exponent - 1), '0') + significant;
+        text = "0";
+        text += decimalSeparator;
+        text.append(static_cast<std::size_t>(-exponent - 1), '0');
+        text += significant;
     } else {
         const std::size_t whole = static_cast<std::size_t>(exponent) + 1;
         if (significant.size() <= whole) {

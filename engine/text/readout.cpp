@@ -2,8 +2,10 @@
 #include "readout.h"
 
 #include "conversions.h"
+#include "count_size.h"
 
 #include <cmath>
+#include <optional>
 
 namespace dorvanel {
 namespace {
@@ -14,18 +16,51 @@ constexpr std::size_t kPlainCountDigits = 15;
 // The leading digits every form of the table gives at once, enough to round to fifteen.
 constexpr std::size_t kLeadingDigits = 19;
 
-std::string Percent(const WideNumber& share, char decimalSeparator) {
-    return (share * WideNumber(100.0L)).Format(kShareDigits, decimalSeparator) + "%";
+// Odds below this show three significant digits, from it up to kWholeOddsLimit whole.
+constexpr long double kWholeOddsFrom = 999.5L;
+constexpr long double kWholeOddsLimit = 1e15L;
+
+// "1 in 10.8": one outcome in how many, for a share above zero.
+std::string Odds(const WideNumber& share, char decimalSeparator) {
+    const WideNumber odds = WideNumber(1.0L) / share;
+    const long double value = odds.Value();
+    if (value >= kWholeOddsFrom && value < kWholeOddsLimit)
+        return "1 in " + std::to_string(std::llround(value));
+    return "1 in " + odds.Format(3, decimalSeparator);
 }
 
-std::string CountText(const DistributionTable& table, std::int64_t total, char decimalSeparator) {
-    const std::size_t digits = table.DigitCount(total);
-    if (digits <= kPlainCountDigits)
-        return table.LeadingDigits(total, digits);
-    std::string leading = table.LeadingDigits(total, kLeadingDigits);
-    leading.resize(digits, '0');
-    return FormatIntegerDigits(leading, decimalSeparator) + " (" + std::to_string(digits) +
-           " digits)";
+// "9.25926% (1 in 10.8)", then ", exactly 20/216" when the fraction is known.
+std::string Chance(const WideNumber& share, std::optional<std::uint64_t> count,
+                   std::optional<std::uint64_t> outcomes, char decimalSeparator) {
+    std::string text = (share * WideNumber(100.0L)).Format(kShareDigits, decimalSeparator) + "%";
+    if (!share.IsZero())
+        text += " (" + Odds(share, decimalSeparator) + ")";
+    if (count && outcomes)
+        text += ", exactly " + std::to_string(*count) + "/" + std::to_string(*outcomes);
+    return text;
+}
+
+// The number of outcomes when it has at most kPlainCountDigits digits, and so has every count.
+std::optional<std::uint64_t> FewOutcomes(const DistributionTable& table) {
+    // The logarithm rules out the huge pools before any product is formed.
+    if (OutcomesLog10(table.pool()) >= kPlainCountDigits + 0.5)
+        return std::nullopt;
+    const Decimal outcomes = ExactOutcomes(table.pool());
+    if (outcomes.DigitCount() > kPlainCountDigits)
+        return std::nullopt;
+    return std::stoull(outcomes.ToString());
+}
+
+std::uint64_t SmallCount(const DistributionTable& table, std::int64_t total) {
+    return std::stoull(table.LeadingDigits(total, table.DigitCount(total)));
+}
+
+// Σ count(t) for t from `first` to `last`, each count at most kPlainCountDigits digits long.
+std::uint64_t SmallCountSum(const DistributionTable& table, std::int64_t first, std::int64_t last) {
+    std::uint64_t sum = 0;
+    for (std::int64_t total = first; total <= last; ++total)
+        sum += SmallCount(table, total);
+    return sum;
 }
 
 // The smallest total with at least half the outcomes at or below it, found by bisection; when
@@ -57,15 +92,36 @@ std::string MedianText(const DistributionTable& table, char decimalSeparator) {
 
 } // namespace
 
+std::string CountText(const DistributionTable& table, std::int64_t total, char decimalSeparator) {
+    const std::size_t digits = table.DigitCount(total);
+    if (digits <= kPlainCountDigits)
+        return table.LeadingDigits(total, digits);
+    std::string leading = table.LeadingDigits(total, kLeadingDigits);
+    leading.resize(digits, '0');
+    return FormatIntegerDigits(leading, decimalSeparator) + " (" + std::to_string(digits) +
+           " digits)";
+}
+
 std::vector<std::string> ReadoutLines(const DistributionTable& table, std::int64_t total,
                                       char decimalSeparator) {
     const std::string number = std::to_string(total);
     if (total < table.MinValue() || total > table.MaxValue())
         return {"Total: " + number + " (cannot occur)"};
+    // Exact fractions only for pools of few outcomes, whose totals are few too: the sums
+    // below add at most a few thousand counts, each from its own digits.
+    const std::optional<std::uint64_t> outcomes = FewOutcomes(table);
+    std::optional<std::uint64_t> count, atMost, atLeast;
+    if (outcomes) {
+        count = SmallCount(table, total);
+        atMost = SmallCountSum(table, table.MinValue(), total);
+        atLeast = *outcomes - *atMost + *count;
+    }
     return {"Total: " + number, "Count: " + CountText(table, total, decimalSeparator),
-            "Probability: " + Percent(table.Share(total), decimalSeparator),
-            "At most " + number + ": " + Percent(table.AtMostShare(total), decimalSeparator),
-            "At least " + number + ": " + Percent(table.AtLeastShare(total), decimalSeparator)};
+            "Probability: " + Chance(table.Share(total), count, outcomes, decimalSeparator),
+            "At most " + number + ": " +
+                Chance(table.AtMostShare(total), atMost, outcomes, decimalSeparator),
+            "At least " + number + ": " +
+                Chance(table.AtLeastShare(total), atLeast, outcomes, decimalSeparator)};
 }
 
 std::vector<std::string> SpreadLines(const DistributionTable& table, char decimalSeparator) {

@@ -11,9 +11,16 @@
 
 namespace dorvanel {
 
-// "Total: 35", "Count: 4395456", "Probability: 7.26928%", "At most 35: 53.6346%",
-// "At least 35: 53.6346%"; a count of more than 15 digits in the general rendering followed by
-// its number of digits. A total that cannot occur gives "Total: 2 (cannot occur)" alone.
+// A count whole up to 15 digits ("4395456"), beyond in the general rendering followed by its
+// number of digits ("4.29900919830675E4977 (4978 digits)"); from the table's leading digits.
+std::string CountText(const DistributionTable& table, std::int64_t total,
+                      char decimalSeparator = '.');
+
+// "Total: 35", "Count: 4395456", "Probability: 7.26928% (1 in 13.8)", "At most 35: 53.6346%
+// (1 in 1.86)", "At least 35: 53.6346% (1 in 1.86)": each share with the odds of one outcome in
+// how many, and, where all outcomes number at most 15 digits, the exact fraction of them
+// (", exactly 4395456/60466176"). A total that cannot occur gives "Total: 2 (cannot occur)"
+// alone.
 std::vector<std::string> ReadoutLines(const DistributionTable& table, std::int64_t total,
                                       char decimalSeparator = '.');
 

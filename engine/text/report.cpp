@@ -146,23 +146,32 @@ std::int64_t ExactThousandthsOfPercent(const Decimal& count, const Decimal& powe
     return k;
 }
 
-} // namespace
-
-std::string TotalPossibleRollsText(std::int32_t dice, std::int32_t faces, char decimalSeparator) {
+// D^N as the label renders it.
+std::string PowerRendering(std::int32_t dice, std::int32_t faces, char decimalSeparator) {
     const long double power = Power(faces, dice);
     if (!PowerOverflows(power))
-        return "Total Possible Rolls: " + FloatToStr(power, decimalSeparator);
+        return FloatToStr(power, decimalSeparator);
     const std::uint32_t base = CheckedBase(dice, faces);
     const std::string magnitude =
         ProductRendering({{dice, static_cast<std::int32_t>(base)}}, decimalSeparator);
     const bool negative = faces < 0 && dice % 2 != 0;
-    return "Total Possible Rolls: " + std::string(negative ? "-" : "") + magnitude;
+    return std::string(negative ? "-" : "") + magnitude;
+}
+
+} // namespace
+
+std::string TotalPossibleRollsText(std::int32_t dice, std::int32_t faces, char decimalSeparator) {
+    return "Total Possible Rolls: " + PowerRendering(dice, faces, decimalSeparator);
+}
+
+std::string PossibleRollsText(const DicePool& pool, char decimalSeparator) {
+    if (const std::optional<DiceGroup> single = pool.SingleSize())
+        return PowerRendering(single->count, single->faces, decimalSeparator);
+    return ProductRendering(pool.OutcomeFactors(), decimalSeparator);
 }
 
 std::string TotalPossibleRollsText(const DicePool& pool, char decimalSeparator) {
-    if (const std::optional<DiceGroup> single = pool.SingleSize())
-        return TotalPossibleRollsText(single->count, single->faces, decimalSeparator);
-    return "Total Possible Rolls: " + ProductRendering(pool.OutcomeFactors(), decimalSeparator);
+    return "Total Possible Rolls: " + PossibleRollsText(pool, decimalSeparator);
 }
 
 std::string RangeText(const AnalysisBounds& bounds) {

@@ -19,6 +19,8 @@ std::string TotalPossibleRollsText(std::int32_t dice, std::int32_t faces,
 // The same for a pool's outcomes: D^N as above for one kind of dice, else the exact product of
 // every D^N, rendered as its digits render.
 std::string TotalPossibleRollsText(const DicePool& pool, char decimalSeparator = '.');
+// That number of outcomes alone, as the label renders it.
+std::string PossibleRollsText(const DicePool& pool, char decimalSeparator = '.');
 // "Min.: " and the smallest total, "    Max.: " and the largest.
 std::string RangeText(const AnalysisBounds& bounds);
 // "Value: " and the mean total.

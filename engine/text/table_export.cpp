@@ -13,6 +13,10 @@ namespace {
 
 constexpr std::size_t kBufferBytes = std::size_t{4} << 20;
 constexpr int kShareDigits = 17;
+constexpr std::string_view kCsvHeading = "total,count,probability,at_most,at_least\n";
+// A share as a row shows it, on average: up to 17 significant digits after "0." or before an
+// exponent, fewer where the trailing ones are zeros.
+constexpr std::uint64_t kShareBytesEstimate = 18;
 
 // Gathers text and hands it on in large pieces.
 class Buffered {
@@ -74,7 +78,7 @@ void WriteListingText(const DistributionTable& table, const TextSink& sink,
 void WriteCsv(const DistributionTable& table, const TextSink& sink, const ExportControl& control) {
     CountReader reader(table, control.cancel);
     Buffered out(sink);
-    out.Append("total,count,probability,at_most,at_least\n");
+    out.Append(kCsvHeading);
     const std::int64_t lines =
         table.empty() ? 0 : std::int64_t{table.MaxValue()} - table.MinValue() + 1;
     WriteLines(lines, control, [&](std::int64_t line) {
@@ -92,6 +96,24 @@ void WriteCsv(const DistributionTable& table, const TextSink& sink, const Export
         out.Append("\n");
     });
     out.Flush();
+}
+
+std::uint64_t ListingTextBytes(const DistributionTable& table) {
+    const Listing listing(table);
+    std::uint64_t bytes = 0;
+    for (std::int64_t line = 0; line < listing.LineCount(); ++line)
+        bytes += listing.LineLength(line) + 1;
+    return bytes;
+}
+
+std::uint64_t CsvBytesEstimate(const DistributionTable& table) {
+    std::uint64_t bytes = kCsvHeading.size();
+    if (table.empty())
+        return bytes;
+    for (std::int64_t total = table.MinValue(); total <= table.MaxValue(); ++total)
+        bytes += std::to_string(total).size() + table.DigitCount(total) + 3 * kShareBytesEstimate +
+                 5; // four commas and the line break
+    return bytes;
 }
 
 } // namespace dorvanel

@@ -6,6 +6,7 @@
 #include "distribution.h"
 
 #include <atomic>
+#include <cstdint>
 #include <functional>
 #include <string_view>
 
@@ -27,5 +28,10 @@ void WriteListingText(const DistributionTable& table, const TextSink& sink,
 // exact, the shares of all outcomes with 17 significant digits.
 void WriteCsv(const DistributionTable& table, const TextSink& sink,
               const ExportControl& control = {});
+
+// The size of what each writes, from the counts' digit counts alone, without reading a count:
+// the listing's exactly, the values' to within a few bytes a row, their shares being estimated.
+std::uint64_t ListingTextBytes(const DistributionTable& table);
+std::uint64_t CsvBytesEstimate(const DistributionTable& table);
 
 } // namespace dorvanel

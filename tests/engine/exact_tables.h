@@ -3,6 +3,7 @@
 #pragma once
 
 #include "distribution.h"
+#include "pool_notation.h"
 #include "wide_number.h"
 
 #include <cmath>
@@ -17,11 +18,20 @@ namespace dorvanel::testing {
 __extension__ typedef unsigned __int128 UInt128;
 
 // A budget of one byte forces the checkpointed form.
-inline DistributionTable Computed(int dice, int faces, bool checkpointed) {
+inline DistributionTable Computed(const DicePool& pool, bool checkpointed) {
     RunControl control;
     if (checkpointed)
         control.memoryBudget = 1;
-    return ComputeDistribution(DicePool::Plain(dice, faces), control);
+    return ComputeDistribution(pool, control);
+}
+
+inline DistributionTable Computed(int dice, int faces, bool checkpointed) {
+    return Computed(DicePool::Plain(dice, faces), checkpointed);
+}
+
+// A pool in dice notation.
+inline DistributionTable Computed(const QString& pool, bool checkpointed) {
+    return Computed(ParsePool(pool.toStdString()), checkpointed);
 }
 
 // Tables whose D^N fits 128 bits, in both forms: dice, faces and whether checkpointed. Their

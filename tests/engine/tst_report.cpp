@@ -4,6 +4,8 @@
 #include "distribution.h"
 #include "errors.h"
 #include "exact_tables.h"
+#include "graph_caption.h"
+#include "pool_notation.h"
 #include "report.h"
 
 #include <QTest>
@@ -145,6 +147,39 @@ private slots:
         QCOMPARE(ProbabilityText(checkpointed), ProbabilityText(whole));
         if (compareListing)
             QCOMPARE(ListingLines(checkpointed), ListingLines(whole));
+    }
+
+    // A saved graph names its pool, the totals across and what its top stands for.
+    void graphCaption_data() {
+        QTest::addColumn<QString>("pool");
+        QTest::addColumn<bool>("wholeX");
+        QTest::addColumn<bool>("wholeY");
+        QTest::addColumn<QStringList>("lines");
+        QTest::newRow("3d6, whole X, peak")
+            << "3d6" << true << false
+            << QStringList{"3d6", "Totals 1 to 18, left to right", "Top: the largest count, 27"};
+        QTest::newRow("a pool, possible totals, all outcomes")
+            << "3d6 + 2d8 + 5" << false << true
+            << QStringList{"3d6 + 2d8 + 5", "Totals 10 to 39, left to right",
+                           "Top: all outcomes, 13824"};
+        QTest::newRow("below zero, whole X reaches 1")
+            << "2d6 - 20" << true << false
+            << QStringList{"2d6 - 20", "Totals -18 to 1, left to right",
+                           "Top: the largest count, 6"};
+        QTest::newRow("long counts")
+            << "1000d6" << false << false
+            << QStringList{"1000d6", "Totals 1000 to 6000, left to right",
+                           "Top: the largest count, 1.04628060382556E776 (777 digits)"};
+    }
+    void graphCaption() {
+        QFETCH(QString, pool);
+        QFETCH(bool, wholeX);
+        QFETCH(bool, wholeY);
+        const DistributionTable table = ComputeDistribution(ParsePool(pool.toStdString()));
+        QStringList lines;
+        for (const std::string& line : GraphCaptionLines(table, wholeX, wholeY))
+            lines << QString::fromStdString(line);
+        QTEST(lines, "lines");
     }
 
     void decimalSeparator() {

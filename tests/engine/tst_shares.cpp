@@ -112,10 +112,52 @@ private slots:
             const std::vector<std::string> lines = ReadoutLines(table, 22400);
             QCOMPARE(lines.size(), std::size_t{5});
             QCOMPARE(lines[1], std::string("Count: 4.29900919830675E4977 (4978 digits)"));
-            QCOMPARE(lines[2], std::string("Probability: 0.291989%"));
+            QCOMPARE(lines[2], std::string("Probability: 0.291989% (1 in 342)"));
             QCOMPARE(ReadoutLines(table, 6399),
                      std::vector<std::string>{"Total: 6399 (cannot occur)"});
         }
+    }
+
+    // Each share with the odds of one outcome in how many, and the exact fraction of all
+    // outcomes while they number at most 15 digits.
+    void readoutTellsOddsAndFractions_data() {
+        QTest::addColumn<QString>("pool");
+        QTest::addColumn<bool>("checkpointed");
+        QTest::addColumn<int>("total");
+        QTest::addColumn<int>("line");
+        QTest::addColumn<char>("separator");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("3d6, the total") << "3d6" << false << 9 << 2 << '.'
+                                        << "Probability: 11.5741% (1 in 8.64), exactly 25/216";
+        QTest::newRow("3d6, decimal comma") << "3d6" << false << 9 << 2 << ','
+                                            << "Probability: 11,5741% (1 in 8,64), exactly 25/216";
+        QTest::newRow("3d6, at least") << "3d6" << false << 15 << 4 << '.'
+                                       << "At least 15: 9.25926% (1 in 10.8), exactly 20/216";
+        QTest::newRow("3d6, checkpointed, at most")
+            << "3d6" << true << 12 << 3 << '.'
+            << "At most 12: 74.0741% (1 in 1.35), exactly 160/216";
+        QTest::newRow("3d6, all of them")
+            << "3d6" << false << 18 << 3 << '.' << "At most 18: 100% (1 in 1), exactly 216/216";
+        QTest::newRow("fifteen digits of outcomes")
+            << "31dF" << false << 0 << 2 << '.'
+            << "Probability: 8.7225% (1 in 11.5), exactly 53876592856681/617673396283947";
+        QTest::newRow("sixteen digits: no fraction")
+            << "20d6" << false << 70 << 2 << '.' << "Probability: 5.18186% (1 in 19.3)";
+        QTest::newRow("odds in thousands, whole")
+            << "10d6" << false << 60 << 4 << '.'
+            << "At least 60: 1.65382E-6% (1 in 60466176), exactly 1/60466176";
+        QTest::newRow("odds beyond fifteen digits")
+            << "1000d6" << false << 1000 << 2 << '.' << "Probability: 7.0591E-777% (1 in 1.42E778)";
+    }
+    void readoutTellsOddsAndFractions() {
+        QFETCH(QString, pool);
+        QFETCH(bool, checkpointed);
+        QFETCH(int, total);
+        QFETCH(int, line);
+        QFETCH(char, separator);
+        const DistributionTable table = Computed(pool, checkpointed);
+        QCOMPARE(table.IsCheckpointed(), checkpointed);
+        QTEST(QString::fromStdString(ReadoutLines(table, total, separator).at(line)), "text");
     }
 
     void format_data() {

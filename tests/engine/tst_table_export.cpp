@@ -8,6 +8,7 @@
 #include <QTest>
 
 #include <atomic>
+#include <cmath>
 
 using namespace dorvanel;
 using dorvanel::testing::AddExactTableRows;
@@ -95,6 +96,29 @@ private slots:
                 expected += listing.Line(line) + "\n";
             QCOMPARE(Exported(WriteListingText, table), expected);
         }
+    }
+
+    // What an export will take is known before it is written: the listing's size exactly,
+    // the values' within a tenth.
+    void sizesKnownBeforeWriting_data() {
+        QTest::addColumn<QString>("pool");
+        QTest::addColumn<bool>("checkpointed");
+        QTest::newRow("3d6") << "3d6" << false;
+        QTest::newRow("37d11") << "37d11" << false;
+        QTest::newRow("37d11, checkpointed") << "37d11" << true;
+        QTest::newRow("a pool below zero") << "3d6 + 2d8 - 40" << false;
+        QTest::newRow("long counts") << "300d100" << false;
+    }
+    void sizesKnownBeforeWriting() {
+        QFETCH(QString, pool);
+        QFETCH(bool, checkpointed);
+        const DistributionTable table = Computed(pool, checkpointed);
+        QCOMPARE(table.IsCheckpointed(), checkpointed);
+        QCOMPARE(ListingTextBytes(table), Exported(WriteListingText, table).size());
+        const double csv = static_cast<double>(Exported(WriteCsv, table).size());
+        const double estimate = static_cast<double>(CsvBytesEstimate(table));
+        QVERIFY2(std::fabs(estimate - csv) <= 0.1 * csv,
+                 qPrintable(QString("%1 estimated, %2 written").arg(estimate).arg(csv)));
     }
 
     void cancelledExportStops() {

@@ -53,7 +53,8 @@ private slots:
         QTest::newRow("Page Down") << int(Qt::Key_PageDown) << 0 << 120 << -1;
         QTest::newRow("Page Up") << int(Qt::Key_PageUp) << 0 << 80 << -1;
         QTest::newRow("Ctrl+End") << int(Qt::Key_End) << int(Qt::ControlModifier) << 1500 << -1;
-        QTest::newRow("Ctrl+Home") << int(Qt::Key_Home) << int(Qt::ControlModifier) << 0 << -1;
+        QTest::newRow("Ctrl+Home, to the start of the first line")
+            << int(Qt::Key_Home) << int(Qt::ControlModifier) << 0 << 0;
         QTest::newRow("End, to the end of the lines") << int(Qt::Key_End) << 0 << 100 << 1;
         QTest::newRow("Home, back to their start") << int(Qt::Key_Home) << 0 << 100 << 0;
     }

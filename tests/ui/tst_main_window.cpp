@@ -331,15 +331,15 @@ private slots:
         QCOMPARE(w.vidGraf->Picture().height(), 5);
     }
 
-    // Tab walks the panel left to right, column by column, then reaches the listing; the style
-    // group is one stop, at its checked item.
+    // Tab walks the panel left to right, column by column, then reaches the listing and the
+    // plot; the style group is one stop, at its checked item.
     void tabOrder() {
         WindowFixture fixture;
         TForm1& w = fixture.Start();
         w.seDieNo->setFocus();
         QTRY_VERIFY(w.seDieNo->hasFocus());
         QStringList order;
-        for (int i = 0; i < 11; ++i) {
+        for (int i = 0; i < 12; ++i) {
             QWidget* focus = QApplication::focusWidget();
             while (focus && focus->objectName().isEmpty())
                 focus = focus->parentWidget();
@@ -348,7 +348,7 @@ private slots:
         }
         QCOMPARE(order,
                  (QStringList{"seDieNo", "seDieType", "Analyze", "edPool", "cbRange1", "Button1",
-                              "radGraf", "Button2", "Button3", "cbWholeY", "meRes"}));
+                              "radGraf", "Button2", "Button3", "cbWholeY", "meRes", "vidGraf"}));
     }
 
     void listingSelectionAndCopy() {

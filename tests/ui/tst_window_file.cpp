@@ -11,10 +11,14 @@
 #include <QCheckBox>
 #include <QDir>
 #include <QFile>
+#include <QImageReader>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QScopeGuard>
+#include <QStorageInfo>
 #include <QTest>
 
 #include <optional>
@@ -63,8 +67,10 @@ void WaitForExport(const TForm1& w) {
     QTRY_VERIFY_WITH_TIMEOUT(!w.IsExportRunning(), 60000);
 }
 
-const QString k35 = "Total: 35\nCount: 4395456\nProbability: 7.26928%\nAt most 35: 53.6346%\n"
-                    "At least 35: 53.6346%";
+const QString k35 = "Total: 35\nCount: 4395456\n"
+                    "Probability: 7.26928% (1 in 13.8), exactly 4395456/60466176\n"
+                    "At most 35: 53.6346% (1 in 1.86), exactly 32430816/60466176\n"
+                    "At least 35: 53.6346% (1 in 1.86), exactly 32430816/60466176";
 
 } // namespace
 
@@ -89,8 +95,10 @@ private slots:
         QTest::newRow("bar, whole X, left margin") << 1 << true << 0 << "Total: 1 (cannot occur)";
         QTest::newRow("line, possible totals, right edge")
             << 0 << false << 440
-            << "Total: 60\nCount: 1\nProbability: 1.65382E-6%\nAt most 60: 100%\n"
-               "At least 60: 1.65382E-6%";
+            << "Total: 60\nCount: 1\n"
+               "Probability: 1.65382E-6% (1 in 60466176), exactly 1/60466176\n"
+               "At most 60: 100% (1 in 1), exactly 60466176/60466176\n"
+               "At least 60: 1.65382E-6% (1 in 60466176), exactly 1/60466176";
     }
     void readout() {
         QFETCH(int, style);
@@ -114,39 +122,169 @@ private slots:
         QCOMPARE(w.lbVal->toolTip(), "Standard deviation: 5.40062\nMost likely total: 35");
     }
 
-    void fileMenuComesFirst() {
+    // File, Options and Help, each with its letter for Alt; About tells the version, the licence
+    // and the keys.
+    void menus() {
+        QStringList about;
         WindowFixture fixture;
+        fixture.services.showAbout = [&about](QWidget*, const QString& title, const QString& text) {
+            about << title << text;
+        };
         TForm1& w = fixture.Start();
-        QCOMPARE(w.MainMenu1->actions().first()->text(), "File");
+        QStringList menus;
+        for (QAction* action : w.MainMenu1->actions())
+            if (action->isVisible())
+                menus << action->text();
+        QCOMPARE(menus, (QStringList{"&File", "&Options", "&Help"}));
         QStringList items;
         for (QAction* action : w.File1->actions())
             items << (action->isSeparator() ? "-" : action->text());
         QCOMPARE(items, (QStringList{"Export table\u2026", "Save graph image\u2026", "-", "Quit"}));
         QCOMPARE(w.Exporttable1->shortcut(), QKeySequence("Ctrl+E"));
         QCOMPARE(w.Quit1->shortcut(), QKeySequence("Ctrl+Q"));
+        QCOMPARE(w.Help1->actions(), QList<QAction*>{w.Aboutdorvanel1});
+        QCOMPARE(w.Aboutdorvanel1->text(), "About Dorvanel");
+
+        w.Aboutdorvanel1->trigger();
+        QCOMPARE(about.value(0), "About Dorvanel");
+        for (const char* told : {"Version " DORVANEL_VERSION, "MIT licence", "Ctrl+E", "Ctrl+Q",
+                                 "Escape", "F10", "Page Up"})
+            QVERIFY2(about.value(1).contains(told), told);
         w.Quit1->trigger();
         QVERIFY(!w.isVisible());
     }
 
+    // The extension says what is written; a name without one takes the chosen type's.
     void exportWritesTheChosenFile_data() {
         QTest::addColumn<QString>("name");
+        QTest::addColumn<int>("type"); // values, listing, any file
+        QTest::addColumn<QString>("written");
         QTest::addColumn<bool>("csv");
-        QTest::newRow("values") << "table.csv" << true;
-        QTest::newRow("values, in capitals") << "TABLE.CSV" << true;
-        QTest::newRow("listing") << "table.txt" << false;
+        QTest::newRow("values") << "table.csv" << 0 << "table.csv" << true;
+        QTest::newRow("values, in capitals") << "TABLE.CSV" << 0 << "TABLE.CSV" << true;
+        QTest::newRow("listing, values chosen") << "table.txt" << 0 << "table.txt" << false;
+        QTest::newRow("no extension, values") << "t3d6" << 0 << "t3d6.csv" << true;
+        QTest::newRow("no extension, listing") << "t3d6" << 1 << "t3d6.txt" << false;
+        QTest::newRow("no extension, any file") << "t3d6" << 2 << "t3d6" << false;
+        QTest::newRow("another extension, values") << "t3d6.dat" << 0 << "t3d6.dat" << true;
     }
     void exportWritesTheChosenFile() {
         QFETCH(QString, name);
+        QFETCH(int, type);
+        QFETCH(QString, written);
         QFETCH(bool, csv);
-        QString path;
         WindowFixture fixture;
-        TForm1& w = StartAnswering(fixture, path);
+        const QString dir = fixture.DirPath();
+        fixture.services.chooseFileToSave = [&](QWidget*, const SaveRequest&) {
+            return SaveAnswer{dir + "/" + name, type};
+        };
+        TForm1& w = fixture.Start();
         Analyse(fixture, 40, 12);
-        path = fixture.DirPath() + "/" + name;
         w.Exporttable1->trigger();
         WaitForExport(w);
         QCOMPARE(fixture.errors, QStringList());
-        QCOMPARE(Contents(path), QByteArray::fromStdString(Expected(csv, 40, 12)));
+        QCOMPARE(QDir(dir).entryList({"t*", "T*"}, QDir::Files), QStringList{written});
+        QCOMPARE(Contents(dir + "/" + written), QByteArray::fromStdString(Expected(csv, 40, 12)));
+    }
+
+    // An image is written in the format its extension names, or not at all.
+    void imageFormatFollowsTheName_data() {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<int>("type"); // PNG, JPEG, BMP
+        QTest::addColumn<QString>("written");
+        QTest::addColumn<QByteArray>("format"); // empty: refused
+        QTest::newRow("no extension, PNG") << "graph" << 0 << "graph.png" << QByteArray("png");
+        QTest::newRow("no extension, JPEG") << "graph" << 1 << "graph.jpg" << QByteArray("jpeg");
+        QTest::newRow("no extension, BMP") << "graph" << 2 << "graph.bmp" << QByteArray("bmp");
+        QTest::newRow("JPEG named, PNG chosen")
+            << "graph.jpg" << 0 << "graph.jpg" << QByteArray("jpeg");
+        QTest::newRow("a format Qt cannot write") << "graph.gif" << 0 << "" << QByteArray();
+    }
+    void imageFormatFollowsTheName() {
+        QFETCH(QString, name);
+        QFETCH(int, type);
+        QFETCH(QString, written);
+        QFETCH(QByteArray, format);
+        WindowFixture fixture;
+        const QString dir = fixture.DirPath();
+        fixture.services.chooseFileToSave = [&](QWidget*, const SaveRequest&) {
+            return SaveAnswer{dir + "/" + name, type};
+        };
+        TForm1& w = fixture.Start();
+        w.Savegraphimage1->trigger();
+        QCOMPARE(QDir(dir).entryList({"graph*"}, QDir::Files),
+                 written.isEmpty() ? QStringList() : QStringList{written});
+        if (format.isEmpty()) {
+            QCOMPARE(fixture.errors.size(), 1);
+            QVERIFY2(fixture.errors[0].startsWith("Cannot save the graph image to " + dir + "/" +
+                                                  name + ": ") &&
+                         fixture.errors[0].contains(".png, .jpg or .bmp"),
+                     qPrintable(fixture.errors[0]));
+            return;
+        }
+        QCOMPARE(fixture.errors, QStringList());
+        QCOMPARE(QImageReader(dir + "/" + written).format(), format);
+    }
+
+    // The dialog asked about the name as typed; the name completed with an extension may be
+    // another file, which is replaced only when the user says so.
+    void aCompletedNameAsksBeforeReplacing_data() {
+        QTest::addColumn<bool>("replace");
+        QTest::newRow("replace") << true;
+        QTest::newRow("keep") << false;
+    }
+    void aCompletedNameAsksBeforeReplacing() {
+        QFETCH(bool, replace);
+        QStringList asked;
+        WindowFixture fixture;
+        const QString dir = fixture.DirPath();
+        fixture.services.chooseFileToSave = [&](QWidget*, const SaveRequest&) {
+            return SaveAnswer{dir + "/t3d6", 0};
+        };
+        fixture.services.ask = [&](QWidget*, const QString& question) {
+            asked << question;
+            return replace;
+        };
+        TForm1& w = fixture.Start();
+        Put(dir + "/t3d6.csv", "kept");
+        w.Exporttable1->trigger();
+        WaitForExport(w);
+        QCOMPARE(asked, QStringList{"t3d6.csv already exists. Replace it?"});
+        QCOMPARE(Contents(dir + "/t3d6.csv") == "kept", !replace);
+    }
+
+    // The dialogs propose what was analysed as the name, made safe for file names, and name it
+    // in their title.
+    void savesNameWhatWasAnalysed_data() {
+        QTest::addColumn<QString>("terms");
+        QTest::addColumn<bool>("image");
+        QTest::addColumn<QString>("caption");
+        QTest::addColumn<QString>("name");
+        QTest::newRow("a table") << "+ 2d8 + 5" << false << "Export table of 3d6 + 2d8 + 5"
+                                 << "3d6 + 2d8 + 5.csv";
+        QTest::newRow("an image") << "+ 2d8 + 5" << true << "Save graph image of 3d6 + 2d8 + 5"
+                                  << "3d6 + 2d8 + 5.png";
+        QTest::newRow("characters some file systems refuse")
+            << "+ 10d10>=8" << false << "Export table of 3d6 + 10d10>=8"
+            << "3d6 + 10d10_=8.csv";
+    }
+    void savesNameWhatWasAnalysed() {
+        QFETCH(QString, terms);
+        QFETCH(bool, image);
+        QList<SaveRequest> requests;
+        WindowFixture fixture;
+        fixture.services.chooseFileToSave = [&](QWidget*, const SaveRequest& request) {
+            requests << request;
+            return SaveAnswer{};
+        };
+        TForm1& w = fixture.Start();
+        w.edPool->setText(terms);
+        w.Analyze->click();
+        fixture.WaitForAnalysis();
+        (image ? w.Savegraphimage1 : w.Exporttable1)->trigger();
+        QCOMPARE(requests.size(), 1);
+        QTEST(requests[0].caption, "caption");
+        QTEST(requests[0].proposedName, "name");
     }
 
     void failedOrCancelledExportLeavesNothing() {
@@ -174,17 +312,22 @@ private slots:
         QCOMPARE(dir.entryList(QDir::Files), before);
     }
 
-    // On a full disk the file written over stays as it was, and the message gives the system's
-    // reason: a tiny filesystem filled up where one may be mounted (as root), and everywhere a
-    // limit on file sizes, which fails the writes the same way.
+    // On a full disk the file written over stays as it was, and the message says why: a table
+    // is refused before it is written, naming its size and the room there is; a failed write
+    // gives the system's reason. A tiny filesystem is filled up where one may be mounted (as
+    // root), and everywhere a limit on file sizes fails the writes the same way.
     void aFullDiskKeepsTheOldFile_data() {
         QTest::addColumn<QString>("name");
         QTest::addColumn<bool>("filesystem");
-        QTest::addColumn<QString>("reason");
-        for (const char* name : {"table.csv", "table.txt", "graph.png"}) {
-            QTest::addRow("%s, full filesystem", name) << name << true << "No space left on device";
-            QTest::addRow("%s, file size limit", name) << name << false << "File too large";
-        }
+        QTest::addColumn<QString>("reason"); // how the message ends
+        const QString noRoom = ": the table of 3d6 needs about [0-9.]+ (bytes|KB), and the disk "
+                               "there has only [0-9.]+ (bytes|KB) free\\.$";
+        QTest::newRow("table.csv, full filesystem") << "table.csv" << true << noRoom;
+        QTest::newRow("table.txt, full filesystem") << "table.txt" << true << noRoom;
+        QTest::newRow("graph.png, full filesystem")
+            << "graph.png" << true << ": No space left on device$";
+        for (const char* name : {"table.csv", "table.txt", "graph.png"})
+            QTest::addRow("%s, file size limit", name) << name << false << ": File too large$";
     }
     void aFullDiskKeepsTheOldFile() {
         QFETCH(QString, name);
@@ -223,10 +366,37 @@ private slots:
             }
         }
         QCOMPARE(fixture.errors.size(), 1);
-        QVERIFY2(fixture.errors[0].contains(path) && fixture.errors[0].endsWith(": " + reason),
+        QVERIFY2(fixture.errors[0].contains(path) &&
+                     QRegularExpression(reason).match(fixture.errors[0]).hasMatch(),
                  qPrintable(fixture.errors[0]));
         QCOMPARE(Contents(path), QByteArray("kept"));
         QCOMPARE(dir.entryList(QDir::Files), before);
+    }
+
+    // An export of more than a gigabyte asks first, showing its size; no writes nothing.
+    void aLargeExportAsksFirst() {
+        QString path;
+        QStringList asked;
+        WindowFixture fixture;
+        fixture.services.ask = [&asked](QWidget*, const QString& question) {
+            asked << question;
+            return false;
+        };
+        TForm1& w = StartAnswering(fixture, path);
+        if (QStorageInfo(fixture.DirPath()).bytesAvailable() < (qint64{3} << 30))
+            QSKIP("too little room here for the export to be offered");
+        Analyse(fixture, 1000, 500);
+        path = fixture.DirPath() + "/table.csv";
+        w.Exporttable1->trigger();
+        QCOMPARE(asked.size(), 1);
+        QVERIFY2(QRegularExpression("^The table of 1000d500 will take about 1\\.[0-9] GB in "
+                                    "table\\.csv\\. Export it\\?$")
+                     .match(asked[0])
+                     .hasMatch(),
+                 qPrintable(asked[0]));
+        QVERIFY(!w.IsExportRunning());
+        QVERIFY(!QFile::exists(path));
+        QCOMPARE(fixture.errors, QStringList());
     }
 
     // Closing while an export is written asks first; no keeps the window and the export.
@@ -268,9 +438,19 @@ private slots:
         w.Savegraphimage1->trigger();
         QCOMPARE(fixture.errors, QStringList());
         const QImage saved(path);
-        QCOMPARE(saved.size(), w.vidGraf->Picture().size());
-        QCOMPARE(saved.convertToFormat(QImage::Format_RGB32),
-                 w.vidGraf->Picture().convertToFormat(QImage::Format_RGB32));
+        // The plot as shown, then a strip with its caption: not only the background there.
+        const QImage& plot = w.vidGraf->Picture();
+        QCOMPARE(saved.width(), plot.width());
+        QVERIFY(saved.height() > plot.height());
+        QCOMPARE(
+            saved.copy(0, 0, plot.width(), plot.height()).convertToFormat(QImage::Format_RGB32),
+            plot.convertToFormat(QImage::Format_RGB32));
+        const QImage strip =
+            saved.copy(0, plot.height(), plot.width(), saved.height() - plot.height());
+        QImage blank(strip.size(), strip.format());
+        blank.fill(strip.pixel(0, 0));
+        QCOMPARE(QColor(strip.pixel(0, 0)), QColor(Qt::black));
+        QVERIFY(strip != blank);
     }
 };
 

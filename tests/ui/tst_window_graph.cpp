@@ -119,6 +119,19 @@ private slots:
         QVERIFY(w.vidGraf->Picture() != before);
     }
 
+    // A swatch of the panel's own colour, black in a dark palette, keeps a frame that shows.
+    void swatchesStandOutFromTheirPanel() {
+        WindowFixture fixture;
+        TForm1& w = fixture.Start();
+        QPalette dark = w.palette();
+        dark.setColor(QPalette::Window, Qt::black);
+        dark.setColor(QPalette::WindowText, Qt::white);
+        w.setPalette(dark);
+        const QImage swatch = w.Shape3->grab().toImage();
+        QCOMPARE(swatch.pixelColor(swatch.width() / 2, swatch.height() / 2), QColor(Qt::black));
+        QCOMPARE(swatch.pixelColor(0, swatch.height() / 2), QColor(Qt::white));
+    }
+
     void optionControlsRedraw_data() {
         QTest::addColumn<QString>("control");
         QTest::newRow("whole Y range") << "cbWholeY";

@@ -4,10 +4,13 @@
 #include "analysis_runner.h"
 #include "errors.h"
 #include "listing_view.h"
+#include "plot_image.h"
 #include "report.h"
 #include "spin_edit.h"
 #include "window_fixture.h"
 
+#include <QFile>
+#include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTest>
@@ -22,6 +25,7 @@ using namespace dorvanel;
 using dorvanel::testing::Answering;
 using dorvanel::testing::k3d6Labels;
 using dorvanel::testing::Labels;
+using dorvanel::testing::OnScreen;
 using dorvanel::testing::WindowFixture;
 
 namespace {
@@ -251,6 +255,79 @@ private slots:
         QTest::keyClick(&w, Qt::Key_Escape);
         QVERIFY(!w.IsExportRunning() && !w.IsAnalysisRunning());
         QCOMPARE(Labels(w), k3d6Labels);
+    }
+
+    // While a run is under way, what still shows the analysis before it is marked as such,
+    // the plot dimmed; however the run ends, the window shows one analysis again.
+    void thePreviousAnalysisIsMarkedDuringARun_data() {
+        QTest::addColumn<QString>("ending");
+        QTest::newRow("finished") << "finished";
+        QTest::newRow("cancelled") << "cancelled";
+        QTest::newRow("failed") << "failed";
+    }
+    void thePreviousAnalysisIsMarkedDuringARun() {
+        QFETCH(QString, ending);
+        std::atomic<bool> release{false};
+        WindowFixture fixture;
+        fixture.services.compute =
+            AfterTheFirst([&](const DicePool& pool, const RunControl& control) {
+                if (!WaitUntil([&] { return release.load(); }, control))
+                    throw AnalysisCancelled();
+                if (ending == "failed")
+                    throw std::runtime_error("The disk is on fire");
+                return ComputeDistribution(pool);
+            });
+        TForm1& w = fixture.Start();
+        const QPoint background(1, 1);
+        QCOMPARE(OnScreen(w.vidGraf, background), QColor(Qt::black));
+        // Whether the mean's count, its probability, the status line and the plot are marked;
+        // the new inputs' figures above them are not.
+        auto marked = [&w] {
+            return QList<bool>{!w.lbValNo->isEnabled(), !w.lbValPerc->isEnabled(),
+                               !w.lbPool->isEnabled(), w.vidGraf->IsStale(),
+                               !w.lbNum->isEnabled() || !w.lbRng->isEnabled() ||
+                                   !w.lbVal->isEnabled()};
+        };
+        StartAnalysis(w, 10, 6);
+        QVERIFY(w.IsAnalysisRunning());
+        QCOMPARE(marked(), (QList<bool>{true, true, true, true, false}));
+        QVERIFY(OnScreen(w.vidGraf, background) != QColor(Qt::black));
+        if (ending == "cancelled")
+            QTest::keyClick(&w, Qt::Key_Escape);
+        release = true;
+        fixture.WaitForAnalysis();
+        QCOMPARE(marked(), (QList<bool>{false, false, false, false, false}));
+        QCOMPARE(OnScreen(w.vidGraf, background), QColor(Qt::black));
+        QCOMPARE(w.lbValNo->text(),
+                 ending == "finished" ? "Value Possibilities: 4395456" : k3d6Labels[3]);
+    }
+
+    // During a run the window still shows the analysis before it: an export holds that one, and
+    // its dialog says so.
+    void anExportDuringARunHoldsTheAnalysisShown() {
+        QList<SaveRequest> requests;
+        WindowFixture fixture;
+        const QString path = fixture.DirPath() + "/table.csv";
+        fixture.services.compute = AfterTheFirst([](const DicePool&, const RunControl& control) {
+            WaitUntil([] { return false; }, control);
+            return DistributionTable();
+        });
+        fixture.services.chooseFileToSave = [&](QWidget*, const SaveRequest& request) {
+            requests << request;
+            return SaveAnswer{path, 0};
+        };
+        TForm1& w = fixture.Start();
+        StartAnalysis(w, 10, 6);
+        w.Exporttable1->trigger();
+        QCOMPARE(requests.size(), 1);
+        QCOMPARE(requests[0].caption,
+                 "Export table of 3d6, the analysis shown until the new one is done");
+        QCOMPARE(requests[0].proposedName, "3d6.csv");
+        QTRY_VERIFY(!w.IsExportRunning());
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(file.readAll().split('\n').at(1),
+                 "3,1,0.0046296296296296296,0.0046296296296296296,1");
     }
 
     // The bars are the run's: an export has progress of its own, and ending leaves them be.

@@ -88,10 +88,10 @@ private slots:
         QTest::newRow("a value that is not an integer stops there")
             << QByteArray("GRAPHSTYLE\r\n1\r\nPENCOLOR\r\nblue\r\nSHOWY\r\n")
             << Shown{false, false, 65280, 16711680, 0, 1}
-            << QStringList{"'blue' is not a valid integer value"};
+            << QStringList{"options.DAT, line 4: 'blue' is not a valid integer value"};
         QTest::newRow("a missing last value line")
             << QByteArray("SHOWY\r\nGRAPHSTYLE") << Shown{false, true, 65280, 16711680, 0, 0}
-            << QStringList{"'' is not a valid integer value"};
+            << QStringList{"options.DAT, line 3: '' is not a valid integer value"};
     }
     void loadedAtStartUp() {
         QFETCH(QByteArray, file);

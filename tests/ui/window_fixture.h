@@ -15,6 +15,7 @@
 #include <QTest>
 
 #include <memory>
+#include <optional>
 
 namespace dorvanel::testing {
 
@@ -24,19 +25,21 @@ inline QStringList Labels(const TForm1& w) {
             w.lbValPerc->text()};
 }
 
-// The colour a widget shows on the screen at its centre, once the paints it awaits are done.
-inline QColor OnScreen(QWidget* widget) {
+// The colour a widget shows on the screen at a point of it, by default its centre, once the
+// paints it awaits are done.
+inline QColor OnScreen(QWidget* widget, std::optional<QPoint> point = std::nullopt) {
     QCoreApplication::processEvents();
-    const QPoint centre = widget->mapTo(widget->window(), widget->rect().center());
+    const QPoint at = widget->mapTo(widget->window(), point.value_or(widget->rect().center()));
     return widget->screen()
-        ->grabWindow(widget->window()->winId(), centre.x(), centre.y(), 1, 1)
+        ->grabWindow(widget->window()->winId(), at.x(), at.y(), 1, 1)
         .toImage()
         .pixelColor(0, 0);
 }
 
-// Save dialogs that answer, without showing, whatever `answer` holds when they are asked.
+// Save dialogs that answer, without showing, whatever `answer` holds when they are asked, with
+// the first type they offer.
 inline SaveFileChooser Answering(const QString& answer) {
-    return [&answer](QWidget*, const QString&, const QString&) { return answer; };
+    return [&answer](QWidget*, const SaveRequest&) { return SaveAnswer{answer, 0}; };
 }
 
 inline const QStringList k3d6Labels{"Total Possible Rolls: 216", "Min.: 3    Max.: 18",
