@@ -220,6 +220,14 @@ std::int64_t DicePool::DiceCount() const {
     return dice;
 }
 
+std::int64_t DicePool::CountedDiceCount() const {
+    std::int64_t dice = 0;
+    for (const DiceTerm& term : terms_)
+        if (IsSuccess(term.modifier))
+            dice += term.count;
+    return dice;
+}
+
 bool DicePool::Symmetric() const {
     return kept_.empty() &&
            std::all_of(successes_.begin(), successes_.end(), [](const SuccessGroup& group) {

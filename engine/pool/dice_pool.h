@@ -112,7 +112,9 @@ public:
     std::vector<DiceGroup> OutcomeFactors() const;
     // N and D when every die has the same number of faces (D^N outcomes, N = 0 for none).
     std::optional<DiceGroup> SingleSize() const;
+    // Every die, and those of them whose successes are counted rather than summed.
     std::int64_t DiceCount() const;
+    std::int64_t CountedDiceCount() const;
 
     AnalysisBounds Bounds() const;
     std::int32_t MinValue() const { return minValue_; }

@@ -50,9 +50,17 @@ public:
         } catch (const IntegerOverflowError&) {
             Fail("totals must stay within -2147483648 to 2147483647");
         }
-        if (pool.DiceCount() > kMaxDiceInAll)
-            throw NotationError(std::to_string(pool.DiceCount()) + " dice: at most " +
+        // Summed dice and counted ones are limited apart: a count of successes adds at most
+        // one per die, so "10000d6>=5 + 10000d1000" is no larger than 10000d1000 plus a
+        // little.
+        const std::int64_t counted = pool.CountedDiceCount();
+        const std::int64_t summed = pool.DiceCount() - counted;
+        if (summed > kMaxDiceInAll)
+            throw NotationError(std::to_string(summed) + " dice: at most " +
                                 std::to_string(kMaxDiceInAll) + " dice in all");
+        if (counted > kMaxDiceInAll)
+            throw NotationError(std::to_string(counted) + " dice counted for successes: at most " +
+                                std::to_string(kMaxDiceInAll) + " in all");
         return pool;
     }
 

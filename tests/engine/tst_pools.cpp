@@ -93,15 +93,15 @@ std::map<std::int64_t, Number> Convolved(const DicePool& pool, Number modulus = 
         std::map<std::int64_t, Number> next;
         for (const auto& [total, count] : counts)
             for (const auto& [value, ways] : values)
-                add(next[total + value], static_cast<Number>(UInt128{count} * ways %
-                                                              (modulus ? modulus : ~UInt128{0})));
+                add(next[total + value],
+                    static_cast<Number>(UInt128{count} * ways % (modulus ? modulus : ~UInt128{0})));
         counts = std::move(next);
     };
     for (const DiceTerm& term : pool.Terms()) {
         const int sign = term.subtracted ? -1 : 1;
         const std::vector<std::int64_t> faces = RolledFaces(term);
-        const bool kept = term.modifier >= Modifier::KeepHighest &&
-                          term.modifier <= Modifier::DropLowest;
+        const bool kept =
+            term.modifier >= Modifier::KeepHighest && term.modifier <= Modifier::DropLowest;
         if (!kept) {
             // A plain die adds its face; a counted one 1 or 0.
             std::map<std::int64_t, Number> die;
@@ -270,9 +270,9 @@ private slots:
                         for (const Modifier drop : {Modifier::DropHighest, Modifier::DropLowest})
                             terms.push_back({count, counted, fudge, subtracted, drop, k});
                     for (std::int32_t t = -2; t <= faces + 1; ++t)
-                        for (const Modifier success : {Modifier::AtLeast, Modifier::Above,
-                                                       Modifier::AtMost, Modifier::Below,
-                                                       Modifier::Equal})
+                        for (const Modifier success :
+                             {Modifier::AtLeast, Modifier::Above, Modifier::AtMost, Modifier::Below,
+                              Modifier::Equal})
                             terms.push_back({count, counted, fudge, subtracted, success, t});
                     for (std::size_t i = 0; i < terms.size(); i += kCaseStride) {
                         const DicePool pool({terms[i]}, 0);
@@ -325,9 +325,9 @@ private slots:
         for (const char* notation : {"4d6kh3", "300d6 + 2d20kl1", "40d10>=8 - 3"}) {
             const DistributionTable asymmetric = Computed(ParsePool(notation));
             for (std::int64_t t = asymmetric.MinValue(); t < asymmetric.MaxValue(); ++t)
-                QVERIFY(RelativeDifference(asymmetric.AtMostShare(t) +
-                                               asymmetric.AtLeastShare(t + 1),
-                                           WideNumber(1.0L)) < 1e-12L);
+                QVERIFY(
+                    RelativeDifference(asymmetric.AtMostShare(t) + asymmetric.AtLeastShare(t + 1),
+                                       WideNumber(1.0L)) < 1e-12L);
         }
     }
 
@@ -370,16 +370,26 @@ private slots:
                                           << "3d1 + 2" << 5 << 5;
         QTest::newRow("largest") << "10000d1000"
                                  << "10000d1000" << 10000 << 10000000;
-        QTest::newRow("keep highest") << "4d6kh3" << "4d6kh3" << 3 << 18;
-        QTest::newRow("keep, short") << "4d6k3" << "4d6kh3" << 3 << 18;
-        QTest::newRow("disadvantage") << "-2d20kl1 + 5" << "-2d20kl1 + 5" << -15 << 4;
-        QTest::newRow("drop lowest") << "4d6dl1" << "4d6dl1" << 3 << 18;
-        QTest::newRow("drop none") << "4d6dh0" << "4d6dh0" << 4 << 24;
-        QTest::newRow("successes") << "6d6>=5 + 2" << "6d6>=5 + 2" << 2 << 8;
-        QTest::newRow("no face succeeds") << "3d6=7" << "3d6=7" << 0 << 0;
-        QTest::newRow("every face succeeds") << "3d6<=6" << "3d6<=6" << 3 << 3;
-        QTest::newRow("Fudge successes") << "4dF>-1" << "4dF>-1" << 0 << 4;
-        QTest::newRow("subtracted successes") << "10 - 5d10<3" << "-5d10<3 + 10" << 5 << 10;
+        QTest::newRow("keep highest") << "4d6kh3"
+                                      << "4d6kh3" << 3 << 18;
+        QTest::newRow("keep, short") << "4d6k3"
+                                     << "4d6kh3" << 3 << 18;
+        QTest::newRow("disadvantage") << "-2d20kl1 + 5"
+                                      << "-2d20kl1 + 5" << -15 << 4;
+        QTest::newRow("drop lowest") << "4d6dl1"
+                                     << "4d6dl1" << 3 << 18;
+        QTest::newRow("drop none") << "4d6dh0"
+                                   << "4d6dh0" << 4 << 24;
+        QTest::newRow("successes") << "6d6>=5 + 2"
+                                   << "6d6>=5 + 2" << 2 << 8;
+        QTest::newRow("no face succeeds") << "3d6=7"
+                                          << "3d6=7" << 0 << 0;
+        QTest::newRow("every face succeeds") << "3d6<=6"
+                                             << "3d6<=6" << 3 << 3;
+        QTest::newRow("Fudge successes") << "4dF>-1"
+                                         << "4dF>-1" << 0 << 4;
+        QTest::newRow("subtracted successes") << "10 - 5d10<3"
+                                              << "-5d10<3 + 10" << 5 << 10;
     }
     void notation() {
         QFETCH(QString, text);
@@ -397,6 +407,11 @@ private slots:
             << "3d6 + 2x8: 'x' at position 7 is not part of a die or a number";
         QTest::newRow("too many dice") << "5000d6 + 5001d8"
                                        << "10001 dice: at most 10000 dice in all";
+        QTest::newRow("too many counted dice")
+            << "5000d6>=5 + 5001d8>7 + 10000d1000"
+            << "10001 dice counted for successes: at most 10000 in all";
+        QTest::newRow("summed beside counted") << "10000d6>=5 + 5000d6 + 5001d8"
+                                               << "10001 dice: at most 10000 dice in all";
         QTest::newRow("empty") << "  "
                                << "  : no dice or number given";
         QTest::newRow("trailing sign") << "3d6 +"
@@ -411,14 +426,19 @@ private slots:
         QTest::newRow("too many faces")
             << "2d1001"
             << "2d1001: the number of faces at position 2 must be from 1 to 1000";
-        QTest::newRow("a die after a die") << "3d6d8" << "3d6d8: + or - missing at position 3";
+        QTest::newRow("a die after a die") << "3d6d8"
+                                           << "3d6d8: + or - missing at position 3";
         QTest::newRow("two modifiers")
-            << "3d6kh2>=4" << "3d6kh2>=4: a group takes one modifier: '>' at position 6 follows one";
+            << "3d6kh2>=4"
+            << "3d6kh2>=4: a group takes one modifier: '>' at position 6 follows one";
         QTest::newRow("keeping more than rolled")
-            << "4d6kh5" << "4d6kh5: the dice kept at position 3 must be from 1 to 4";
+            << "4d6kh5"
+            << "4d6kh5: the dice kept at position 3 must be from 1 to 4";
         QTest::newRow("dropping all")
-            << "4d6dl4" << "4d6dl4: the dice dropped at position 3 must be from 0 to 3";
-        QTest::newRow("no threshold") << "4d6>=" << "4d6>=: a number is missing at position 5";
+            << "4d6dl4"
+            << "4d6dl4: the dice dropped at position 3 must be from 0 to 3";
+        QTest::newRow("no threshold") << "4d6>="
+                                      << "4d6>=: a number is missing at position 5";
         QTest::newRow("constant too large")
             << "1d6 + 99999999999"
             << "1d6 + 99999999999: the number at position 6 is too large";
