@@ -23,8 +23,11 @@ constexpr std::uint64_t kProcessAllowance = std::uint64_t{64} << 20;
 // Limb products beyond this take hours: only pools of many sizes of dice, each step reading
 // thousands of counts, or large kept dice beside many others, come near it.
 constexpr long double kMaxWork = 2e12L;
-// A table this small is kept whole even for a first screen.
-constexpr std::uint64_t kFirstScreenBytes = std::uint64_t{64} << 20;
+// A table this small is kept whole even for a first screen: filled on two threads it comes
+// sooner than checkpoints. A larger one keeps checkpoints within the second figure: 1000d1000
+// then shows as soon with 30 MB as whole with 590 MB, its lines recomputed on demand.
+constexpr std::uint64_t kFirstScreenBytes = std::uint64_t{256} << 20;
+constexpr std::uint64_t kFirstScreenCheckpointBytes = std::uint64_t{16} << 20;
 // Kept dice whose own counts would take more than about ten seconds: 1000d6kh500 takes about
 // 6·10^8, 2000d6kh1000 eight times as much.
 constexpr double kMaxKeptWork = 1.5e9;
@@ -72,11 +75,8 @@ AnalysisPlan PlanAnalysis(const DicePool& pool, std::optional<std::uint64_t> mem
     plan.span = std::max(recurrence.Reach() + 1, width);
 
     const TableSize whole = EstimateTableSize(pool);
-    // For a first screen, a large table keeps an eighth of its size in checkpoints: enough
-    // that a line anywhere is a few milliseconds away.
-    if (purpose == TablePurpose::FirstScreen && whole.bytes > kFirstScreenBytes)
-        memoryBudget = std::min(memoryBudget.value_or(whole.bytes),
-                                kProcessAllowance + std::max(kFirstScreenBytes, whole.bytes / 8));
+    const bool firstScreen =
+        purpose == TablePurpose::FirstScreen && whole.bytes > kFirstScreenBytes;
     // Each step multiplies every count it reads limb by limb: the work is about the limbs of
     // the stored counts times the counts a step reads, and with kept dice as many again as
     // each count combines, times their length beyond 64 bits. One size of plain dice is never
@@ -89,7 +89,7 @@ AnalysisPlan PlanAnalysis(const DicePool& pool, std::optional<std::uint64_t> mem
         throw PoolLimitError(
             pool.Description() + " would take too long to count exactly: every total reads " +
             std::to_string(recurrence.Terms().size() + (width > 1 ? width : 0)) + " counts");
-    if (!memoryBudget || whole.bytes <= *memoryBudget) {
+    if (!firstScreen && (!memoryBudget || whole.bytes <= *memoryBudget)) {
         plan.bytes = whole.bytes;
         return plan;
     }
@@ -108,7 +108,11 @@ AnalysisPlan PlanAnalysis(const DicePool& pool, std::optional<std::uint64_t> mem
 
     // The closest spacing whose windows fit what the budget leaves.
     const std::uint64_t taken = working + kProcessAllowance;
-    const std::uint64_t room = *memoryBudget > taken ? *memoryBudget - taken : 0;
+    std::uint64_t room = ~std::uint64_t{0};
+    if (memoryBudget)
+        room = *memoryBudget > taken ? *memoryBudget - taken : 0;
+    if (firstScreen)
+        room = std::min(room, kFirstScreenCheckpointBytes);
     std::int64_t fits = half + 1; // no window but the middle one
     for (std::int64_t low = reach + 1, high = half; low <= high;) {
         const std::int64_t spacing = low + (high - low) / 2;

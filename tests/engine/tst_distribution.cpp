@@ -235,24 +235,34 @@ private slots:
         QTest::addColumn<int>("dice");
         QTest::addColumn<int>("faces");
         QTest::addColumn<qulonglong>("budget");
+        QTest::addColumn<bool>("firstScreen");
         QTest::addColumn<bool>("checkpointed");
         const qulonglong gigabytes2 = qulonglong{2} << 30;
-        QTest::newRow("1000d1000 whole") << 1000 << 1000 << gigabytes2 << false;
-        QTest::newRow("3000d1000 checkpointed") << 3000 << 1000 << gigabytes2 << true;
-        QTest::newRow("10000d1000 checkpointed") << 10000 << 1000 << gigabytes2 << true;
-        QTest::newRow("10000d1000 in half the budget") << 10000 << 1000 << gigabytes2 / 2 << true;
-        QTest::newRow("100d100 forced") << 100 << 100 << qulonglong{1} << true;
+        QTest::newRow("1000d1000 whole") << 1000 << 1000 << gigabytes2 << false << false;
+        QTest::newRow("3000d1000 checkpointed") << 3000 << 1000 << gigabytes2 << false << true;
+        QTest::newRow("10000d1000 checkpointed") << 10000 << 1000 << gigabytes2 << false << true;
+        QTest::newRow("10000d1000 in half the budget")
+            << 10000 << 1000 << gigabytes2 / 2 << false << true;
+        QTest::newRow("100d100 forced") << 100 << 100 << qulonglong{1} << false << true;
+        // A first screen never touches a large whole table; a small one stays whole.
+        QTest::newRow("1000d1000 first screen") << 1000 << 1000 << gigabytes2 << true << true;
+        QTest::newRow("2000d100 first screen") << 2000 << 100 << gigabytes2 << true << false;
     }
     void plansWithinTheBudget() {
         QFETCH(int, dice);
         QFETCH(int, faces);
         QFETCH(qulonglong, budget);
+        QFETCH(bool, firstScreen);
         QFETCH(bool, checkpointed);
         const AnalysisPlan plan =
-            PlanAnalysis(DicePool::Plain(dice, faces), budget, std::uint64_t{20} << 30);
+            PlanAnalysis(DicePool::Plain(dice, faces), budget, std::uint64_t{20} << 30,
+                         firstScreen ? TablePurpose::FirstScreen : TablePurpose::Listing);
         QCOMPARE(plan.form == TableForm::Checkpointed, checkpointed);
         if (budget > 1)
             QVERIFY2(plan.bytes <= budget, qPrintable(QString::number(plan.bytes)));
+        if (firstScreen && checkpointed)
+            QVERIFY2(plan.bytes <= std::uint64_t{40} << 20,
+                     qPrintable(QString::number(plan.bytes)));
     }
 
     void refusesOnlyWhatCannotFit() {
