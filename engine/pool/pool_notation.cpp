@@ -50,9 +50,8 @@ public:
         } catch (const IntegerOverflowError&) {
             Fail("totals must stay within -2147483648 to 2147483647");
         }
-        // Summed dice and counted ones are limited apart: a count of successes adds at most
-        // one per die, so "10000d6>=5 + 10000d1000" is no larger than 10000d1000 plus a
-        // little.
+        // Summed dice and counted ones are limited apart: a counted die adds at most one to
+        // the total, so "10000d6>=5 + 10000d1000" has few more totals than 10000d1000.
         const std::int64_t counted = pool.CountedDiceCount();
         const std::int64_t summed = pool.DiceCount() - counted;
         if (summed > kMaxDiceInAll)

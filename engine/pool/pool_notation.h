@@ -24,9 +24,9 @@ public:
 
 // The pool of `before`'s dice followed by the text's terms (the text's alone by default). An
 // empty text, a malformed one, N or D outside 1 … 10000 and 1 … 1000, more than 10000 dice
-// summed or 10000 counted for successes in all, or totals outside the 32-bit signed range throw
-// NotationError: "3d6 + 2x8: 'x' at position 7 is not part of a die or a number", positions counted
-// from 0.
+// summed or 10000 counted for successes in all, or totals outside the 32-bit signed range
+// throw NotationError: "3d6 + 2x8: 'x' at position 7 is not part of a die or a number",
+// positions counted from 0.
 DicePool ParsePool(std::string_view text, const DicePool& before = {});
 
 } // namespace dorvanel
