@@ -191,6 +191,13 @@ DicePool DicePool::Plus(const DicePool& other) const {
     return DicePool(terms, constant_ + other.constant_);
 }
 
+DicePool DicePool::Negated() const {
+    std::vector<DiceTerm> terms = terms_;
+    for (DiceTerm& term : terms)
+        term.subtracted = !term.subtracted;
+    return DicePool(terms, -constant_);
+}
+
 std::optional<DiceGroup> DicePool::SingleSize() const {
     DiceGroup single{0, 1};
     for (const DiceTerm& term : terms_) {

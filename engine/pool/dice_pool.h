@@ -94,6 +94,9 @@ public:
 
     // This pool with another's terms and constant after its own.
     DicePool Plus(const DicePool& other) const;
+    // Every term subtracted that was added and the other way round: the count of total −t is
+    // this pool's count of t. Throws IntegerOverflowError when −MinValue does not fit.
+    DicePool Negated() const;
 
     const std::vector<DiceTerm>& Terms() const { return terms_; }
     std::int64_t Constant() const { return constant_; }

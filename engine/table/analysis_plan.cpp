@@ -101,7 +101,10 @@ AnalysisPlan PlanAnalysis(const DicePool& pool, std::optional<std::uint64_t> mem
     const CountLimbsProfile profile(pool, half);
     const std::uint64_t working = (static_cast<std::uint64_t>(half) + 1) * sizeof(CountSummary) +
                                   (pool.Symmetric() ? 1 : 2) * CountSums::BytesFor(whole.entries) +
-                                  CountWindow::BytesFor(plan.span, WorkingLimbs(pool)) +
+                                  // A second window walks down from the top where the
+                                  // counts are not symmetric.
+                                  (pool.Symmetric() || !pool.Kept().empty() ? 1 : 2) *
+                                      CountWindow::BytesFor(plan.span, WorkingLimbs(pool)) +
                                   WindowBytes(profile, reach, half);
     if (usableMemory && working > *usableMemory)
         throw InsufficientMemoryError(pool.Description(), working, *usableMemory);

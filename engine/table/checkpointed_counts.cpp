@@ -2,6 +2,7 @@
 #include "checkpointed_counts.h"
 
 #include <algorithm>
+#include <iterator>
 
 namespace dorvanel {
 namespace {
@@ -35,21 +36,40 @@ bool CheckpointedCounts::KeepsWindowEndingAt(std::int64_t hi) const {
     return hi == last_ || (spacing_ > 0 && lo > 0 && lo % spacing_ == 0 && hi < last_);
 }
 
-void CheckpointedCounts::KeepWindow(const CountWindow& window) {
-    KeptWindow& kept = kept_.emplace_back();
-    kept.lo = window.lo();
-    kept.offsets.reserve(static_cast<std::size_t>(span_) + 1);
+template <typename CountAt>
+CheckpointedCounts::KeptWindow CheckpointedCounts::MakeWindow(std::int64_t lo, std::int64_t span,
+                                                              const CountAt& countAt) {
+    KeptWindow kept;
+    kept.lo = lo;
+    kept.offsets.reserve(static_cast<std::size_t>(span) + 1);
     kept.offsets.push_back(0);
-    for (std::int64_t j = window.lo(); j <= window.hi(); ++j)
-        kept.offsets.push_back(kept.offsets.back() + window.Count(j).size());
+    for (std::int64_t i = 0; i < span; ++i)
+        kept.offsets.push_back(kept.offsets.back() + countAt(i).size());
     kept.limbs.resize(kept.offsets.back());
-    for (std::int64_t j = window.lo(); j <= window.hi(); ++j) {
-        const LimbSpan count = window.Count(j);
+    for (std::int64_t i = 0; i < span; ++i) {
+        const LimbSpan count = countAt(i);
         std::copy(count.begin(), count.end(),
                   kept.limbs.begin() +
-                      static_cast<std::ptrdiff_t>(
-                          kept.offsets[static_cast<std::size_t>(j - window.lo())]));
+                      static_cast<std::ptrdiff_t>(kept.offsets[static_cast<std::size_t>(i)]));
     }
+    return kept;
+}
+
+void CheckpointedCounts::KeepWindow(const CountWindow& window) {
+    kept_.push_back(
+        MakeWindow(window.lo(), window.hi() - window.lo() + 1,
+                   [&window](std::int64_t i) { return window.Count(window.lo() + i); }));
+}
+
+void CheckpointedCounts::KeepUpperWindow(std::int64_t lo, const std::vector<LimbSpan>& counts) {
+    upperKept_.push_back(
+        MakeWindow(lo, static_cast<std::int64_t>(counts.size()),
+                   [&counts](std::int64_t i) { return counts[static_cast<std::size_t>(i)]; }));
+}
+
+void CheckpointedCounts::JoinUpperWindows() {
+    std::move(upperKept_.rbegin(), upperKept_.rend(), std::back_inserter(kept_));
+    upperKept_.clear();
 }
 
 std::optional<LimbSpan> CheckpointedCounts::Kept(std::int64_t j) const {

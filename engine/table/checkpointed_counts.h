@@ -40,6 +40,12 @@ public:
     void Summarise(std::int64_t j, LimbSpan count);
     bool KeepsWindowEndingAt(std::int64_t hi) const;
     void KeepWindow(const CountWindow& window);
+    // Filled from the top down by a second thread while the first fills the lower totals:
+    // Summarise for totals of its own, and windows of Span() counts from lo, kept apart from the
+    // first thread's until JoinUpperWindows, which the first calls once both are done.
+    void KeepUpperWindow(std::int64_t lo, const std::vector<LimbSpan>& counts);
+    void JoinUpperWindows();
+    std::int64_t Span() const { return span_; }
 
     const CountSummary& Summary(std::int64_t j) const { return summaries_[j]; }
     // The recurrence's count of j when a kept window holds it.
@@ -67,6 +73,8 @@ private:
             return {limbs.data() + offsets[i], offsets[i + 1] - offsets[i]};
         }
     };
+    template <typename CountAt>
+    static KeptWindow MakeWindow(std::int64_t lo, std::int64_t span, const CountAt& countAt);
 
     // Steps from a window beginning at lo to one holding j − before … j; none when it would
     // have to go backwards through counts that are not symmetric.
@@ -79,7 +87,8 @@ private:
     std::int64_t last_;
     std::int64_t spacing_;
     std::vector<CountSummary> summaries_;
-    std::vector<KeptWindow> kept_; // in the order of lo
+    std::vector<KeptWindow> kept_;      // in the order of lo
+    std::vector<KeptWindow> upperKept_; // the second thread's, highest lo first
     mutable std::mutex idleMutex_;
     mutable std::vector<std::unique_ptr<CountWindow>> idle_;
 };

@@ -10,7 +10,11 @@
 #include "table_size.h"
 
 #include <algorithm>
+#include <atomic>
+#include <exception>
 #include <new>
+#include <optional>
+#include <thread>
 #include <vector>
 
 namespace dorvanel {
@@ -101,6 +105,91 @@ DistributionTable ComputeWhole(const AnalysisPlan& plan, const RunControl& contr
                              nullptr);
 }
 
+// Counts that are not symmetric are all stepped, with no mirror to halve the work: the upper
+// totals then come from the other end, on a second thread, through the recurrence of the pool
+// negated, whose count of j is this one's of last − j. The two ends meet wherever they do, so
+// that a second thread held up by a busy machine leaves its share to the first. Spreads shorter
+// than this many windows are not worth a thread.
+constexpr std::int64_t kTwoEndedWindows = 4;
+
+// Works out a checkpointed table's totals from last down, on a thread of its own, into the
+// summaries and upper windows of `checkpoints`, while the caller takes totals from 0 up.
+class UpperEnd {
+public:
+    UpperEnd(std::shared_ptr<const PoolRecurrence> negated, std::size_t working,
+             CheckpointedCounts& checkpoints, std::int64_t last, const std::atomic<bool>* cancel)
+        : untaken_(Pack(0, last)), thread_([=, this, &checkpoints] {
+              try {
+                  Run(negated, working, checkpoints, last, cancel);
+              } catch (...) {
+                  error_ = std::current_exception();
+              }
+          }) {}
+    ~UpperEnd() {
+        if (thread_.joinable()) {
+            untaken_.store(Pack(1, 0));
+            thread_.join();
+        }
+    }
+
+    // The caller's next total, the lowest not yet taken; false once the ends have met.
+    bool TakeLow() { return Take(1, 0); }
+    // The limbs of the counts worked out since the last call, for progress.
+    std::uint64_t TakeWork() { return work_.exchange(0, std::memory_order_relaxed); }
+    // Waits for the upper end; rethrows what stopped it.
+    void Join() {
+        thread_.join();
+        if (error_)
+            std::rethrow_exception(error_);
+    }
+
+private:
+    // The totals neither end has taken, lo … hi, in one word: each end takes its next in one
+    // compare-and-swap, and no total is taken twice.
+    static std::uint64_t Pack(std::int64_t lo, std::int64_t hi) {
+        return static_cast<std::uint64_t>(lo) << 32 | static_cast<std::uint64_t>(hi);
+    }
+    bool Take(std::int64_t fromLow, std::int64_t fromHigh) {
+        std::uint64_t seen = untaken_.load();
+        for (;;) {
+            const auto lo = static_cast<std::int64_t>(seen >> 32);
+            const auto hi = static_cast<std::int64_t>(seen & 0xFFFFFFFF);
+            if (lo > hi)
+                return false;
+            if (untaken_.compare_exchange_weak(seen, Pack(lo + fromLow, hi - fromHigh)))
+                return true;
+        }
+    }
+
+    void Run(std::shared_ptr<const PoolRecurrence> negated, std::size_t working,
+             CheckpointedCounts& checkpoints, std::int64_t last, const std::atomic<bool>* cancel) {
+        const std::int64_t span = checkpoints.Span();
+        CountWindow window(std::move(negated), working, span);
+        std::vector<LimbSpan> counts(static_cast<std::size_t>(span));
+        for (std::int64_t i = 0; Take(0, 1); ++i) {
+            if (cancel && cancel->load(std::memory_order_relaxed))
+                throw AnalysisCancelled();
+            if (i > 0)
+                window.Forward();
+            const std::int64_t j = last - i;
+            checkpoints.Summarise(j, window.Count(i));
+            work_.fetch_add(window.Count(i).size(), std::memory_order_relaxed);
+            // The window of span counts from j, read from this end, ends here.
+            if (i + 1 >= span && checkpoints.KeepsWindowEndingAt(j + span - 1)) {
+                for (std::int64_t k = 0; k < span; ++k)
+                    counts[static_cast<std::size_t>(k)] = window.Count(i - k);
+                checkpoints.KeepUpperWindow(j, counts);
+            }
+        }
+    }
+
+    // Apart, so that taking totals and counting work do not contend for one cache line.
+    alignas(64) std::atomic<std::uint64_t> untaken_;
+    alignas(64) std::atomic<std::uint64_t> work_{0};
+    std::exception_ptr error_; // written by the thread, read once it is joined
+    std::thread thread_;       // last: starts once the members above are built
+};
+
 // The counts in order from a window walking the recurrence, combined with the kept dice's
 // where there are any: kept whole, or as summaries and checkpoints, with only the window's
 // counts in memory besides.
@@ -133,9 +222,29 @@ DistributionTable ComputeStreamed(const AnalysisPlan& plan, std::shared_ptr<cons
         return {combined.data(), length};
     };
 
+    // Only a checkpointed table of counts that are not symmetric has its upper totals worked
+    // out from the other end; a pool whose negation does not fit is walked from one end.
+    std::shared_ptr<const PoolRecurrence> negated;
+    if (!whole && !kept && !plan.recurrence->Symmetric() &&
+        last > kTwoEndedWindows * checkpoints->Span()) {
+        try {
+            negated = std::make_shared<const PoolRecurrence>(plan.pool.Negated());
+        } catch (const IntegerOverflowError&) {
+        } catch (const PoolLimitError&) {
+        }
+    }
+    std::optional<UpperEnd> upper;
+    if (negated)
+        upper.emplace(negated, working, *checkpoints, last, control.cancel);
+
     ProgressReporter progress(control.onProgress, size.limbs, plan.span - 1);
     CountSums sums(size.entries);
-    for (std::int64_t j = 0; j <= last; ++j) {
+    std::int64_t lowerLast = last;
+    for (std::int64_t j = 0; j <= lowerLast; ++j) {
+        if (upper && !upper->TakeLow()) {
+            lowerLast = j - 1;
+            break;
+        }
         CheckCancel(control);
         if (j > 0)
             window.Forward();
@@ -152,7 +261,16 @@ DistributionTable ComputeStreamed(const AnalysisPlan& plan, std::shared_ptr<cons
                 checkpoints->KeepWindow(window);
         }
         sums.Add(TopOf(count));
-        progress.Advance(static_cast<std::uint64_t>(j), count.size());
+        progress.Advance(static_cast<std::uint64_t>(j),
+                         count.size() + (upper ? upper->TakeWork() : 0));
+    }
+    if (upper) {
+        upper->Join();
+        checkpoints->JoinUpperWindows();
+        for (std::int64_t j = lowerLast + 1; j <= last; ++j) {
+            const CountSummary& summary = checkpoints->Summary(j);
+            sums.Add({summary.Top(), summary.limbs - summary.Top().size()});
+        }
     }
     progress.Finish();
     if (whole) {

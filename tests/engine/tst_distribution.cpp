@@ -3,6 +3,7 @@
 #include "digit_strings.h"
 #include "distribution.h"
 #include "errors.h"
+#include "pool_notation.h"
 #include "reference_distribution.h"
 #include "table_size.h"
 
@@ -223,6 +224,12 @@ private slots:
         QVERIFY_THROWS_EXCEPTION(AnalysisCancelled,
                                  ComputeDistribution(DicePool::Plain(400, 20), control));
         QVERIFY(reports > 1);
+        // Checkpointed counts that are not symmetric: the end working down stops too.
+        cancel = false;
+        control.memoryBudget = 1;
+        QVERIFY_THROWS_EXCEPTION(AnalysisCancelled,
+                                 ComputeDistribution(ParsePool("400d20>=10 + 400d20"), control));
+        control.memoryBudget.reset();
 
         // A table too small to check the flag still completes.
         QCOMPARE(ComputeDistribution(DicePool::Plain(1, 6), RunControl{}).Digits(6),
