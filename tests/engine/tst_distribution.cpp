@@ -224,8 +224,10 @@ private slots:
         QVERIFY_THROWS_EXCEPTION(AnalysisCancelled,
                                  ComputeDistribution(DicePool::Plain(400, 20), control));
         QVERIFY(reports > 1);
-        // Checkpointed counts that are not symmetric: the end working down stops too.
+        // Checkpointed counts that are not symmetric, raised at the first report, long before
+        // the two ends meet: the end working down stops too.
         cancel = false;
+        control.onProgress = [&](double, double) { cancel = true; };
         control.memoryBudget = 1;
         QVERIFY_THROWS_EXCEPTION(AnalysisCancelled,
                                  ComputeDistribution(ParsePool("400d20>=10 + 400d20"), control));
