@@ -14,6 +14,7 @@
 #include <exception>
 #include <new>
 #include <optional>
+#include <system_error>
 #include <thread>
 #include <vector>
 
@@ -234,8 +235,13 @@ DistributionTable ComputeStreamed(const AnalysisPlan& plan, std::shared_ptr<cons
         }
     }
     std::optional<UpperEnd> upper;
-    if (negated)
-        upper.emplace(negated, working, *checkpoints, last, control.cancel);
+    if (negated) {
+        try {
+            upper.emplace(negated, working, *checkpoints, last, control.cancel);
+        } catch (const std::system_error&) {
+            // No thread to be had: the first end takes every total.
+        }
+    }
 
     ProgressReporter progress(control.onProgress, size.limbs, plan.span - 1);
     CountSums sums(size.entries);
