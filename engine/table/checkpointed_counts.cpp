@@ -13,8 +13,7 @@ constexpr std::size_t kIdleWindows = 2;
 } // namespace
 
 std::size_t CountSummary::DigitCount() const {
-    const LimbSpan top = Top();
-    return (limbs - top.size()) * kLimbDigits + dorvanel::DigitCount(top);
+    return Below() * kLimbDigits + dorvanel::DigitCount(Top());
 }
 
 CheckpointedCounts::CheckpointedCounts(std::shared_ptr<const PoolRecurrence> recurrence,

@@ -25,6 +25,8 @@ struct CountSummary {
 
     // The top limbs as a number of their own: the whole count when it is that short.
     LimbSpan Top() const { return {top, std::min<std::size_t>(limbs, kTopLimbs)}; }
+    // How many limbs lie below them.
+    std::size_t Below() const { return limbs - Top().size(); }
     std::size_t DigitCount() const;
 };
 

@@ -275,7 +275,7 @@ DistributionTable ComputeStreamed(const AnalysisPlan& plan, std::shared_ptr<cons
         checkpoints->JoinUpperWindows();
         for (std::int64_t j = lowerLast + 1; j <= last; ++j) {
             const CountSummary& summary = checkpoints->Summary(j);
-            sums.Add({summary.Top(), summary.limbs - summary.Top().size()});
+            sums.Add({summary.Top(), summary.Below()});
         }
     }
     progress.Finish();

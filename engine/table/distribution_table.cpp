@@ -115,7 +115,7 @@ std::pair<LimbSpan, std::size_t> DistributionTable::Top(std::int64_t j) const {
         return {kZero, 0};
     if (checkpointed_) {
         const CountSummary& summary = checkpointed_->Summary(j);
-        return {summary.Top(), summary.limbs - summary.Top().size()};
+        return {summary.Top(), summary.Below()};
     }
     return {WholeCount(j), 0};
 }
