@@ -2,6 +2,7 @@
 #include "limb_kernels.h"
 
 #include "errors.h"
+#include "small_divider.h"
 #include "vector_division.h"
 
 #include <algorithm>
@@ -14,7 +15,6 @@ namespace dorvanel {
 namespace {
 
 __extension__ typedef __int128 Int128;
-__extension__ typedef unsigned __int128 UInt128;
 
 constexpr std::uint64_t kBase = kLimbBase;
 constexpr std::uint64_t kBaseSquared = kBase * kBase;
@@ -130,6 +130,112 @@ std::size_t CombineSorted(const CommonSum commonSum, std::span<const ScaledCount
     return i;
 }
 
+// From the top, two limbs (18 digits) at a time. With 10^18 = Q·d + R, the pair r·10^18 + P
+// divides as r·Q + (r·R + P) / d, and r·R + P stays below 2^63.
+struct PairDivider {
+    SmallDivider divider;
+    std::uint64_t pairQuotient;
+    std::uint64_t pairRemainder;
+
+    explicit PairDivider(std::uint64_t d)
+        : divider(d), pairQuotient(kBaseSquared / d), pairRemainder(kBaseSquared % d) {}
+
+    // Returns the quotient of r·10^18 + pair and leaves its remainder in r.
+    std::uint64_t Divide(std::uint64_t& r, std::uint64_t pair) const {
+        std::uint64_t v = r * pairRemainder + pair;
+        const std::uint64_t q = r * pairQuotient + divider.Divide(v);
+        r = v;
+        return q;
+    }
+    // The same for one limb.
+    std::uint32_t DivideLimb(std::uint64_t& r, std::uint32_t limb) const {
+        std::uint64_t v = r * kBase + limb;
+        const auto q = static_cast<std::uint32_t>(divider.Divide(v));
+        r = v;
+        return q;
+    }
+};
+
+std::uint64_t PairAt(const std::uint32_t* limbs, std::size_t i) {
+    return limbs[i + 1] * kBase + limbs[i];
+}
+
+void PutPair(std::uint32_t* limbs, std::size_t i, std::uint64_t pair) {
+    limbs[i + 1] = static_cast<std::uint32_t>(pair / kBase);
+    limbs[i] = static_cast<std::uint32_t>(pair % kBase);
+}
+
+// One chain down `limbs` limbs from remainder r, leaving the final remainder there.
+void DivideStretch(const PairDivider& divider, const std::uint32_t* numerator, std::size_t limbs,
+                   std::uint64_t& r, std::uint32_t* quotient) {
+    std::size_t i = limbs;
+    if (i % 2 == 1) {
+        --i;
+        quotient[i] = divider.DivideLimb(r, numerator[i]);
+    }
+    while (i > 0) {
+        i -= 2;
+        PutPair(quotient, i, divider.Divide(r, PairAt(numerator, i)));
+    }
+}
+
+// Each step waits for the last one's remainder; chains over stretches of their own keep the
+// multiplier busy. The remainder entering a stretch is what all limbs above it leave: a first
+// pass finds each upper stretch's own value modulo d, and these combine from the top down.
+constexpr std::size_t kDivisionChains = 4;
+constexpr std::size_t kMinimumChainedLimbs = 8 * kDivisionChains;
+
+// Every chain one pair at a time down its stretch, unrolled so that each remainder stays in a
+// register. Without the quotient only the upper stretches' own remainders are wanted.
+template <bool kWriteQuotient, std::size_t... kChain>
+void ChainedSweep(const PairDivider& divider, const std::uint32_t* numerator, std::size_t stretch,
+                  std::array<std::uint64_t, sizeof...(kChain)>& remainders, std::uint32_t* quotient,
+                  std::index_sequence<kChain...>) {
+    std::uint64_t r[] = {remainders[kChain]...};
+    for (std::size_t i = stretch; i > 0;) {
+        i -= 2;
+        if constexpr (kWriteQuotient)
+            (PutPair(quotient, kChain * stretch + i,
+                     divider.Divide(r[kChain], PairAt(numerator, kChain * stretch + i))),
+             ...);
+        else
+            ((kChain == 0
+                  ? void()
+                  : void(divider.Divide(r[kChain], PairAt(numerator, kChain * stretch + i)))),
+             ...);
+    }
+    remainders = {r[kChain]...};
+}
+
+std::uint64_t DivideInPairs(const std::uint32_t* numerator, std::size_t limbs,
+                            const PairDivider& divider, std::uint32_t* quotient) {
+    std::uint64_t r = 0;
+    if (limbs < kMinimumChainedLimbs) {
+        DivideStretch(divider, numerator, limbs, r, quotient);
+        return r;
+    }
+    // Stretches of whole pairs; the top one's limbs left over go first, on one chain.
+    const std::size_t pairs = limbs / (2 * kDivisionChains);
+    const std::size_t stretch = 2 * pairs;
+    const std::size_t chained = kDivisionChains * stretch;
+    DivideStretch(divider, numerator + chained, limbs - chained, r, quotient + chained);
+
+    std::array<std::uint64_t, kDivisionChains> own{};
+    ChainedSweep<false>(divider, numerator, stretch, own, nullptr,
+                        std::make_index_sequence<kDivisionChains>());
+    std::array<std::uint64_t, kDivisionChains> entering{};
+    entering[kDivisionChains - 1] = r;
+    const std::uint64_t shift = divider.divider.PowMod(divider.pairRemainder, pairs);
+    for (std::size_t c = kDivisionChains - 1; c > 0; --c) {
+        std::uint64_t left = divider.divider.MulMod(entering[c], shift) + own[c];
+        divider.divider.Divide(left);
+        entering[c - 1] = left;
+    }
+    ChainedSweep<true>(divider, numerator, stretch, entering, quotient,
+                       std::make_index_sequence<kDivisionChains>());
+    return entering[0];
+}
+
 template <std::size_t... kTerm>
 std::size_t CombineFixed(std::index_sequence<kTerm...>, std::span<const ScaledCount> sorted,
                          std::uint32_t* out, std::size_t capacity) {
@@ -198,35 +304,7 @@ std::size_t DivideExactly(const std::uint32_t* numerator, std::size_t limbs, std
     } else if (divisor == 1) {
         std::memcpy(quotient, numerator, limbs * sizeof(std::uint32_t));
     } else {
-        // From the top, two limbs (18 digits) at a time. With 10^18 = Q·d + R, the pair
-        // r·10^18 + P divides as r·Q + (r·R + P) / d, and r·R + P stays below 2^63, where a
-        // multiplication by floor((2^64 − 1) / d) gives the quotient or one less.
-        const std::uint64_t d = divisor;
-        const std::uint64_t pairQuotient = kBaseSquared / d;
-        const std::uint64_t pairRemainder = kBaseSquared % d;
-        const std::uint64_t reciprocal = ~std::uint64_t{0} / d;
-        std::uint64_t r = 0;
-        std::size_t i = limbs;
-        if (i % 2 == 1) {
-            --i;
-            quotient[i] = static_cast<std::uint32_t>(numerator[i] / d);
-            r = numerator[i] % d;
-        }
-        while (i > 0) {
-            i -= 2;
-            const std::uint64_t pair = numerator[i + 1] * kBase + numerator[i];
-            const std::uint64_t v = r * pairRemainder + pair;
-            std::uint64_t q = static_cast<std::uint64_t>((UInt128{v} * reciprocal) >> 64);
-            std::uint64_t rest = v - q * d;
-            const std::uint64_t correction = 0 - static_cast<std::uint64_t>(rest >= d);
-            rest -= d & correction;
-            q -= correction;
-            q += r * pairQuotient;
-            r = rest;
-            quotient[i + 1] = static_cast<std::uint32_t>(q / kBase);
-            quotient[i] = static_cast<std::uint32_t>(q % kBase);
-        }
-        remainder = r;
+        remainder = DivideInPairs(numerator, limbs, PairDivider(divisor), quotient);
     }
     if (remainder != 0)
         throw InternalError("a division by " + std::to_string(divisor) +

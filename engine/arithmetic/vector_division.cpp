@@ -2,7 +2,7 @@
 #include "vector_division.h"
 
 #include "decimal.h"
-#include "power_by_squaring.h"
+#include "small_divider.h"
 #include "vector_lanes.h"
 
 #ifdef DORVANEL_VECTOR_LANES
@@ -13,8 +13,6 @@ namespace dorvanel {
 
 #ifdef DORVANEL_VECTOR_LANES
 namespace {
-
-__extension__ typedef unsigned __int128 UInt128;
 
 constexpr std::uint64_t kBase = kLimbBase;
 
@@ -27,33 +25,6 @@ constexpr std::size_t kChains = kGroups * kLanes;
 constexpr std::size_t kBlock = 8;
 // Shorter numbers leave too little to each chain.
 constexpr std::size_t kMinimumLimbs = 2 * kBlock * kChains;
-
-// v / d and v % d for v below 2^63 through a reciprocal of d: the estimate is the quotient or
-// one less.
-struct Divider {
-    std::uint64_t d;
-    std::uint64_t reciprocal;
-
-    explicit Divider(std::uint64_t divisor) : d(divisor), reciprocal(~std::uint64_t{0} / divisor) {}
-
-    // Returns the quotient and leaves the remainder in v.
-    std::uint64_t Divide(std::uint64_t& v) const {
-        const std::uint64_t q = static_cast<std::uint64_t>((UInt128{v} * reciprocal) >> 64);
-        v -= q * d;
-        const std::uint64_t over = static_cast<std::uint64_t>(v >= d);
-        v -= d & (0 - over);
-        return q + over;
-    }
-    std::uint64_t MulMod(std::uint64_t a, std::uint64_t b) const {
-        std::uint64_t v = a * b;
-        Divide(v);
-        return v;
-    }
-    std::uint64_t PowMod(std::uint64_t base, std::uint64_t exponent) const {
-        return PowerBySquaring(base, exponent, std::uint64_t{1},
-                               [this](std::uint64_t a, std::uint64_t b) { return MulMod(a, b); });
-    }
-};
 
 // Rows of eight 32-bit values become columns.
 DORVANEL_LANES inline void Transpose(__m256i r[kBlock]) {
@@ -161,7 +132,7 @@ DORVANEL_LANES std::uint32_t Divide(const std::uint32_t* numerator, std::size_t 
     // The number is cut into one stretch per chain, the top one with the limbs left over. The
     // remainder entering a stretch is what all limbs above it leave: a first sweep finds each
     // stretch's own value modulo d, and these combine from the top down.
-    const Divider divider(divisor);
+    const SmallDivider divider(divisor);
     const std::size_t stretch = limbs / kChains;
     const std::size_t extraStart = kChains * stretch;
     std::uint64_t afterExtra = 0;

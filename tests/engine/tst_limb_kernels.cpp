@@ -71,15 +71,15 @@ std::vector<std::uint32_t> Add(const std::vector<std::uint32_t>& a, LimbSpan b) 
 class TestLimbKernels : public QObject {
     Q_OBJECT
 private slots:
-    // Runs reach divisors of millions and counts of thousands of limbs; long numbers are
-    // divided in stretches side by side, short ones and the largest divisors limb by limb.
+    // Runs reach divisors of millions and counts of thousands of limbs; numbers are divided in
+    // stretches side by side, in vector lanes or in pairs of limbs, the shortest on one chain.
     void exactDivision_data() {
         QTest::addColumn<std::uint32_t>("divisor");
         QTest::addColumn<int>("limbs");
         QTest::addColumn<bool>("divisibleLimbs");
         for (std::uint32_t divisor : {1u, 2u, 10u, 999u, 65536u, 4999999u, 10'001'000u,
                                       (1u << 30) - 1, 1u << 30, (1u << 31) - 1})
-            for (int limbs : {1, 2, 63, 300, 511, 512, 513, 777, 3337})
+            for (int limbs : {1, 2, 31, 32, 39, 63, 300, 511, 512, 513, 777, 3337})
                 QTest::addRow("%u into %d limbs", divisor, limbs) << divisor << limbs << false;
         // Every limb a multiple of the divisor: every partial remainder is zero, where an
         // estimated quotient limb is most easily one off.
@@ -187,7 +187,7 @@ private slots:
         sum.assign(6, 0xDEADBEEF);
         QVERIFY_THROWS_EXCEPTION(InternalError, combiner.Combine(tooLong, sum.data(), 5));
         QCOMPARE(sum[5], 0xDEADBEEFu);
-        for (std::size_t limbs : {std::size_t{3}, std::size_t{3337}}) {
+        for (std::size_t limbs : {std::size_t{3}, std::size_t{100}, std::size_t{3337}}) {
             std::vector<std::uint32_t> numerator(limbs, 7);
             std::vector<std::uint32_t> quotient(limbs);
             QVERIFY_THROWS_EXCEPTION(InternalError,
