@@ -3,6 +3,7 @@
 
 #include "errors.h"
 #include "small_divider.h"
+#include "vector_combination.h"
 #include "vector_division.h"
 
 #include <algorithm>
@@ -26,6 +27,8 @@ constexpr std::uint64_t kSumShift = static_cast<std::uint64_t>(kCarryShift) * kB
 // With the coefficients' magnitudes summing to at most this, a limb's sum and carry stay
 // within what the shift covers; larger ones are summed in 128 bits.
 constexpr std::uint64_t kMaxCoefficientSum = 8'000'000'000;
+// Counts shorter than this leave the lanes too little.
+constexpr std::size_t kMinimumLaneLimbs = 16;
 
 struct CarryingWriter {
     using Sum = std::int64_t;
@@ -88,6 +91,39 @@ private:
     std::span<const ScaledCount> terms_;
 };
 
+void CheckRoom(std::size_t length, std::size_t capacity) {
+    if (length > capacity)
+        throw InternalError("a sum of counts has no room for its " + std::to_string(length) +
+                            " limbs");
+}
+
+// Limbs from `from` up to `length`, each the sum of the terms long enough to reach it.
+template <typename Writer>
+void PutWhereReached(Writer& writer, std::span<const ScaledCount> sorted, std::size_t from,
+                     std::size_t length) {
+    for (std::size_t i = from; i < length; ++i) {
+        typename Writer::Sum sum = 0;
+        for (std::size_t t = 0; t < sorted.size() && sorted[t].count.size() > i; ++t)
+            sum += static_cast<typename Writer::Sum>(sorted[t].coefficient) * sorted[t].count[i];
+        writer.Put(i, sum);
+    }
+}
+
+// The carry out of the last limb, into limbs of its own; returns the sum's length. A negative
+// sum would carry −1 for ever: the room given bounds it.
+template <typename Writer>
+std::size_t CarryBeyond(Writer& writer, std::size_t length, std::size_t capacity) {
+    std::size_t i = length;
+    for (; writer.carry != 0; ++i) {
+        if (i == capacity)
+            throw InternalError("a sum of counts that must be positive is negative or longer "
+                                "than " +
+                                std::to_string(capacity) + " limbs");
+        writer.Put(i, 0);
+    }
+    return i;
+}
+
 // Terms longest first. The carry is a chain through every limb; two halves carried side by
 // side take half the time, and the lower half's final carry is then added into the upper one.
 template <typename Writer, typename CommonSum>
@@ -95,9 +131,7 @@ std::size_t CombineSorted(const CommonSum commonSum, std::span<const ScaledCount
                           std::uint32_t* out, std::size_t capacity) {
     const std::size_t length = sorted.front().count.size();
     const std::size_t common = sorted.back().count.size();
-    if (length > capacity)
-        throw InternalError("a sum of counts has no room for its " + std::to_string(length) +
-                            " limbs");
+    CheckRoom(length, capacity);
     const std::size_t middle = common / 2;
     Writer low{out};
     Writer high{out};
@@ -107,27 +141,23 @@ std::size_t CombineSorted(const CommonSum commonSum, std::span<const ScaledCount
     }
     if (common % 2 == 1)
         high.Put(common - 1, commonSum(common - 1));
-    // Beyond the shortest count only the longer ones add.
-    for (std::size_t i = common; i < length; ++i) {
-        typename Writer::Sum sum = 0;
-        for (std::size_t t = 0; t < sorted.size() && sorted[t].count.size() > i; ++t)
-            sum += static_cast<typename Writer::Sum>(sorted[t].coefficient) * sorted[t].count[i];
-        high.Put(i, sum);
-    }
+    PutWhereReached(high, sorted, common, length);
     Writer joined{out, low.carry};
-    std::size_t i = middle;
-    for (; joined.carry != 0 && i < length; ++i)
+    for (std::size_t i = middle; joined.carry != 0 && i < length; ++i)
         joined.Put(i, out[i]);
     joined.carry += high.carry;
-    // A negative sum would carry −1 for ever: the room given bounds it.
-    for (i = length; joined.carry != 0; ++i) {
-        if (i == capacity)
-            throw InternalError("a sum of counts that must be positive is negative or longer "
-                                "than " +
-                                std::to_string(capacity) + " limbs");
-        joined.Put(i, 0);
-    }
-    return i;
+    return CarryBeyond(joined, length, capacity);
+}
+
+// The limbs every term reaches in vector lanes, the rest on one carry chain.
+std::size_t CombineSortedInLanes(std::span<const ScaledCount> sorted, std::uint32_t* out,
+                                 std::size_t capacity) {
+    const std::size_t length = sorted.front().count.size();
+    CheckRoom(length, capacity);
+    CarryingWriter writer{out};
+    const std::size_t done = CombineInLanes(sorted, sorted.back().count.size(), out, writer.carry);
+    PutWhereReached(writer, sorted, done, length);
+    return CarryBeyond(writer, length, capacity);
 }
 
 // From the top, two limbs (18 digits) at a time. With 10^18 = Q·d + R, the pair r·10^18 + P
@@ -276,6 +306,8 @@ std::size_t LimbCombiner::Combine(std::span<const ScaledCount> terms, std::uint3
     if (coefficientSum > kMaxCoefficientSum)
         return CombineSorted<WideCarryingWriter>(AnySum<WideCarryingWriter>(sorted), sorted, sum,
                                                  capacity);
+    if (sorted.back().count.size() >= kMinimumLaneLimbs && VectorCombinationFits(sorted))
+        return CombineSortedInLanes(sorted, sum, capacity);
     switch (sorted.size()) {
     case 1:
         return CombineFixed(std::make_index_sequence<1>(), sorted, sum, capacity);

@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: MIT
-// Whether this processor runs the vector-lane versions of the limb loops (AVX2 and FMA).
+// Whether this processor runs the vector-lane versions of the limb loops: AVX2 and FMA, and
+// AVX-512 for the widest.
 #pragma once
 
 namespace dorvanel {
@@ -12,8 +13,19 @@ inline bool ProcessorHasLanes() {
     static const bool has = __builtin_cpu_supports("avx2") && __builtin_cpu_supports("fma");
     return has;
 }
+
+// The 512-bit lanes, with 64-bit integers to and from doubles and 64-bit products.
+#define DORVANEL_WIDE_LANES __attribute__((target("avx512f,avx512dq")))
+
+inline bool ProcessorHasWideLanes() {
+    static const bool has = __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512dq");
+    return has;
+}
 #else
 inline bool ProcessorHasLanes() {
+    return false;
+}
+inline bool ProcessorHasWideLanes() {
     return false;
 }
 #endif

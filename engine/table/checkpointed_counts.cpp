@@ -44,12 +44,11 @@ CheckpointedCounts::KeptWindow CheckpointedCounts::MakeWindow(std::int64_t lo, s
     kept.offsets.push_back(0);
     for (std::int64_t i = 0; i < span; ++i)
         kept.offsets.push_back(kept.offsets.back() + countAt(i).size());
-    kept.limbs.resize(kept.offsets.back());
+    // Appended, not zeroed first and then overwritten: a window is written once.
+    kept.limbs.reserve(kept.offsets.back());
     for (std::int64_t i = 0; i < span; ++i) {
         const LimbSpan count = countAt(i);
-        std::copy(count.begin(), count.end(),
-                  kept.limbs.begin() +
-                      static_cast<std::ptrdiff_t>(kept.offsets[static_cast<std::size_t>(i)]));
+        kept.limbs.insert(kept.limbs.end(), count.begin(), count.end());
     }
     return kept;
 }

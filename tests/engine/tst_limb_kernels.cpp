@@ -131,6 +131,12 @@ private slots:
         };
         QCOMPARE(combine({{1, nines}, {1, one}}), power);
         QCOMPARE(combine({{1, power}, {-1, one}}), nines);
+        // The same with 1 padded to the other's length, so that every limb is summed side by
+        // side, where the vector lanes take them.
+        std::vector<std::uint32_t> paddedOne(n + 1, 0);
+        paddedOne.front() = 1;
+        QCOMPARE(combine({{1, nines}, {1, {paddedOne.data(), n}}}), power);
+        QCOMPARE(combine({{1, power}, {-1, paddedOne}}), nines);
     }
 
     // Σ c·x checked as Σ c·x over the negative terms plus the result = Σ c·x over the

@@ -1,0 +1,138 @@
+// SPDX-License-Identifier: MIT
+#include "vector_combination.h"
+
+#include "vector_lanes.h"
+
+#include <limits>
+
+#ifdef DORVANEL_VECTOR_LANES
+#include <immintrin.h>
+#endif
+
+namespace dorvanel {
+
+#ifdef DORVANEL_VECTOR_LANES
+// GCC 12's AVX-512 header leaves its placeholder sources uninitialised on purpose, and then
+// warns of them where its conversions are inlined.
+#if !defined(__clang__)
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
+#endif
+namespace {
+
+constexpr std::size_t kLanes = 8;
+constexpr std::int64_t kBase = kLimbBase;
+constexpr int kFloor = _MM_FROUND_TO_NEG_INF | _MM_FROUND_NO_EXC;
+
+// Splits each lane's value into value = carry·10^9 + limb with 0 <= limb < 10^9. Doubles
+// estimate the carry to within one, which the remainder's sign then settles.
+struct Split {
+    __m512i carry;
+    __m512i limb;
+};
+
+// Carries of a few units multiply by the base in 32 bits.
+template <bool kSmallCarries> DORVANEL_WIDE_LANES inline Split SplitAtBase(__m512i value) {
+    const __m512i base = _mm512_set1_epi64(kBase);
+    const __m512i one = _mm512_set1_epi64(1);
+    __m512i carry = _mm512_cvt_roundpd_epi64(
+        _mm512_mul_pd(_mm512_cvtepi64_pd(value), _mm512_set1_pd(1.0 / kBase)), kFloor);
+    __m512i limb = _mm512_sub_epi64(value, kSmallCarries ? _mm512_mul_epi32(carry, base)
+                                                         : _mm512_mullo_epi64(carry, base));
+    __mmask8 off = _mm512_cmplt_epi64_mask(limb, _mm512_setzero_si512());
+    limb = _mm512_mask_add_epi64(limb, off, limb, base);
+    carry = _mm512_mask_sub_epi64(carry, off, carry, one);
+    off = _mm512_cmpge_epi64_mask(limb, base);
+    limb = _mm512_mask_sub_epi64(limb, off, limb, base);
+    carry = _mm512_mask_add_epi64(carry, off, carry, one);
+    return {carry, limb};
+}
+
+// Each lane's carry moved up one lane, the previous block's top carry coming in at the bottom.
+DORVANEL_WIDE_LANES inline __m512i CarriedIn(__m512i carry, __m512i previous) {
+    return _mm512_alignr_epi64(carry, previous, kLanes - 1);
+}
+
+DORVANEL_WIDE_LANES std::size_t Combine(std::span<const ScaledCount> terms, std::size_t limbs,
+                                        std::uint32_t* sum, std::int64_t& carryOut) {
+    const __m512i base = _mm512_set1_epi64(kBase);
+    // A limb's sum carries up to about 2^33 into the next; once added, what is left to carry
+    // is a few units, and adding those leaves a limb outside [0, 10^9) only where a carry
+    // would run on, which is rare and settled afterwards one limb at a time.
+    __m512i firstCarries = _mm512_setzero_si512();
+    __m512i secondCarries = _mm512_setzero_si512();
+    __mmask8 runsOn = 0;
+    std::size_t i = 0;
+    for (; i + kLanes <= limbs; i += kLanes) {
+        __m512i value = _mm512_setzero_si512();
+        for (const ScaledCount& term : terms) {
+            const __m512i limb = _mm512_cvtepu32_epi64(
+                _mm256_loadu_si256(reinterpret_cast<const __m256i*>(term.count.data() + i)));
+            value = _mm512_add_epi64(value,
+                                     _mm512_mul_epi32(limb, _mm512_set1_epi64(term.coefficient)));
+        }
+        const Split first = SplitAtBase<false>(value);
+        const Split second =
+            SplitAtBase<true>(_mm512_add_epi64(first.limb, CarriedIn(first.carry, firstCarries)));
+        const __m512i limbsOut =
+            _mm512_add_epi64(second.limb, CarriedIn(second.carry, secondCarries));
+        runsOn |= _mm512_cmplt_epi64_mask(limbsOut, _mm512_setzero_si512()) |
+                  _mm512_cmpge_epi64_mask(limbsOut, base);
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(sum + i), _mm512_cvtepi64_epi32(limbsOut));
+        firstCarries = first.carry;
+        secondCarries = second.carry;
+    }
+    alignas(64) std::int64_t first[kLanes];
+    alignas(64) std::int64_t second[kLanes];
+    _mm512_store_si512(first, firstCarries);
+    _mm512_store_si512(second, secondCarries);
+    std::int64_t carry = first[kLanes - 1] + second[kLanes - 1];
+    if (runsOn != 0) {
+        // Limbs were stored as 32-bit values in [−20, 10^9 + 20): below zero they wrapped.
+        std::int64_t running = 0;
+        for (std::size_t j = 0; j < i; ++j) {
+            const std::int64_t limb = static_cast<std::int32_t>(sum[j]) + running;
+            running = limb < 0 ? -1 : (limb >= kBase ? 1 : 0);
+            sum[j] = static_cast<std::uint32_t>(limb - running * kBase);
+        }
+        carry += running;
+    }
+    carryOut = carry;
+    return i;
+}
+
+} // namespace
+#if !defined(__clang__)
+#pragma GCC diagnostic pop
+#endif
+
+bool VectorCombinationFits(std::span<const ScaledCount> terms) {
+    if (!ProcessorHasWideLanes())
+        return false;
+    for (const ScaledCount& term : terms)
+        if (term.coefficient < std::numeric_limits<std::int32_t>::min() ||
+            term.coefficient > std::numeric_limits<std::int32_t>::max())
+            return false;
+    return true;
+}
+
+std::size_t CombineInLanes(std::span<const ScaledCount> terms, std::size_t limbs,
+                           std::uint32_t* sum, std::int64_t& carry) {
+    return Combine(terms, limbs, sum, carry);
+}
+
+#else
+
+bool VectorCombinationFits(std::span<const ScaledCount>) {
+    return false;
+}
+
+std::size_t CombineInLanes(std::span<const ScaledCount>, std::size_t, std::uint32_t*,
+                           std::int64_t& carry) {
+    carry = 0;
+    return 0;
+}
+
+#endif
+
+} // namespace dorvanel
