@@ -332,7 +332,13 @@ std::size_t DivideExactly(const std::uint32_t* numerator, std::size_t limbs, std
                           std::uint32_t* quotient) {
     std::uint64_t remainder = 0;
     if (VectorDivisionFits(limbs, divisor)) {
-        remainder = DivideExactlyInLanes(numerator, limbs, divisor, quotient);
+        // The limbs above the lanes' whole stretches go first, in pairs.
+        const std::size_t inLanes = LimbsInLanes(limbs);
+        std::uint64_t above = 0;
+        DivideStretch(PairDivider(divisor), numerator + inLanes, limbs - inLanes, above,
+                      quotient + inLanes);
+        remainder =
+            DivideInLanes(numerator, inLanes, divisor, static_cast<std::uint32_t>(above), quotient);
     } else if (divisor == 1) {
         std::memcpy(quotient, numerator, limbs * sizeof(std::uint32_t));
     } else {

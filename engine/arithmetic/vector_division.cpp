@@ -128,19 +128,13 @@ DORVANEL_LANES void Sweep(const LaneConstants& k, const std::uint32_t* numerator
 
 // Returns the remainder.
 DORVANEL_LANES std::uint32_t Divide(const std::uint32_t* numerator, std::size_t limbs,
-                                    std::uint32_t divisor, std::uint32_t* quotient) {
-    // The number is cut into one stretch per chain, the top one with the limbs left over. The
-    // remainder entering a stretch is what all limbs above it leave: a first sweep finds each
-    // stretch's own value modulo d, and these combine from the top down.
+                                    std::uint32_t divisor, std::uint32_t above,
+                                    std::uint32_t* quotient) {
+    // The number is cut into one stretch per chain. The remainder entering a stretch is what
+    // all limbs above it leave: a first sweep finds each stretch's own value modulo d, and these
+    // combine from the top down.
     const SmallDivider divider(divisor);
     const std::size_t stretch = limbs / kChains;
-    const std::size_t extraStart = kChains * stretch;
-    std::uint64_t afterExtra = 0;
-    for (std::size_t i = limbs; i-- > extraStart;) {
-        std::uint64_t v = afterExtra * kBase + numerator[i];
-        quotient[i] = static_cast<std::uint32_t>(divider.Divide(v));
-        afterExtra = v;
-    }
 
     LaneConstants k;
     k.baseOverD = _mm256_set1_pd(static_cast<double>(kBase) / divisor);
@@ -150,7 +144,7 @@ DORVANEL_LANES std::uint32_t Divide(const std::uint32_t* numerator, std::size_t 
     k.dMinusOne = _mm256_set1_epi32(static_cast<int>(divisor - 1));
 
     alignas(32) std::uint32_t remainders[kChains] = {};
-    remainders[kChains - 1] = static_cast<std::uint32_t>(afterExtra);
+    remainders[kChains - 1] = above;
     __m256i r[kGroups];
     for (std::size_t g = 0; g < kGroups; ++g)
         r[g] = _mm256_load_si256(reinterpret_cast<const __m256i*>(remainders + g * kLanes));
@@ -158,14 +152,15 @@ DORVANEL_LANES std::uint32_t Divide(const std::uint32_t* numerator, std::size_t 
     for (std::size_t g = 0; g < kGroups; ++g)
         _mm256_store_si256(reinterpret_cast<__m256i*>(remainders + g * kLanes), r[g]);
 
-    // remainders[c] is now stretch c's own value modulo d, the top one's with its extra limbs.
-    // What the stretches from c up leave is left[c] = left[c + 1]·10^(9·stretch) + own[c], and
-    // stretch c starts from left[c + 1]; the top one from what its extra limbs left.
+    // remainders[c] is now stretch c's own value modulo d, the top one's with what came from
+    // above. What the stretches from c up leave is left[c] = left[c + 1]·10^(9·stretch) +
+    // own[c], and stretch c starts from left[c + 1]; the top one from above. Both factors are
+    // below 2^31, so one reduction per stretch does.
     const std::uint64_t shift = divider.PowMod(kBase % divisor, stretch);
     std::uint64_t leftAbove = remainders[kChains - 1];
-    remainders[kChains - 1] = static_cast<std::uint32_t>(afterExtra);
+    remainders[kChains - 1] = above;
     for (std::size_t c = kChains - 1; c-- > 0;) {
-        std::uint64_t left = divider.MulMod(leftAbove, shift) + remainders[c];
+        std::uint64_t left = leftAbove * shift + remainders[c];
         divider.Divide(left);
         remainders[c] = static_cast<std::uint32_t>(leftAbove);
         leftAbove = left;
@@ -185,9 +180,13 @@ bool VectorDivisionFits(std::size_t limbs, std::uint32_t divisor) {
            ProcessorHasLanes();
 }
 
-std::uint32_t DivideExactlyInLanes(const std::uint32_t* numerator, std::size_t limbs,
-                                   std::uint32_t divisor, std::uint32_t* quotient) {
-    return Divide(numerator, limbs, divisor, quotient);
+std::size_t LimbsInLanes(std::size_t limbs) {
+    return limbs - limbs % kChains;
+}
+
+std::uint32_t DivideInLanes(const std::uint32_t* numerator, std::size_t limbs,
+                            std::uint32_t divisor, std::uint32_t above, std::uint32_t* quotient) {
+    return Divide(numerator, limbs, divisor, above, quotient);
 }
 
 #else
@@ -196,8 +195,12 @@ bool VectorDivisionFits(std::size_t, std::uint32_t) {
     return false;
 }
 
-std::uint32_t DivideExactlyInLanes(const std::uint32_t*, std::size_t, std::uint32_t,
-                                   std::uint32_t*) {
+std::size_t LimbsInLanes(std::size_t) {
+    return 0;
+}
+
+std::uint32_t DivideInLanes(const std::uint32_t*, std::size_t, std::uint32_t, std::uint32_t,
+                            std::uint32_t*) {
     return 0;
 }
 

@@ -8,13 +8,17 @@
 
 namespace dorvanel {
 
-// Whether DivideExactlyInLanes can take this division on this processor.
+// Whether DivideInLanes can take this division on this processor.
 bool VectorDivisionFits(std::size_t limbs, std::uint32_t divisor);
 
-// quotient = numerator / divisor, limbs of base 10^9 from the least significant, for a numerator
-// that divisor should divide exactly; writes `limbs` limbs, untrimmed, and returns the
-// remainder, which is 0 when it did.
-std::uint32_t DivideExactlyInLanes(const std::uint32_t* numerator, std::size_t limbs,
-                                   std::uint32_t divisor, std::uint32_t* quotient);
+// How many of a number's limbs, from the least significant, the lanes take: whole stretches,
+// one per chain.
+std::size_t LimbsInLanes(std::size_t limbs);
+
+// quotient = (above·10^(9·limbs) + numerator) / divisor, limbs of base 10^9 from the least
+// significant, for `limbs` that LimbsInLanes takes whole and `above` below the divisor: what
+// the limbs above them left. Writes `limbs` limbs, untrimmed, and returns the remainder.
+std::uint32_t DivideInLanes(const std::uint32_t* numerator, std::size_t limbs,
+                            std::uint32_t divisor, std::uint32_t above, std::uint32_t* quotient);
 
 } // namespace dorvanel
