@@ -24,8 +24,10 @@ constexpr std::size_t kLanes = 8;
 constexpr std::int64_t kBase = kLimbBase;
 constexpr int kFloor = _MM_FROUND_TO_NEG_INF | _MM_FROUND_NO_EXC;
 
-// Splits each lane's value into value = carry·10^9 + limb with 0 <= limb < 10^9. Doubles
-// estimate the carry to within one, which the remainder's sign then settles.
+// Splits each lane's value into value = carry·10^9 + limb, the carry a double's estimate of
+// value / 10^9 rounded down. For values exact in a double it is exact, and the limb lies in
+// [0, 10^9); for larger ones it may be one off, and the limb a base outside. Either way the
+// split is exact: only the limb's range depends on the estimate.
 struct Split {
     __m512i carry;
     __m512i limb;
@@ -34,18 +36,10 @@ struct Split {
 // Carries of a few units multiply by the base in 32 bits.
 template <bool kSmallCarries> DORVANEL_WIDE_LANES inline Split SplitAtBase(__m512i value) {
     const __m512i base = _mm512_set1_epi64(kBase);
-    const __m512i one = _mm512_set1_epi64(1);
-    __m512i carry = _mm512_cvt_roundpd_epi64(
+    const __m512i carry = _mm512_cvt_roundpd_epi64(
         _mm512_mul_pd(_mm512_cvtepi64_pd(value), _mm512_set1_pd(1.0 / kBase)), kFloor);
-    __m512i limb = _mm512_sub_epi64(value, kSmallCarries ? _mm512_mul_epi32(carry, base)
-                                                         : _mm512_mullo_epi64(carry, base));
-    __mmask8 off = _mm512_cmplt_epi64_mask(limb, _mm512_setzero_si512());
-    limb = _mm512_mask_add_epi64(limb, off, limb, base);
-    carry = _mm512_mask_sub_epi64(carry, off, carry, one);
-    off = _mm512_cmpge_epi64_mask(limb, base);
-    limb = _mm512_mask_sub_epi64(limb, off, limb, base);
-    carry = _mm512_mask_add_epi64(carry, off, carry, one);
-    return {carry, limb};
+    return {carry, _mm512_sub_epi64(value, kSmallCarries ? _mm512_mul_epi32(carry, base)
+                                                         : _mm512_mullo_epi64(carry, base))};
 }
 
 // Each lane's carry moved up one lane, the previous block's top carry coming in at the bottom.
@@ -56,9 +50,10 @@ DORVANEL_WIDE_LANES inline __m512i CarriedIn(__m512i carry, __m512i previous) {
 DORVANEL_WIDE_LANES std::size_t Combine(std::span<const ScaledCount> terms, std::size_t limbs,
                                         std::uint32_t* sum, std::int64_t& carryOut) {
     const __m512i base = _mm512_set1_epi64(kBase);
-    // A limb's sum carries up to about 2^33 into the next; once added, what is left to carry
-    // is a few units, and adding those leaves a limb outside [0, 10^9) only where a carry
-    // would run on, which is rare and settled afterwards one limb at a time.
+    // A limb's sum, up to 2^63, carries up to about 2^33 into the next; once added, the limb
+    // is within 2^34, exact in a double, and what is left to carry is a few units. Adding those
+    // leaves a limb outside [0, 10^9) only where a carry would run on, which is rare and
+    // settled afterwards one limb at a time.
     __m512i firstCarries = _mm512_setzero_si512();
     __m512i secondCarries = _mm512_setzero_si512();
     __mmask8 runsOn = 0;
@@ -88,11 +83,12 @@ DORVANEL_WIDE_LANES std::size_t Combine(std::span<const ScaledCount> terms, std:
     _mm512_store_si512(second, secondCarries);
     std::int64_t carry = first[kLanes - 1] + second[kLanes - 1];
     if (runsOn != 0) {
-        // Limbs were stored as 32-bit values in [−20, 10^9 + 20): below zero they wrapped.
+        // Limbs were stored as 32-bit values, within a base or two of [0, 10^9): below zero
+        // they wrapped.
         std::int64_t running = 0;
         for (std::size_t j = 0; j < i; ++j) {
             const std::int64_t limb = static_cast<std::int32_t>(sum[j]) + running;
-            running = limb < 0 ? -1 : (limb >= kBase ? 1 : 0);
+            running = limb / kBase - (limb % kBase < 0);
             sum[j] = static_cast<std::uint32_t>(limb - running * kBase);
         }
         carry += running;

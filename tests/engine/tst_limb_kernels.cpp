@@ -148,6 +148,8 @@ private slots:
         QTest::newRow("three") << 3 << qint64{10'000'000};
         QTest::newRow("seven") << 7 << qint64{20'000'000};
         QTest::newRow("thirty-one") << 31 << qint64{50'000'000};
+        // Sums near 2^63, past what a double holds exactly, in the vector lanes.
+        QTest::newRow("32-bit coefficients") << 4 << qint64{2'000'000'000};
         QTest::newRow("beyond 64 bits") << 5 << (qint64{1} << 40);
     }
     void combinationOfManyTerms() {
