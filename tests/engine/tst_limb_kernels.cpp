@@ -144,17 +144,23 @@ private slots:
     // coefficients large enough that a limb's sum leaves 64 bits.
     void combinationOfManyTerms_data() {
         QTest::addColumn<int>("terms");
+        QTest::addColumn<qint64>("smallest");
         QTest::addColumn<qint64>("largest");
-        QTest::newRow("three") << 3 << qint64{10'000'000};
-        QTest::newRow("seven") << 7 << qint64{20'000'000};
-        QTest::newRow("thirty-one") << 31 << qint64{50'000'000};
-        // Sums near 2^63, past what a double holds exactly, in the vector lanes.
-        QTest::newRow("32-bit coefficients") << 4 << qint64{2'000'000'000};
-        QTest::newRow("beyond 64 bits") << 5 << (qint64{1} << 40);
+        QTest::addColumn<bool>("mixedSigns");
+        QTest::newRow("three") << 3 << qint64{1} << qint64{10'000'000} << true;
+        QTest::newRow("seven") << 7 << qint64{1} << qint64{20'000'000} << true;
+        QTest::newRow("thirty-one") << 31 << qint64{1} << qint64{50'000'000} << true;
+        // Sums near 2^63, carrying billions, past what a double holds exactly: the vector
+        // lanes' widest.
+        QTest::newRow("32-bit coefficients")
+            << 4 << qint64{1'900'000'000} << qint64{2'000'000'000} << false;
+        QTest::newRow("beyond 64 bits") << 5 << qint64{1} << (qint64{1} << 40) << true;
     }
     void combinationOfManyTerms() {
         QFETCH(int, terms);
+        QFETCH(qint64, smallest);
         QFETCH(qint64, largest);
+        QFETCH(bool, mixedSigns);
         std::mt19937_64 random(static_cast<std::uint64_t>(terms));
         std::vector<std::vector<std::uint32_t>> counts(static_cast<std::size_t>(terms));
         std::vector<ScaledCount> scaled;
@@ -167,8 +173,9 @@ private slots:
                 limb = static_cast<std::uint32_t>(random() % kLimbBase);
             counts[t].back() |= 1;
             const auto coefficient =
-                static_cast<std::int64_t>(random() % static_cast<std::uint64_t>(largest)) + 1;
-            const bool subtracted = t % 2 == 1;
+                smallest + static_cast<std::int64_t>(
+                               random() % static_cast<std::uint64_t>(largest - smallest + 1));
+            const bool subtracted = mixedSigns && t % 2 == 1;
             scaled.push_back({subtracted ? -coefficient : coefficient, counts[t]});
             const Decimal product =
                 FromLimbs(counts[t]) * Decimal(static_cast<std::uint64_t>(coefficient));
