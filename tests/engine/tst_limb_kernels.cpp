@@ -154,6 +154,8 @@ private slots:
         // lanes' widest.
         QTest::newRow("32-bit coefficients")
             << 4 << qint64{1'900'000'000} << qint64{2'000'000'000} << false;
+        // Coefficients past 32 bits: the scalar chains, which processors without the lanes run.
+        QTest::newRow("past 32 bits") << 3 << (qint64{1} << 31) << (qint64{1} << 31) + 1000 << true;
         QTest::newRow("beyond 64 bits") << 5 << qint64{1} << (qint64{1} << 40) << true;
     }
     void combinationOfManyTerms() {
