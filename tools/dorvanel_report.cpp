@@ -182,10 +182,10 @@ int main(int argc, char** argv) {
         const dorvanel::DicePool& pool = parsed.pool;
         const std::string possibleRolls = dorvanel::TotalPossibleRollsText(pool);
         dorvanel::RunControl control;
-        // Five lines need no whole table: a large one is kept as checkpoints, never touched
-        // in full.
+        // Five lines need no whole table: a large one is kept as a few checkpoints, never
+        // touched in full.
         if (parsed.summaryOnly)
-            control.purpose = dorvanel::TablePurpose::FirstScreen;
+            control.purpose = dorvanel::TablePurpose::Summary;
         if (parsed.memoryLimit) {
             const dorvanel::ClampedBudget budget =
                 dorvanel::ClampMemoryBudget(*parsed.memoryLimit, dorvanel::UsableMemory());

@@ -23,9 +23,12 @@ constexpr std::uint64_t kProcessAllowance = std::uint64_t{64} << 20;
 // Limb products beyond this take hours: only pools of many sizes of dice, each step reading
 // thousands of counts, or large kept dice beside many others, come near it.
 constexpr long double kMaxWork = 2e12L;
-// A table this small is kept whole even for a first screen: filled on two threads it comes
-// sooner than checkpoints. A larger one keeps checkpoints within the second figure: 1000d1000
-// then shows as soon with 30 MB as whole with 590 MB, its lines recomputed on demand.
+// A table this small is kept whole even for a first screen or a summary: filled on two threads
+// it comes sooner than checkpoints. A larger one keeps checkpoints within the second figure:
+// 1000d1000 then shows as soon with 30 MB as whole with 590 MB, its lines recomputed on demand.
+// Where the whole table would not fit the budget anyway, a first screen keeps checkpoints as
+// closely as the budget allows, as a listing does: they are where a jump in the listing
+// starts, and 10000d1000's would otherwise be seconds apart.
 constexpr std::uint64_t kFirstScreenBytes = std::uint64_t{256} << 20;
 constexpr std::uint64_t kFirstScreenCheckpointBytes = std::uint64_t{16} << 20;
 // Kept dice whose own counts would take more than about ten seconds: 1000d6kh500 takes about
@@ -75,8 +78,9 @@ AnalysisPlan PlanAnalysis(const DicePool& pool, std::optional<std::uint64_t> mem
     plan.span = std::max(recurrence.Reach() + 1, width);
 
     const TableSize whole = EstimateTableSize(pool);
-    const bool firstScreen =
-        purpose == TablePurpose::FirstScreen && whole.bytes > kFirstScreenBytes;
+    const bool fitsWhole = !memoryBudget || whole.bytes <= *memoryBudget;
+    const bool notWhole = purpose != TablePurpose::Listing && whole.bytes > kFirstScreenBytes;
+    const bool fewCheckpoints = notWhole && (purpose == TablePurpose::Summary || fitsWhole);
     // Each step multiplies every count it reads limb by limb: the work is about the limbs of
     // the stored counts times the counts a step reads, and with kept dice as many again as
     // each count combines, times their length beyond 64 bits. One size of plain dice is never
@@ -89,7 +93,7 @@ AnalysisPlan PlanAnalysis(const DicePool& pool, std::optional<std::uint64_t> mem
         throw PoolLimitError(
             pool.Description() + " would take too long to count exactly: every total reads " +
             std::to_string(recurrence.Terms().size() + (width > 1 ? width : 0)) + " counts");
-    if (!firstScreen && (!memoryBudget || whole.bytes <= *memoryBudget)) {
+    if (!notWhole && fitsWhole) {
         plan.bytes = whole.bytes;
         return plan;
     }
@@ -114,7 +118,7 @@ AnalysisPlan PlanAnalysis(const DicePool& pool, std::optional<std::uint64_t> mem
     std::uint64_t room = ~std::uint64_t{0};
     if (memoryBudget)
         room = *memoryBudget > taken ? *memoryBudget - taken : 0;
-    if (firstScreen)
+    if (fewCheckpoints)
         room = std::min(room, kFirstScreenCheckpointBytes);
     std::int64_t fits = half + 1; // no window but the middle one
     for (std::int64_t low = reach + 1, high = half; low <= high;) {

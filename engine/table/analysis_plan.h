@@ -15,10 +15,12 @@ namespace dorvanel {
 
 enum class TableForm { Whole, Checkpointed };
 
-// What the table is for: a listing read through at once, whole wherever the budget allows; or
-// a first screen shown as soon as can be, whole only while that costs little more than its
-// summaries and checkpoints, since touching fresh memory is slow.
-enum class TablePurpose { Listing, FirstScreen };
+// What the table is for: a listing read through at once, whole wherever the budget allows; a
+// first screen shown as soon as can be, whole only while that costs little more than its
+// summaries and checkpoints, since touching fresh memory is slow, and its listing's lines
+// recomputed from checkpoints as they are shown; or its summary alone, which reads hardly any
+// counts, so that a few checkpoints do.
+enum class TablePurpose { Listing, FirstScreen, Summary };
 
 struct AnalysisPlan {
     DicePool pool;

@@ -47,6 +47,8 @@ void CompareWithReference(std::int32_t dice, std::int32_t faces) {
 
 } // namespace
 
+Q_DECLARE_METATYPE(dorvanel::TablePurpose)
+
 class TestDistribution : public QObject {
     Q_OBJECT
 private slots:
@@ -239,39 +241,60 @@ private slots:
     }
 
     // Beyond its budget a table is checkpointed; only working space beyond the usable memory
-    // is refused, with a message naming the size.
+    // is refused, with a message naming the size. A first screen or a summary never touches a
+    // large whole table; a small one stays whole. Its checkpoints stay few, except where a
+    // listing would not be whole either: there a jump in it must not start seconds away.
     void plansWithinTheBudget_data() {
         QTest::addColumn<int>("dice");
         QTest::addColumn<int>("faces");
         QTest::addColumn<qulonglong>("budget");
-        QTest::addColumn<bool>("firstScreen");
+        QTest::addColumn<TablePurpose>("purpose");
         QTest::addColumn<bool>("checkpointed");
+        QTest::addColumn<bool>("fewCheckpoints");
         const qulonglong gigabytes2 = qulonglong{2} << 30;
-        QTest::newRow("1000d1000 whole") << 1000 << 1000 << gigabytes2 << false << false;
-        QTest::newRow("3000d1000 checkpointed") << 3000 << 1000 << gigabytes2 << false << true;
-        QTest::newRow("10000d1000 checkpointed") << 10000 << 1000 << gigabytes2 << false << true;
+        const TablePurpose listing = TablePurpose::Listing;
+        const TablePurpose first = TablePurpose::FirstScreen;
+        const TablePurpose summary = TablePurpose::Summary;
+        QTest::newRow("1000d1000 whole") << 1000 << 1000 << gigabytes2 << listing << false << false;
+        QTest::newRow("3000d1000 checkpointed")
+            << 3000 << 1000 << gigabytes2 << listing << true << false;
+        QTest::newRow("10000d1000 checkpointed")
+            << 10000 << 1000 << gigabytes2 << listing << true << false;
         QTest::newRow("10000d1000 in half the budget")
-            << 10000 << 1000 << gigabytes2 / 2 << false << true;
-        QTest::newRow("100d100 forced") << 100 << 100 << qulonglong{1} << false << true;
-        // A first screen never touches a large whole table; a small one stays whole.
-        QTest::newRow("1000d1000 first screen") << 1000 << 1000 << gigabytes2 << true << true;
-        QTest::newRow("2000d100 first screen") << 2000 << 100 << gigabytes2 << true << false;
+            << 10000 << 1000 << gigabytes2 / 2 << listing << true << false;
+        QTest::newRow("100d100 forced") << 100 << 100 << qulonglong{1} << listing << true << false;
+        QTest::newRow("1000d1000 first screen")
+            << 1000 << 1000 << gigabytes2 << first << true << true;
+        QTest::newRow("2000d100 first screen")
+            << 2000 << 100 << gigabytes2 << first << false << false;
+        QTest::newRow("10000d1000 first screen")
+            << 10000 << 1000 << gigabytes2 << first << true << false;
+        QTest::newRow("1000d1000 summary") << 1000 << 1000 << gigabytes2 << summary << true << true;
+        QTest::newRow("10000d1000 summary")
+            << 10000 << 1000 << gigabytes2 << summary << true << true;
     }
     void plansWithinTheBudget() {
         QFETCH(int, dice);
         QFETCH(int, faces);
         QFETCH(qulonglong, budget);
-        QFETCH(bool, firstScreen);
+        QFETCH(TablePurpose, purpose);
         QFETCH(bool, checkpointed);
-        const AnalysisPlan plan =
-            PlanAnalysis(DicePool::Plain(dice, faces), budget, std::uint64_t{20} << 30,
-                         firstScreen ? TablePurpose::FirstScreen : TablePurpose::Listing);
+        QFETCH(bool, fewCheckpoints);
+        const DicePool pool = DicePool::Plain(dice, faces);
+        const std::uint64_t usable = std::uint64_t{20} << 30;
+        const AnalysisPlan plan = PlanAnalysis(pool, budget, usable, purpose);
         QCOMPARE(plan.form == TableForm::Checkpointed, checkpointed);
         if (budget > 1)
             QVERIFY2(plan.bytes <= budget, qPrintable(QString::number(plan.bytes)));
-        if (firstScreen && checkpointed)
-            QVERIFY2(plan.bytes <= std::uint64_t{40} << 20,
-                     qPrintable(QString::number(plan.bytes)));
+        if (!checkpointed)
+            return;
+        const AnalysisPlan forListing = PlanAnalysis(pool, budget, usable, TablePurpose::Listing);
+        if (fewCheckpoints)
+            QVERIFY2(
+                plan.bytes * 4 < forListing.bytes,
+                qPrintable(QStringLiteral("%1 beside %2").arg(plan.bytes).arg(forListing.bytes)));
+        else
+            QCOMPARE(plan.checkpointSpacing, forListing.checkpointSpacing);
     }
 
     void refusesOnlyWhatCannotFit() {
