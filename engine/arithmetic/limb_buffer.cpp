@@ -84,6 +84,13 @@ void LimbBuffer::ReleaseBeyond(std::size_t used) {
         madvise(reinterpret_cast<char*>(data_) + keep, mappedBytes_ - keep, MADV_DONTNEED);
 }
 
+void LimbBuffer::ReleaseBetween(std::size_t from, std::size_t to) {
+    const std::size_t begin = RoundUp(from * sizeof(std::uint32_t), PageSize());
+    const std::size_t end = to * sizeof(std::uint32_t) / PageSize() * PageSize();
+    if (begin < end)
+        madvise(reinterpret_cast<char*>(data_) + begin, end - begin, MADV_DONTNEED);
+}
+
 void LimbBuffer::Unmap() {
     if (data_ != nullptr)
         munmap(data_, mappedBytes_);

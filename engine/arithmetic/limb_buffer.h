@@ -29,6 +29,8 @@ public:
     void Grow(std::size_t capacity, std::size_t used);
     // Gives the memory past the first `used` limbs back to the system.
     void ReleaseBeyond(std::size_t used);
+    // Gives back the whole pages between limbs `from` and `to`, which read as 0 afterwards.
+    void ReleaseBetween(std::size_t from, std::size_t to);
 
 private:
     void Unmap();

@@ -132,6 +132,7 @@ AnalysisPlan PlanAnalysis(const DicePool& pool, std::optional<std::uint64_t> mem
     }
     const std::uint64_t checkpoints = fits > half ? 0 : CheckpointBytes(profile, reach, half, fits);
     plan.checkpointSpacing = checkpoints == 0 ? 0 : fits;
+    plan.checkpointBytes = checkpoints;
     plan.bytes = working + checkpoints;
     return plan;
 }

@@ -31,8 +31,9 @@ struct AnalysisPlan {
     std::int64_t span = 1;
     // Totals from one checkpoint to the next; 0 for none but the one at the middle.
     std::int64_t checkpointSpacing = 0;
-    // The most the run holds at once.
+    // The most the run holds at once, and of that the windows kept at checkpoints.
     std::uint64_t bytes = 0;
+    std::uint64_t checkpointBytes = 0;
 };
 
 // The rules every run follows: PoolLimitError for a pool whose counting would take far too

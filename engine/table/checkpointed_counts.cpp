@@ -18,10 +18,33 @@ std::size_t CountSummary::DigitCount() const {
 
 CheckpointedCounts::CheckpointedCounts(std::shared_ptr<const PoolRecurrence> recurrence,
                                        std::size_t countLimbs, std::int64_t span, std::int64_t last,
-                                       std::int64_t spacing)
+                                       std::int64_t spacing, std::size_t checkpointLimbs)
     : recurrence_(std::move(recurrence)), countLimbs_(countLimbs),
       span_(std::max(span, recurrence_->Reach() + 1)), last_(last), spacing_(spacing),
-      summaries_(static_cast<std::size_t>(last + 1)) {}
+      summaries_(static_cast<std::size_t>(last + 1)) {
+    if (checkpointLimbs > 0) {
+        reserved_ = LimbBuffer(checkpointLimbs);
+        reservedHigh_ = checkpointLimbs;
+        faulting_ = std::make_unique<BackgroundPageFaulting>(reserved_.data(), checkpointLimbs);
+    }
+}
+
+void CheckpointedCounts::FinishFilling() {
+    faulting_.reset();
+    reserved_.ReleaseBetween(reservedLow_, reservedHigh_);
+}
+
+std::span<std::uint32_t> CheckpointedCounts::Reserve(std::size_t limbs, bool fromEnd) {
+    const std::lock_guard lock(reservedMutex_);
+    if (reservedHigh_ - reservedLow_ < limbs)
+        return {};
+    if (fromEnd) {
+        reservedHigh_ -= limbs;
+        return {reserved_.data() + reservedHigh_, limbs};
+    }
+    reservedLow_ += limbs;
+    return {reserved_.data() + reservedLow_ - limbs, limbs};
+}
 
 void CheckpointedCounts::Summarise(std::int64_t j, LimbSpan count) {
     CountSummary& summary = summaries_[static_cast<std::size_t>(j)];
@@ -37,32 +60,45 @@ bool CheckpointedCounts::KeepsWindowEndingAt(std::int64_t hi) const {
 
 template <typename CountAt>
 CheckpointedCounts::KeptWindow CheckpointedCounts::MakeWindow(std::int64_t lo, std::int64_t span,
-                                                              const CountAt& countAt) {
+                                                              const CountAt& countAt,
+                                                              bool fromEnd) {
     KeptWindow kept;
     kept.lo = lo;
     kept.offsets.reserve(static_cast<std::size_t>(span) + 1);
     kept.offsets.push_back(0);
     for (std::int64_t i = 0; i < span; ++i)
         kept.offsets.push_back(kept.offsets.back() + countAt(i).size());
+    const std::size_t limbs = kept.offsets.back();
+    kept.limbs = Reserve(limbs, fromEnd);
+    if (kept.limbs.size() == limbs) {
+        for (std::int64_t i = 0; i < span; ++i) {
+            const LimbSpan count = countAt(i);
+            std::copy(count.begin(), count.end(),
+                      kept.limbs.begin() +
+                          static_cast<std::ptrdiff_t>(kept.offsets[static_cast<std::size_t>(i)]));
+        }
+        return kept;
+    }
     // Appended, not zeroed first and then overwritten: a window is written once.
-    kept.limbs.reserve(kept.offsets.back());
+    kept.own.reserve(limbs);
     for (std::int64_t i = 0; i < span; ++i) {
         const LimbSpan count = countAt(i);
-        kept.limbs.insert(kept.limbs.end(), count.begin(), count.end());
+        kept.own.insert(kept.own.end(), count.begin(), count.end());
     }
+    kept.limbs = kept.own;
     return kept;
 }
 
 void CheckpointedCounts::KeepWindow(const CountWindow& window) {
-    kept_.push_back(
-        MakeWindow(window.lo(), window.hi() - window.lo() + 1,
-                   [&window](std::int64_t i) { return window.Count(window.lo() + i); }));
+    kept_.push_back(MakeWindow(
+        window.lo(), window.hi() - window.lo() + 1,
+        [&window](std::int64_t i) { return window.Count(window.lo() + i); }, false));
 }
 
 void CheckpointedCounts::KeepUpperWindow(std::int64_t lo, const std::vector<LimbSpan>& counts) {
-    upperKept_.push_back(
-        MakeWindow(lo, static_cast<std::int64_t>(counts.size()),
-                   [&counts](std::int64_t i) { return counts[static_cast<std::size_t>(i)]; }));
+    upperKept_.push_back(MakeWindow(
+        lo, static_cast<std::int64_t>(counts.size()),
+        [&counts](std::int64_t i) { return counts[static_cast<std::size_t>(i)]; }, true));
 }
 
 void CheckpointedCounts::JoinUpperWindows() {

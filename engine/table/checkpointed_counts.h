@@ -7,11 +7,13 @@
 
 #include "count_window.h"
 #include "decimal.h"
+#include "limb_buffer.h"
 
 #include <cstdint>
 #include <memory>
 #include <mutex>
 #include <optional>
+#include <span>
 #include <vector>
 
 namespace dorvanel {
@@ -34,14 +36,18 @@ class CheckpointedCounts {
 public:
     // Summaries of the stored counts 0 … last; a window of `span` counts of the recurrence
     // kept wherever its first total is a positive multiple of `spacing` (none when spacing is
-    // 0) and where it ends at `last`. Counts have up to `countLimbs` limbs.
+    // 0) and where it ends at `last`. Counts have up to `countLimbs` limbs. About
+    // `checkpointLimbs` limbs of windows are expected: that much memory is faulted in on
+    // another thread while the first fills it. Throws std::bad_alloc.
     CheckpointedCounts(std::shared_ptr<const PoolRecurrence> recurrence, std::size_t countLimbs,
-                       std::int64_t span, std::int64_t last, std::int64_t spacing);
+                       std::int64_t span, std::int64_t last, std::int64_t spacing,
+                       std::size_t checkpointLimbs = 0);
 
-    // Filled in order while the counts are computed.
+    // Filled in order while the counts are computed, then FinishFilling.
     void Summarise(std::int64_t j, LimbSpan count);
     bool KeepsWindowEndingAt(std::int64_t hi) const;
     void KeepWindow(const CountWindow& window);
+    void FinishFilling();
     // Filled from the top down by a second thread while the first fills the lower totals:
     // Summarise for totals of its own, and windows of Span() counts from lo, kept apart from the
     // first thread's until JoinUpperWindows, which the first calls once both are done.
@@ -67,16 +73,29 @@ public:
     std::size_t CountLimbs() const { return countLimbs_; }
 
 private:
+    // Its limbs lie in the reserved memory where they fit, in memory of their own otherwise;
+    // moved, never copied, so that they stay where they are.
     struct KeptWindow {
         std::int64_t lo = 0;
-        std::vector<std::uint32_t> limbs;
+        std::span<std::uint32_t> limbs;
+        std::vector<std::uint32_t> own;
         std::vector<std::size_t> offsets; // count i in [offsets[i], offsets[i + 1])
+
+        KeptWindow() = default;
+        KeptWindow(KeptWindow&&) = default;
+        KeptWindow& operator=(KeptWindow&&) = default;
+        KeptWindow(const KeptWindow&) = delete;
+        KeptWindow& operator=(const KeptWindow&) = delete;
         LimbSpan Count(std::size_t i) const {
             return {limbs.data() + offsets[i], offsets[i + 1] - offsets[i]};
         }
     };
+    // The first thread's windows go into the reserved memory from its start, the second's
+    // from its end.
     template <typename CountAt>
-    static KeptWindow MakeWindow(std::int64_t lo, std::int64_t span, const CountAt& countAt);
+    KeptWindow MakeWindow(std::int64_t lo, std::int64_t span, const CountAt& countAt, bool fromEnd);
+    // Room for `limbs` limbs in the reserved memory; empty when there is none left.
+    std::span<std::uint32_t> Reserve(std::size_t limbs, bool fromEnd);
 
     // Steps from a window beginning at lo to one holding j − before … j; none when it would
     // have to go backwards through counts that are not symmetric.
@@ -89,6 +108,12 @@ private:
     std::int64_t last_;
     std::int64_t spacing_;
     std::vector<CountSummary> summaries_;
+    LimbBuffer reserved_;
+    std::mutex reservedMutex_;
+    std::size_t reservedLow_ = 0;  // taken from the start
+    std::size_t reservedHigh_ = 0; // taken from here to the end
+    // Declared after the memory it faults in, so that it stops before that goes.
+    std::unique_ptr<BackgroundPageFaulting> faulting_;
     std::vector<KeptWindow> kept_;      // in the order of lo
     std::vector<KeptWindow> upperKept_; // the second thread's, highest lo first
     mutable std::mutex idleMutex_;

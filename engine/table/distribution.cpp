@@ -208,8 +208,9 @@ DistributionTable ComputeStreamed(const AnalysisPlan& plan, std::shared_ptr<cons
         limbs = LimbBuffer(size.limbs + working);
         offsets.assign(size.entries + 1, 0);
     } else {
-        checkpoints = std::make_unique<CheckpointedCounts>(plan.recurrence, working, plan.span,
-                                                           last, plan.checkpointSpacing);
+        checkpoints = std::make_unique<CheckpointedCounts>(
+            plan.recurrence, working, plan.span, last, plan.checkpointSpacing,
+            plan.checkpointBytes / sizeof(std::uint32_t));
     }
     std::vector<std::uint32_t> combined(kept ? working : 0);
     LimbCombiner combiner;
@@ -278,6 +279,8 @@ DistributionTable ComputeStreamed(const AnalysisPlan& plan, std::shared_ptr<cons
             sums.Add({summary.Top(), summary.Below()});
         }
     }
+    if (checkpoints)
+        checkpoints->FinishFilling();
     progress.Finish();
     if (whole) {
         limbs.ReleaseBeyond(offsets.back());

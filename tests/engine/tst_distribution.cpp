@@ -1,5 +1,8 @@
 // SPDX-License-Identifier: MIT
+#include "checkpointed_counts.h"
 #include "count_reader.h"
+#include "count_size.h"
+#include "count_window.h"
 #include "digit_strings.h"
 #include "distribution.h"
 #include "errors.h"
@@ -395,6 +398,62 @@ private slots:
                 slack * static_cast<double>(table.StorageBytes()),
             qPrintable(
                 QString("%1 estimated, %2 used").arg(estimate.bytes).arg(table.StorageBytes())));
+    }
+
+    // Windows kept from both ends at once share the memory reserved for them, one end taking
+    // it from the start and the other from the end, and any beyond it have memory of their own:
+    // each must read back as it was kept.
+    void windowsKeptFromBothEndsStayApart_data() {
+        QTest::addColumn<int>("reservedWindows");
+        QTest::addColumn<int>("spareLimbs");
+        QTest::newRow("all reserved") << 4 << 0;
+        // Given back between the ends when filled, a page at least, none of it theirs.
+        QTest::newRow("room to spare") << 4 << 5000;
+        QTest::newRow("some reserved") << 3 << 0;
+        QTest::newRow("none reserved") << 0 << 0;
+    }
+    void windowsKeptFromBothEndsStayApart() {
+        QFETCH(int, reservedWindows);
+        QFETCH(int, spareLimbs);
+        const DicePool pool = DicePool::Plain(40, 6);
+        auto recurrence = std::make_shared<const PoolRecurrence>(pool);
+        const auto working = static_cast<std::size_t>(WorkingLimbs(pool));
+        const std::int64_t span = recurrence->Reach() + 1;
+        const std::int64_t last = recurrence->Spread();
+        const std::vector<std::int64_t> lower{40, 60}, upper{160, 140};
+        CountWindow window(recurrence, working, span);
+        auto windowLimbs = [&](std::int64_t lo) {
+            window.MoveTo(lo + span - 1, span - 1);
+            std::size_t limbs = 0;
+            for (std::int64_t j = lo; j < lo + span; ++j)
+                limbs += window.Count(j).size();
+            return limbs;
+        };
+        auto reserved = static_cast<std::size_t>(spareLimbs);
+        for (const std::int64_t lo : {lower[0], upper[0], lower[1], upper[1]})
+            if (reservedWindows-- > 0)
+                reserved += windowLimbs(lo);
+        CheckpointedCounts counts(recurrence, working, span, last, 20, reserved);
+        for (std::size_t k = 0; k < lower.size(); ++k) {
+            window.MoveTo(upper[k] + span - 1, span - 1);
+            std::vector<std::vector<std::uint32_t>> copies;
+            for (std::int64_t j = upper[k]; j < upper[k] + span; ++j)
+                copies.emplace_back(window.Count(j).begin(), window.Count(j).end());
+            counts.KeepUpperWindow(upper[k], {copies.begin(), copies.end()});
+            window.MoveTo(lower[k] + span - 1, span - 1);
+            counts.KeepWindow(window);
+        }
+        counts.JoinUpperWindows();
+        counts.FinishFilling();
+        for (const std::int64_t lo : {lower[0], lower[1], upper[1], upper[0]})
+            for (std::int64_t j = lo; j < lo + span; ++j) {
+                window.MoveTo(j, 0);
+                const std::optional<LimbSpan> kept = counts.Kept(j);
+                QVERIFY(kept);
+                QVERIFY2(std::equal(kept->begin(), kept->end(), window.Count(j).begin(),
+                                    window.Count(j).end()),
+                         qPrintable(QString::number(j)));
+            }
     }
 };
 
