@@ -2,6 +2,7 @@
 #include "limb_kernels.h"
 
 #include "errors.h"
+#include "limb_pairs.h"
 #include "small_divider.h"
 #include "vector_combination.h"
 #include "vector_division.h"
@@ -186,15 +187,6 @@ struct PairDivider {
     }
 };
 
-std::uint64_t PairAt(const std::uint32_t* limbs, std::size_t i) {
-    return limbs[i + 1] * kBase + limbs[i];
-}
-
-void PutPair(std::uint32_t* limbs, std::size_t i, std::uint64_t pair) {
-    limbs[i + 1] = static_cast<std::uint32_t>(pair / kBase);
-    limbs[i] = static_cast<std::uint32_t>(pair % kBase);
-}
-
 // One chain down `limbs` limbs from remainder r, leaving the final remainder there.
 void DivideStretch(const PairDivider& divider, const std::uint32_t* numerator, std::size_t limbs,
                    std::uint64_t& r, std::uint32_t* quotient) {
@@ -215,23 +207,22 @@ void DivideStretch(const PairDivider& divider, const std::uint32_t* numerator, s
 constexpr std::size_t kDivisionChains = 4;
 constexpr std::size_t kMinimumChainedLimbs = 8 * kDivisionChains;
 
-// Every chain one pair at a time down its stretch, unrolled so that each remainder stays in a
-// register. Without the quotient only the upper stretches' own remainders are wanted.
+// Every chain one pair at a time down its stretch of pairs, unrolled so that each remainder
+// stays in a register. Without the quotient only the upper stretches' own remainders are
+// wanted.
 template <bool kWriteQuotient, std::size_t... kChain>
-void ChainedSweep(const PairDivider& divider, const std::uint32_t* numerator, std::size_t stretch,
-                  std::array<std::uint64_t, sizeof...(kChain)>& remainders, std::uint32_t* quotient,
+void ChainedSweep(const PairDivider& divider, const std::uint64_t* numerator, std::size_t stretch,
+                  std::array<std::uint64_t, sizeof...(kChain)>& remainders, std::uint64_t* quotient,
                   std::index_sequence<kChain...>) {
     std::uint64_t r[] = {remainders[kChain]...};
-    for (std::size_t i = stretch; i > 0;) {
-        i -= 2;
+    for (std::size_t i = stretch; i-- > 0;) {
         if constexpr (kWriteQuotient)
-            (PutPair(quotient, kChain * stretch + i,
-                     divider.Divide(r[kChain], PairAt(numerator, kChain * stretch + i))),
+            ((quotient[kChain * stretch + i] =
+                  divider.Divide(r[kChain], numerator[kChain * stretch + i])),
              ...);
         else
-            ((kChain == 0
-                  ? void()
-                  : void(divider.Divide(r[kChain], PairAt(numerator, kChain * stretch + i)))),
+            ((kChain == 0 ? void()
+                          : void(divider.Divide(r[kChain], numerator[kChain * stretch + i]))),
              ...);
     }
     remainders = {r[kChain]...};
@@ -244,25 +235,36 @@ std::uint64_t DivideInPairs(const std::uint32_t* numerator, std::size_t limbs,
         DivideStretch(divider, numerator, limbs, r, quotient);
         return r;
     }
-    // Stretches of whole pairs; the top one's limbs left over go first, on one chain.
-    const std::size_t pairs = limbs / (2 * kDivisionChains);
-    const std::size_t stretch = 2 * pairs;
-    const std::size_t chained = kDivisionChains * stretch;
-    DivideStretch(divider, numerator + chained, limbs - chained, r, quotient + chained);
+    // Stretches of whole pairs; the top one's limbs left over go first, on one chain. The
+    // chains read and write pairs, made from limbs and back in one pass each rather than one
+    // multiplication each in every chain's step.
+    const std::size_t stretch = limbs / (2 * kDivisionChains);
+    const std::size_t pairs = kDivisionChains * stretch;
+    DivideStretch(divider, numerator + 2 * pairs, limbs - 2 * pairs, r, quotient + 2 * pairs);
+    // The working space of this thread's divisions, kept between them.
+    thread_local std::vector<std::uint64_t> numeratorPairs;
+    thread_local std::vector<std::uint64_t> quotientPairs;
+    if (numeratorPairs.size() < pairs) {
+        numeratorPairs.resize(pairs);
+        quotientPairs.resize(pairs);
+    }
+    ToPairs(numerator, pairs, numeratorPairs.data());
 
     std::array<std::uint64_t, kDivisionChains> own{};
-    ChainedSweep<false>(divider, numerator, stretch, own, nullptr,
+    ChainedSweep<false>(divider, numeratorPairs.data(), stretch, own, nullptr,
                         std::make_index_sequence<kDivisionChains>());
     std::array<std::uint64_t, kDivisionChains> entering{};
     entering[kDivisionChains - 1] = r;
-    const std::uint64_t shift = divider.divider.PowMod(divider.pairRemainder, pairs);
+    // Both factors are below 2^31: one reduction a stretch.
+    const std::uint64_t shift = divider.divider.PowMod(divider.pairRemainder, stretch);
     for (std::size_t c = kDivisionChains - 1; c > 0; --c) {
-        std::uint64_t left = divider.divider.MulMod(entering[c], shift) + own[c];
+        std::uint64_t left = entering[c] * shift + own[c];
         divider.divider.Divide(left);
         entering[c - 1] = left;
     }
-    ChainedSweep<true>(divider, numerator, stretch, entering, quotient,
+    ChainedSweep<true>(divider, numeratorPairs.data(), stretch, entering, quotientPairs.data(),
                        std::make_index_sequence<kDivisionChains>());
+    FromPairs(quotientPairs.data(), pairs, quotient);
     return entering[0];
 }
 

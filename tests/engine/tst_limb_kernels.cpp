@@ -77,23 +77,33 @@ private slots:
         QTest::addColumn<std::uint32_t>("divisor");
         QTest::addColumn<int>("limbs");
         QTest::addColumn<bool>("divisibleLimbs");
+        QTest::addColumn<bool>("nines");
         for (std::uint32_t divisor : {1u, 2u, 10u, 999u, 65536u, 4999999u, 10'001'000u,
                                       (1u << 30) - 1, 1u << 30, (1u << 31) - 1})
             for (int limbs : {1, 2, 31, 32, 39, 63, 300, 511, 512, 513, 777, 3337})
-                QTest::addRow("%u into %d limbs", divisor, limbs) << divisor << limbs << false;
+                QTest::addRow("%u into %d limbs", divisor, limbs)
+                    << divisor << limbs << false << false;
         // Every limb a multiple of the divisor: every partial remainder is zero, where an
         // estimated quotient limb is most easily one off.
         for (std::uint32_t divisor : {3u, 7u, 999u, 4999999u})
-            QTest::addRow("%u into limbs it divides", divisor) << divisor << 3337 << true;
+            QTest::addRow("%u into limbs it divides", divisor) << divisor << 3337 << true << false;
+        // Quotient pairs a unit short of a multiple of 10^9, which a double rounds up to it.
+        for (int limbs : {63, 300})
+            QTest::addRow("7 into %d limbs, every other quotient limb 999999999", limbs)
+                << 7u << limbs << false << true;
     }
     void exactDivision() {
         QFETCH(std::uint32_t, divisor);
         QFETCH(int, limbs);
         QFETCH(bool, divisibleLimbs);
+        QFETCH(bool, nines);
         std::mt19937 random(divisor ^ static_cast<std::uint32_t>(limbs));
         std::vector<std::uint32_t> quotientLimbs(static_cast<std::size_t>(limbs));
         for (std::uint32_t& limb : quotientLimbs)
             limb = random() % (divisibleLimbs ? kLimbBase / divisor : kLimbBase);
+        if (nines)
+            for (std::size_t i = 0; i < quotientLimbs.size(); i += 2)
+                quotientLimbs[i] = kLimbBase - 1;
         quotientLimbs.back() |= 1;
         const Decimal quotient = FromLimbs(quotientLimbs);
         Decimal numerator = quotient;
