@@ -13,12 +13,7 @@ namespace {
 #ifdef DORVANEL_VECTOR_LANES
 constexpr std::size_t kLanes = 8;
 
-// GCC 12's AVX-512 header leaves its placeholder sources uninitialised on purpose, and then
-// warns of them where its conversions are inlined.
-#if !defined(__clang__)
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
-#endif
+DORVANEL_WIDE_LANES_BEGIN
 
 // Two limbs side by side are one 64-bit lane: the upper one in its high half.
 DORVANEL_WIDE_LANES std::size_t ToPairsInLanes(const std::uint32_t* limbs, std::size_t count,
@@ -58,9 +53,7 @@ DORVANEL_WIDE_LANES std::size_t FromPairsInLanes(const std::uint64_t* pairs, std
     return k;
 }
 
-#if !defined(__clang__)
-#pragma GCC diagnostic pop
-#endif
+DORVANEL_WIDE_LANES_END
 #endif
 
 } // namespace

@@ -12,12 +12,7 @@
 namespace dorvanel {
 
 #ifdef DORVANEL_VECTOR_LANES
-// GCC 12's AVX-512 header leaves its placeholder sources uninitialised on purpose, and then
-// warns of them where its conversions are inlined.
-#if !defined(__clang__)
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
-#endif
+DORVANEL_WIDE_LANES_BEGIN
 namespace {
 
 constexpr std::size_t kLanes = 8;
@@ -98,9 +93,7 @@ DORVANEL_WIDE_LANES std::size_t Combine(std::span<const ScaledCount> terms, std:
 }
 
 } // namespace
-#if !defined(__clang__)
-#pragma GCC diagnostic pop
-#endif
+DORVANEL_WIDE_LANES_END
 
 bool VectorCombinationFits(std::span<const ScaledCount> terms) {
     if (!ProcessorHasWideLanes())

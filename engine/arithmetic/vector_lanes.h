@@ -17,6 +17,17 @@ inline bool ProcessorHasLanes() {
 // The 512-bit lanes, with 64-bit integers to and from doubles and 64-bit products.
 #define DORVANEL_WIDE_LANES __attribute__((target("avx512f,avx512dq")))
 
+// Around code in those lanes: GCC's AVX-512 header leaves its placeholder sources uninitialised
+// on purpose, and then warns of them where its conversions are inlined.
+#if defined(__clang__)
+#define DORVANEL_WIDE_LANES_BEGIN
+#define DORVANEL_WIDE_LANES_END
+#else
+#define DORVANEL_WIDE_LANES_BEGIN                                                                  \
+    _Pragma("GCC diagnostic push") _Pragma("GCC diagnostic ignored \"-Wmaybe-uninitialized\"")
+#define DORVANEL_WIDE_LANES_END _Pragma("GCC diagnostic pop")
+#endif
+
 inline bool ProcessorHasWideLanes() {
     static const bool has = __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512dq");
     return has;

@@ -70,22 +70,17 @@ CheckpointedCounts::KeptWindow CheckpointedCounts::MakeWindow(std::int64_t lo, s
         kept.offsets.push_back(kept.offsets.back() + countAt(i).size());
     const std::size_t limbs = kept.offsets.back();
     kept.limbs = Reserve(limbs, fromEnd);
-    if (kept.limbs.size() == limbs) {
-        for (std::int64_t i = 0; i < span; ++i) {
-            const LimbSpan count = countAt(i);
-            std::copy(count.begin(), count.end(),
-                      kept.limbs.begin() +
-                          static_cast<std::ptrdiff_t>(kept.offsets[static_cast<std::size_t>(i)]));
-        }
-        return kept;
+    if (kept.limbs.size() != limbs) {
+        // Not zeroed first and then overwritten: a window is written once.
+        kept.own = std::make_unique_for_overwrite<std::uint32_t[]>(limbs);
+        kept.limbs = {kept.own.get(), limbs};
     }
-    // Appended, not zeroed first and then overwritten: a window is written once.
-    kept.own.reserve(limbs);
     for (std::int64_t i = 0; i < span; ++i) {
         const LimbSpan count = countAt(i);
-        kept.own.insert(kept.own.end(), count.begin(), count.end());
+        std::copy(count.begin(), count.end(),
+                  kept.limbs.begin() +
+                      static_cast<std::ptrdiff_t>(kept.offsets[static_cast<std::size_t>(i)]));
     }
-    kept.limbs = kept.own;
     return kept;
 }
 

@@ -78,7 +78,7 @@ private:
     struct KeptWindow {
         std::int64_t lo = 0;
         std::span<std::uint32_t> limbs;
-        std::vector<std::uint32_t> own;
+        std::unique_ptr<std::uint32_t[]> own;
         std::vector<std::size_t> offsets; // count i in [offsets[i], offsets[i + 1])
 
         KeptWindow() = default;

@@ -117,11 +117,12 @@ constexpr std::int64_t kTwoEndedWindows = 4;
 // summaries and upper windows of `checkpoints`, while the caller takes totals from 0 up.
 class UpperEnd {
 public:
+    // `control` outlives the thread: the destructor or Join waits for it.
     UpperEnd(std::shared_ptr<const PoolRecurrence> negated, std::size_t working,
-             CheckpointedCounts& checkpoints, std::int64_t last, const std::atomic<bool>* cancel)
-        : untaken_(Pack(0, last)), thread_([=, this, &checkpoints] {
+             CheckpointedCounts& checkpoints, std::int64_t last, const RunControl& control)
+        : untaken_(Pack(0, last)), thread_([=, this, &checkpoints, &control] {
               try {
-                  Run(negated, working, checkpoints, last, cancel);
+                  Run(negated, working, checkpoints, last, control);
               } catch (...) {
                   error_ = std::current_exception();
               }
@@ -163,13 +164,12 @@ private:
     }
 
     void Run(std::shared_ptr<const PoolRecurrence> negated, std::size_t working,
-             CheckpointedCounts& checkpoints, std::int64_t last, const std::atomic<bool>* cancel) {
+             CheckpointedCounts& checkpoints, std::int64_t last, const RunControl& control) {
         const std::int64_t span = checkpoints.Span();
         CountWindow window(std::move(negated), working, span);
         std::vector<LimbSpan> counts(static_cast<std::size_t>(span));
         for (std::int64_t i = 0; Take(0, 1); ++i) {
-            if (cancel && cancel->load(std::memory_order_relaxed))
-                throw AnalysisCancelled();
+            CheckCancel(control);
             if (i > 0)
                 window.Forward();
             const std::int64_t j = last - i;
@@ -238,7 +238,7 @@ DistributionTable ComputeStreamed(const AnalysisPlan& plan, std::shared_ptr<cons
     std::optional<UpperEnd> upper;
     if (negated) {
         try {
-            upper.emplace(negated, working, *checkpoints, last, control.cancel);
+            upper.emplace(negated, working, *checkpoints, last, control);
         } catch (const std::system_error&) {
             // No thread to be had: the first end takes every total.
         }
