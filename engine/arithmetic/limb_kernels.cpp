@@ -127,12 +127,12 @@ std::size_t CarryBeyond(Writer& writer, std::size_t length, std::size_t capacity
 
 // Terms longest first. The carry is a chain through every limb; two halves carried side by
 // side take half the time, and the lower half's final carry is then added into the upper one.
+// Writes the limbs up to the longest term's length; the writer returned holds what they carry.
 template <typename Writer, typename CommonSum>
-std::size_t CombineSorted(const CommonSum commonSum, std::span<const ScaledCount> sorted,
-                          std::uint32_t* out, std::size_t capacity) {
+Writer SumSorted(const CommonSum commonSum, std::span<const ScaledCount> sorted,
+                 std::uint32_t* out) {
     const std::size_t length = sorted.front().count.size();
     const std::size_t common = sorted.back().count.size();
-    CheckRoom(length, capacity);
     const std::size_t middle = common / 2;
     Writer low{out};
     Writer high{out};
@@ -147,18 +147,53 @@ std::size_t CombineSorted(const CommonSum commonSum, std::span<const ScaledCount
     for (std::size_t i = middle; joined.carry != 0 && i < length; ++i)
         joined.Put(i, out[i]);
     joined.carry += high.carry;
-    return CarryBeyond(joined, length, capacity);
+    return joined;
 }
 
 // The limbs every term reaches in vector lanes, the rest on one carry chain.
-std::size_t CombineSortedInLanes(std::span<const ScaledCount> sorted, std::uint32_t* out,
-                                 std::size_t capacity) {
-    const std::size_t length = sorted.front().count.size();
-    CheckRoom(length, capacity);
+CarryingWriter SumSortedInLanes(std::span<const ScaledCount> sorted, std::uint32_t* out) {
     CarryingWriter writer{out};
     const std::size_t done = CombineInLanes(sorted, sorted.back().count.size(), out, writer.carry);
-    PutWhereReached(writer, sorted, done, length);
-    return CarryBeyond(writer, length, capacity);
+    PutWhereReached(writer, sorted, done, sorted.front().count.size());
+    return writer;
+}
+
+template <std::size_t... kTerm>
+CarryingWriter SumFixed(std::index_sequence<kTerm...>, std::span<const ScaledCount> sorted,
+                        std::uint32_t* out) {
+    return SumSorted<CarryingWriter>(FixedSum<kTerm...>(sorted), sorted, out);
+}
+
+// Sums sorted terms by the fastest way their coefficients allow, and hands the writer holding
+// the final carry to `finish`.
+template <typename Finish>
+std::size_t SumWith(std::span<const ScaledCount> sorted, std::uint64_t coefficientSum,
+                    std::uint32_t* out, const Finish& finish) {
+    if (coefficientSum > kMaxCoefficientSum) {
+        WideCarryingWriter writer =
+            SumSorted<WideCarryingWriter>(AnySum<WideCarryingWriter>(sorted), sorted, out);
+        return finish(writer);
+    }
+    CarryingWriter writer{out};
+    if (sorted.back().count.size() >= kMinimumLaneLimbs && VectorCombinationFits(sorted))
+        writer = SumSortedInLanes(sorted, out);
+    else if (sorted.size() == 1)
+        writer = SumFixed(std::make_index_sequence<1>(), sorted, out);
+    else if (sorted.size() == 2)
+        writer = SumFixed(std::make_index_sequence<2>(), sorted, out);
+    else if (sorted.size() == 3)
+        writer = SumFixed(std::make_index_sequence<3>(), sorted, out);
+    else if (sorted.size() == 4)
+        writer = SumFixed(std::make_index_sequence<4>(), sorted, out);
+    else if (sorted.size() == 5)
+        writer = SumFixed(std::make_index_sequence<5>(), sorted, out);
+    else if (sorted.size() == 6)
+        writer = SumFixed(std::make_index_sequence<6>(), sorted, out);
+    else if (sorted.size() == 7)
+        writer = SumFixed(std::make_index_sequence<7>(), sorted, out);
+    else
+        writer = SumSorted<CarryingWriter>(AnySum<CarryingWriter>(sorted), sorted, out);
+    return finish(writer);
 }
 
 // From the top, two limbs (18 digits) at a time. With 10^18 = Q·d + R, the pair r·10^18 + P
@@ -229,8 +264,7 @@ void ChainedSweep(const PairDivider& divider, const std::uint64_t* numerator, st
 }
 
 std::uint64_t DivideInPairs(const std::uint32_t* numerator, std::size_t limbs,
-                            const PairDivider& divider, std::uint32_t* quotient) {
-    std::uint64_t r = 0;
+                            const PairDivider& divider, std::uint64_t r, std::uint32_t* quotient) {
     if (limbs < kMinimumChainedLimbs) {
         DivideStretch(divider, numerator, limbs, r, quotient);
         return r;
@@ -268,23 +302,17 @@ std::uint64_t DivideInPairs(const std::uint32_t* numerator, std::size_t limbs,
     return entering[0];
 }
 
-template <std::size_t... kTerm>
-std::size_t CombineFixed(std::index_sequence<kTerm...>, std::span<const ScaledCount> sorted,
-                         std::uint32_t* out, std::size_t capacity) {
-    return CombineSorted<CarryingWriter>(FixedSum<kTerm...>(sorted), sorted, out, capacity);
-}
-
 bool IsZero(LimbSpan count) {
     return count.empty() || (count.size() == 1 && count[0] == 0);
 }
 
 } // namespace
 
-std::size_t LimbCombiner::Combine(std::span<const ScaledCount> terms, std::uint32_t* sum,
-                                  std::size_t capacity) {
+std::uint64_t LimbCombiner::Sort(std::span<const ScaledCount> terms, std::size_t limbs) {
     sorted_.clear();
     std::uint64_t coefficientSum = 0;
-    for (const ScaledCount& term : terms) {
+    for (ScaledCount term : terms) {
+        term.count = term.count.first(std::min(term.count.size(), limbs));
         if (term.coefficient == 0 || IsZero(term.count))
             continue;
         sorted_.push_back(term);
@@ -293,59 +321,72 @@ std::size_t LimbCombiner::Combine(std::span<const ScaledCount> terms, std::uint3
                                             : static_cast<std::uint64_t>(term.coefficient);
         coefficientSum = std::min(coefficientSum + magnitude, ~std::uint64_t{0} >> 1);
     }
+    // Few terms, mostly in order already: an insertion sort, without the allocations of a
+    // stable sort.
+    for (std::size_t i = 1; i < sorted_.size(); ++i)
+        for (std::size_t j = i; j > 0 && sorted_[j - 1].count.size() < sorted_[j].count.size(); --j)
+            std::swap(sorted_[j - 1], sorted_[j]);
+    return coefficientSum;
+}
+
+std::size_t LimbCombiner::Combine(std::span<const ScaledCount> terms, std::uint32_t* sum,
+                                  std::size_t capacity) {
+    const std::uint64_t coefficientSum = Sort(terms, ~std::size_t{0});
     if (sorted_.empty()) {
         if (capacity == 0)
             throw InternalError("a sum of counts has no room");
         sum[0] = 0;
         return 1;
     }
-    // Few terms, mostly in order already: an insertion sort, without the allocations of a
-    // stable sort.
-    for (std::size_t i = 1; i < sorted_.size(); ++i)
-        for (std::size_t j = i; j > 0 && sorted_[j - 1].count.size() < sorted_[j].count.size(); --j)
-            std::swap(sorted_[j - 1], sorted_[j]);
-    const std::span<const ScaledCount> sorted(sorted_);
-    if (coefficientSum > kMaxCoefficientSum)
-        return CombineSorted<WideCarryingWriter>(AnySum<WideCarryingWriter>(sorted), sorted, sum,
-                                                 capacity);
-    if (sorted.back().count.size() >= kMinimumLaneLimbs && VectorCombinationFits(sorted))
-        return CombineSortedInLanes(sorted, sum, capacity);
-    switch (sorted.size()) {
-    case 1:
-        return CombineFixed(std::make_index_sequence<1>(), sorted, sum, capacity);
-    case 2:
-        return CombineFixed(std::make_index_sequence<2>(), sorted, sum, capacity);
-    case 3:
-        return CombineFixed(std::make_index_sequence<3>(), sorted, sum, capacity);
-    case 4:
-        return CombineFixed(std::make_index_sequence<4>(), sorted, sum, capacity);
-    case 5:
-        return CombineFixed(std::make_index_sequence<5>(), sorted, sum, capacity);
-    case 6:
-        return CombineFixed(std::make_index_sequence<6>(), sorted, sum, capacity);
-    case 7:
-        return CombineFixed(std::make_index_sequence<7>(), sorted, sum, capacity);
-    default:
-        return CombineSorted<CarryingWriter>(AnySum<CarryingWriter>(sorted), sorted, sum, capacity);
+    const std::size_t length = sorted_.front().count.size();
+    CheckRoom(length, capacity);
+    return SumWith(sorted_, coefficientSum, sum,
+                   [&](auto& writer) { return CarryBeyond(writer, length, capacity); });
+}
+
+std::int64_t LimbCombiner::CombineLow(std::span<const ScaledCount> terms, std::size_t limbs,
+                                      std::uint32_t* sum) {
+    const std::uint64_t coefficientSum = Sort(terms, limbs);
+    const std::size_t length = sorted_.empty() ? 0 : sorted_.front().count.size();
+    std::int64_t carry = 0;
+    if (!sorted_.empty())
+        SumWith(sorted_, coefficientSum, sum, [&](auto& writer) {
+            for (std::size_t i = length; i < limbs; ++i)
+                writer.Put(i, 0);
+            // What limbs below 10^9 carry stays below the coefficients' sum, within 63 bits.
+            carry = static_cast<std::int64_t>(writer.carry);
+            return limbs;
+        });
+    else
+        std::fill(sum, sum + limbs, 0);
+    return carry;
+}
+
+std::uint64_t DivideFromTop(const std::uint32_t* numerator, std::size_t limbs,
+                            std::uint32_t divisor, std::uint32_t entering,
+                            std::uint32_t* quotient) {
+    if (entering >= divisor)
+        throw InternalError("a division by " + std::to_string(divisor) + " entered with " +
+                            std::to_string(entering));
+    if (VectorDivisionFits(limbs, divisor)) {
+        // The limbs above the lanes' whole stretches go first, in pairs.
+        const std::size_t inLanes = LimbsInLanes(limbs);
+        std::uint64_t above = entering;
+        DivideStretch(PairDivider(divisor), numerator + inLanes, limbs - inLanes, above,
+                      quotient + inLanes);
+        return DivideInLanes(numerator, inLanes, divisor, static_cast<std::uint32_t>(above),
+                             quotient);
     }
+    if (divisor == 1) {
+        std::memcpy(quotient, numerator, limbs * sizeof(std::uint32_t));
+        return 0;
+    }
+    return DivideInPairs(numerator, limbs, PairDivider(divisor), entering, quotient);
 }
 
 std::size_t DivideExactly(const std::uint32_t* numerator, std::size_t limbs, std::uint32_t divisor,
                           std::uint32_t* quotient) {
-    std::uint64_t remainder = 0;
-    if (VectorDivisionFits(limbs, divisor)) {
-        // The limbs above the lanes' whole stretches go first, in pairs.
-        const std::size_t inLanes = LimbsInLanes(limbs);
-        std::uint64_t above = 0;
-        DivideStretch(PairDivider(divisor), numerator + inLanes, limbs - inLanes, above,
-                      quotient + inLanes);
-        remainder =
-            DivideInLanes(numerator, inLanes, divisor, static_cast<std::uint32_t>(above), quotient);
-    } else if (divisor == 1) {
-        std::memcpy(quotient, numerator, limbs * sizeof(std::uint32_t));
-    } else {
-        remainder = DivideInPairs(numerator, limbs, PairDivider(divisor), quotient);
-    }
+    const std::uint64_t remainder = DivideFromTop(numerator, limbs, divisor, 0, quotient);
     if (remainder != 0)
         throw InternalError("a division by " + std::to_string(divisor) +
                             " that must be exact left " + std::to_string(remainder));

@@ -27,10 +27,25 @@ public:
     // written past `capacity`.
     std::size_t Combine(std::span<const ScaledCount> terms, std::uint32_t* sum,
                         std::size_t capacity);
+    // The lowest `limbs` limbs of the same sum, for a caller that takes the rest elsewhere:
+    // writes exactly `limbs` limbs and returns what they carry into the next, which may be
+    // negative.
+    std::int64_t CombineLow(std::span<const ScaledCount> terms, std::size_t limbs,
+                            std::uint32_t* sum);
 
 private:
+    // Keeps the terms that add something, each cut to its lowest `limbs` limbs, longest first;
+    // returns the magnitudes' sum, capped at 2^63 − 1.
+    std::uint64_t Sort(std::span<const ScaledCount> terms, std::size_t limbs);
+
     std::vector<ScaledCount> sorted_;
 };
+
+// quotient = (entering·10^(9·limbs) + numerator) / divisor, from the most significant limb down,
+// for a divisor below 2^31 and `entering` below it: writes `limbs` limbs, untrimmed, and returns
+// the remainder. quotient may not overlap numerator.
+std::uint64_t DivideFromTop(const std::uint32_t* numerator, std::size_t limbs,
+                            std::uint32_t divisor, std::uint32_t entering, std::uint32_t* quotient);
 
 // quotient = numerator / divisor for a numerator that divisor (below 2^31) divides exactly;
 // InternalError when a remainder is left. Returns the quotient's normalised limb count.

@@ -8,16 +8,16 @@
 namespace dorvanel {
 
 CountWindow::CountWindow(std::shared_ptr<const PoolRecurrence> recurrence, std::size_t countLimbs,
-                         std::int64_t span)
+                         std::int64_t span, std::int64_t behind)
     : recurrence_(std::move(recurrence)), span_(std::max(span, recurrence_->Reach() + 1)),
-      stride_(countLimbs), limbs_(static_cast<std::size_t>(span_ + 1) * stride_),
-      lengths_(static_cast<std::size_t>(span_ + 1)), step_(stride_) {
+      slots_(span_ + 1 + std::max<std::int64_t>(behind, 0)), stride_(countLimbs),
+      limbs_(static_cast<std::size_t>(slots_) * stride_),
+      lengths_(static_cast<std::size_t>(slots_)), step_(stride_) {
     MoveToStart();
 }
 
 std::size_t CountWindow::Slot(std::int64_t j) const {
-    const std::int64_t slots = span_ + 1;
-    return static_cast<std::size_t>(((j % slots) + slots) % slots);
+    return static_cast<std::size_t>(((j % slots_) + slots_) % slots_);
 }
 
 LimbSpan CountWindow::Count(std::int64_t j) const {
@@ -76,8 +76,10 @@ void CountWindow::MoveTo(std::int64_t j, std::int64_t before, const std::atomic<
         checkCancel();
 }
 
-std::uint64_t CountWindow::BytesFor(std::int64_t span, std::size_t countLimbs) {
-    const std::uint64_t slots = static_cast<std::uint64_t>(span) + 1;
+std::uint64_t CountWindow::BytesFor(std::int64_t span, std::size_t countLimbs,
+                                    std::int64_t behind) {
+    const std::uint64_t slots =
+        static_cast<std::uint64_t>(span + std::max<std::int64_t>(behind, 0)) + 1;
     return (slots * countLimbs + slots + countLimbs) * sizeof(std::uint32_t);
 }
 

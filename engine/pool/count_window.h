@@ -19,14 +19,16 @@ class CountWindow {
 public:
     // A window of `span` counts (at least Reach + 1) at the start: g(1 − span) … g(0), which
     // are 0 … 0 and the recurrence's first count. Counts of up to `countLimbs` limbs
-    // (WorkingLimbs of the pool). Throws std::bad_alloc.
+    // (WorkingLimbs of the pool). The `behind` counts before the window stay readable too, for
+    // a caller that moves it several totals at a time. Throws std::bad_alloc.
     CountWindow(std::shared_ptr<const PoolRecurrence> recurrence, std::size_t countLimbs,
-                std::int64_t span);
+                std::int64_t span, std::int64_t behind = 0);
 
     std::int64_t Span() const { return span_; }
+    std::int64_t Behind() const { return slots_ - 1 - span_; }
     std::int64_t lo() const { return hi_ - span_ + 1; }
     std::int64_t hi() const { return hi_; }
-    // lo() <= j <= hi(); valid until the window moves.
+    // lo() − Behind() <= j <= hi(); valid until the window moves.
     LimbSpan Count(std::int64_t j) const;
 
     void MoveToStart();
@@ -41,15 +43,19 @@ public:
     void MoveTo(std::int64_t j, std::int64_t before, const std::atomic<bool>* cancel = nullptr);
 
     // Memory a window of `span` counts holds, before one is built.
-    static std::uint64_t BytesFor(std::int64_t span, std::size_t countLimbs);
+    static std::uint64_t BytesFor(std::int64_t span, std::size_t countLimbs,
+                                  std::int64_t behind = 0);
 
 private:
+    friend class SplitSteps; // steps the ring's slots itself, on two threads
+
     std::size_t Slot(std::int64_t j) const;
     std::uint32_t* SlotData(std::int64_t j) { return limbs_.data() + Slot(j) * stride_; }
     void Store(std::int64_t j, LimbSpan count);
 
     std::shared_ptr<const PoolRecurrence> recurrence_;
     std::int64_t span_;
+    std::int64_t slots_; // the ring's: one more than the counts it keeps, for the next
     std::size_t stride_;
     std::int64_t hi_ = 0;
     std::vector<std::uint32_t> limbs_;

@@ -7,6 +7,7 @@
 #include "count_window.h"
 #include "errors.h"
 #include "kept_dice.h"
+#include "split_steps.h"
 #include "table_size.h"
 
 #include <algorithm>
@@ -103,13 +104,15 @@ AnalysisPlan PlanAnalysis(const DicePool& pool, std::optional<std::uint64_t> mem
     // Windows hold `span` counts; the spacing below is counted from the first of them.
     const std::int64_t reach = plan.span - 1;
     const CountLimbsProfile profile(pool, half);
-    const std::uint64_t working = (static_cast<std::uint64_t>(half) + 1) * sizeof(CountSummary) +
-                                  (pool.Symmetric() ? 1 : 2) * CountSums::BytesFor(whole.entries) +
-                                  // A second window walks down from the top where the
-                                  // counts are not symmetric.
-                                  (pool.Symmetric() || !pool.Kept().empty() ? 1 : 2) *
-                                      CountWindow::BytesFor(plan.span, WorkingLimbs(pool)) +
-                                  WindowBytes(profile, reach, half);
+    const std::uint64_t working =
+        (static_cast<std::uint64_t>(half) + 1) * sizeof(CountSummary) +
+        (pool.Symmetric() ? 1 : 2) * CountSums::BytesFor(whole.entries) +
+        // A second window walks down from the top where the counts are not symmetric; without
+        // kept dice, steps shared by two threads keep a block's counts more, and two sums.
+        (pool.Symmetric() || !pool.Kept().empty() ? 1 : 2) *
+            CountWindow::BytesFor(plan.span, WorkingLimbs(pool),
+                                  pool.Kept().empty() ? SplitSteps::kLongestBlock + 2 : 0) +
+        WindowBytes(profile, reach, half);
     if (usableMemory && working > *usableMemory)
         throw InsufficientMemoryError(pool.Description(), working, *usableMemory);
 

@@ -7,6 +7,7 @@
 #include "errors.h"
 #include "kept_counts.h"
 #include "pool_recurrence.h"
+#include "split_steps.h"
 #include "table_size.h"
 
 #include <algorithm>
@@ -200,7 +201,7 @@ DistributionTable ComputeStreamed(const AnalysisPlan& plan, std::shared_ptr<cons
     const TableSize size = EstimateTableSize(plan.pool);
     const auto last = static_cast<std::int64_t>(size.entries) - 1;
     const std::size_t working = WorkingLimbs(plan.pool);
-    CountWindow window(plan.recurrence, working, plan.span);
+    CountWindow window(plan.recurrence, working, plan.span, kept ? 0 : SplitSteps::kLongestBlock);
     std::unique_ptr<CheckpointedCounts> checkpoints;
     LimbBuffer limbs;
     std::vector<std::uint64_t> offsets;
@@ -244,17 +245,39 @@ DistributionTable ComputeStreamed(const AnalysisPlan& plan, std::shared_ptr<cons
         }
     }
 
+    std::int64_t lowerLast = last;
+    // Where no second thread takes the upper end or the kept dice, it can share each step.
+    std::optional<SplitSteps> split;
+    if (!kept && !upper && std::thread::hardware_concurrency() > 1 &&
+        SplitSteps::Suits(*plan.recurrence)) {
+        try {
+            split.emplace(window);
+        } catch (const std::system_error&) {
+        }
+    }
+    // The next total whose window is kept ends a block of steps, so that the window is there.
+    auto stepsTo = [&](std::int64_t j) {
+        std::int64_t end = j;
+        while (end < lowerLast && end - j + 1 < SplitSteps::kLongestBlock &&
+               !(checkpoints && checkpoints->KeepsWindowEndingAt(end)))
+            ++end;
+        return end - j + 1;
+    };
+
     ProgressReporter progress(control.onProgress, size.limbs, plan.span - 1);
     CountSums sums(size.entries);
-    std::int64_t lowerLast = last;
     for (std::int64_t j = 0; j <= lowerLast; ++j) {
         if (upper && !upper->TakeLow()) {
             lowerLast = j - 1;
             break;
         }
         CheckCancel(control);
-        if (j > 0)
-            window.Forward();
+        if (j > window.hi()) {
+            if (split)
+                split->Forward(stepsTo(j));
+            else
+                window.Forward();
+        }
         const LimbSpan count = countAt(j);
         if (whole) {
             const std::uint64_t used = offsets[static_cast<std::size_t>(j)];

@@ -1,11 +1,14 @@
 // SPDX-License-Identifier: MIT
 #include "count_reader.h"
+#include "count_size.h"
+#include "count_window.h"
 #include "distribution.h"
 #include "errors.h"
 #include "exact_tables.h"
 #include "pool_notation.h"
 #include "readout.h"
 #include "report.h"
+#include "split_steps.h"
 
 #include <QTest>
 
@@ -251,6 +254,66 @@ private slots:
                 QCOMPARE(RelativeDifference(table.AtMostShare(t), whole.AtMostShare(t)), 0.0L);
             }
         }
+    }
+
+    // Steps shared by two threads, split from 32 limbs up, against one thread's, count for count:
+    // the corrections carried within a block, added in at its end, and blocks cut short.
+    void splitStepsAgreeWithOneThread_data() {
+        QTest::addColumn<QString>("notation");
+        QTest::addColumn<int>("most");
+        QTest::newRow("one size, whole blocks") << "400d1000" << 64;
+        QTest::newRow("one size, short blocks") << "300d100" << 9;
+        QTest::newRow("several sizes, reaching back less than a block")
+            << "300d6 + 200d8 + 90d4" << 64;
+        QTest::newRow("successes, falling counts") << "3000d3>=2" << 64;
+    }
+    void splitStepsAgreeWithOneThread() {
+        QFETCH(QString, notation);
+        QFETCH(int, most);
+        const DicePool pool = ParsePool(notation.toStdString());
+        auto recurrence = std::make_shared<const PoolRecurrence>(pool);
+        QVERIFY(SplitSteps::Suits(*recurrence));
+        const auto working = static_cast<std::size_t>(WorkingLimbs(pool));
+        const std::int64_t span = recurrence->Reach() + 1;
+        CountWindow alone(recurrence, working, span);
+        CountWindow shared(recurrence, working, span, SplitSteps::kLongestBlock);
+        SplitSteps split(shared, 32, SplitSteps::Choice::AlwaysSplit);
+        while (shared.hi() < recurrence->Spread()) {
+            const std::int64_t from = shared.hi() + 1;
+            split.Forward(std::min<std::int64_t>(most, recurrence->Spread() - shared.hi()));
+            for (std::int64_t j = from; j <= shared.hi(); ++j) {
+                alone.Forward();
+                if (!std::ranges::equal(shared.Count(j), alone.Count(j)))
+                    QFAIL(qPrintable(QString("count %1 differs").arg(j)));
+            }
+        }
+        QVERIFY(split.SplitBlocks() > 10);
+    }
+
+    // Counts long enough for their steps to be shared, in a checkpointed table kept every few
+    // dozen totals: every count's digits and a sample of the counts read back from the kept
+    // windows, against one thread's window.
+    void longCountsCheckpointedAgreeWithOneThread() {
+        const DicePool pool = DicePool::Plain(9300, 10);
+        const DistributionTable table = Computed(pool, std::uint64_t{96} << 20);
+        QVERIFY(table.IsCheckpointed());
+        auto recurrence = std::make_shared<const PoolRecurrence>(pool);
+        CountWindow window(recurrence, static_cast<std::size_t>(WorkingLimbs(pool)),
+                           recurrence->Reach() + 1);
+        CountReader reader(table);
+        std::size_t longest = 0;
+        for (std::int64_t j = 0; j <= recurrence->Spread(); ++j) {
+            if (j > 0)
+                window.Forward();
+            const LimbSpan count = window.Count(j);
+            longest = std::max(longest, count.size());
+            const std::int64_t t = table.MinValue() + j;
+            if (table.DigitCount(t) != DigitCount(count) ||
+                table.LeadingDigits(t, 40) != LeadingDigits(count, 40) ||
+                (j % (97 * kCaseStride) == 0 && !std::ranges::equal(reader.Count(t), count)))
+                QFAIL(qPrintable(QString("total %1 differs").arg(t)));
+        }
+        QVERIFY(longest >= SplitSteps::kMinimumLimbs);
     }
 
     // Kept dice and counted successes of every N ≤ 5 of up to 6 faces or Fudge dice, every K
