@@ -253,11 +253,13 @@ void SplitSteps::RunUpper() {
         seen = Await(generation_, [seen](std::int32_t now) { return now != seen; });
         if (stop_)
             return;
+        // Once the last step is posted, block_ is the caller's again.
+        const std::int64_t steps = block_.steps;
         try {
             work.sum.resize(window_.stride_);
-            for (std::int64_t i = 0; i < block_.steps; ++i) {
+            for (std::int64_t i = 0; i < steps; ++i) {
                 StepUpper(i, work);
-                if (i + 1 == block_.steps)
+                if (i + 1 == steps)
                     upperFinished_ = Now();
                 posted_.store(static_cast<std::int32_t>(i + 1), std::memory_order_release);
                 posted_.notify_one();
