@@ -11,6 +11,7 @@
 #include <array>
 #include <cstring>
 #include <string>
+#include <type_traits>
 #include <utility>
 
 namespace dorvanel {
@@ -353,7 +354,10 @@ std::int64_t LimbCombiner::CombineLow(std::span<const ScaledCount> terms, std::s
         SumWith(sorted_, coefficientSum, sum, [&](auto& writer) {
             for (std::size_t i = length; i < limbs; ++i)
                 writer.Put(i, 0);
-            // What limbs below 10^9 carry stays below the coefficients' sum, within 63 bits.
+            // What limbs below 10^9 carry stays below the coefficients' sum.
+            if constexpr (std::is_same_v<decltype(writer.carry), Int128>)
+                if (writer.carry != static_cast<std::int64_t>(writer.carry))
+                    throw InternalError("a sum of counts carries beyond 64 bits");
             carry = static_cast<std::int64_t>(writer.carry);
             return limbs;
         });
