@@ -97,8 +97,9 @@ std::size_t AddCorrection(std::uint32_t* upper, std::size_t length, std::size_t 
 
 } // namespace
 
-bool SplitSteps::Suits(const PoolRecurrence& recurrence) {
-    if (!recurrence.LeadingFactors().empty())
+bool SplitSteps::MayShare(const PoolRecurrence& recurrence, std::size_t countLimbs) {
+    if (countLimbs < kMinimumLimbs || !recurrence.LeadingFactors().empty() ||
+        std::thread::hardware_concurrency() < 2)
         return false;
     std::uint64_t sum = 0;
     for (const PoolRecurrence::Term& term : recurrence.Terms()) {

@@ -34,12 +34,13 @@ public:
     static constexpr std::int64_t kLongestBlock = 64;
     enum class Choice { Faster, AlwaysSplit };
 
-    // Whether a window of this recurrence can have its steps split: one division a step, and
-    // coefficients small enough for the corrections to stay within 64 bits.
-    static bool Suits(const PoolRecurrence& recurrence);
+    // Whether a window of this recurrence, for counts of up to `countLimbs` limbs, may have its
+    // steps split: counts that grow long enough, one division a step, coefficients small enough
+    // for the corrections to stay within 64 bits, and a second core.
+    static bool MayShare(const PoolRecurrence& recurrence, std::size_t countLimbs);
 
-    // For a window of a recurrence that Suits; the window must outlive this. Starts the helper
-    // thread: throws std::system_error where there is none to be had.
+    // For a window whose recurrence may share its steps; the window must outlive this. Starts the
+    // helper thread: throws std::system_error where there is none to be had.
     explicit SplitSteps(CountWindow& window, std::size_t minimumLimbs = kMinimumLimbs,
                         Choice choice = Choice::Faster);
     ~SplitSteps();
@@ -47,7 +48,7 @@ public:
     SplitSteps& operator=(const SplitSteps&) = delete;
 
     // Moves the window forward by at least one total and at most `most`; returns how many. The
-    // counts it passes stay in the window while they are no more than its span behind.
+    // counts it passes can still be read while they are within Span() + Behind() of the last.
     std::int64_t Forward(std::int64_t most);
 
     // Blocks taken on both threads so far.

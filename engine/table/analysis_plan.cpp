@@ -107,11 +107,14 @@ AnalysisPlan PlanAnalysis(const DicePool& pool, std::optional<std::uint64_t> mem
     const std::uint64_t working =
         (static_cast<std::uint64_t>(half) + 1) * sizeof(CountSummary) +
         (pool.Symmetric() ? 1 : 2) * CountSums::BytesFor(whole.entries) +
-        // A second window walks down from the top where the counts are not symmetric; without
-        // kept dice, steps shared by two threads keep a block's counts more, and two sums.
+        // A second window walks down from the top where the counts are not symmetric; steps
+        // shared by two threads keep a block's counts more, and two sums.
         (pool.Symmetric() || !pool.Kept().empty() ? 1 : 2) *
             CountWindow::BytesFor(plan.span, WorkingLimbs(pool),
-                                  pool.Kept().empty() ? SplitSteps::kLongestBlock + 2 : 0) +
+                                  pool.Kept().empty() &&
+                                          SplitSteps::MayShare(recurrence, WorkingLimbs(pool))
+                                      ? SplitSteps::kLongestBlock + 2
+                                      : 0) +
         WindowBytes(profile, reach, half);
     if (usableMemory && working > *usableMemory)
         throw InsufficientMemoryError(pool.Description(), working, *usableMemory);

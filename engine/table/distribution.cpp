@@ -201,7 +201,11 @@ DistributionTable ComputeStreamed(const AnalysisPlan& plan, std::shared_ptr<cons
     const TableSize size = EstimateTableSize(plan.pool);
     const auto last = static_cast<std::int64_t>(size.entries) - 1;
     const std::size_t working = WorkingLimbs(plan.pool);
-    CountWindow window(plan.recurrence, working, plan.span, kept ? 0 : SplitSteps::kLongestBlock);
+    // Without kept dice a second thread may share the steps, in blocks whose counts the window
+    // keeps behind it.
+    const bool mayShare = !kept && SplitSteps::MayShare(*plan.recurrence, working);
+    CountWindow window(plan.recurrence, working, plan.span,
+                       mayShare ? SplitSteps::kLongestBlock : 0);
     std::unique_ptr<CheckpointedCounts> checkpoints;
     LimbBuffer limbs;
     std::vector<std::uint64_t> offsets;
@@ -246,10 +250,9 @@ DistributionTable ComputeStreamed(const AnalysisPlan& plan, std::shared_ptr<cons
     }
 
     std::int64_t lowerLast = last;
-    // Where no second thread takes the upper end or the kept dice, it can share each step.
+    // Unless the second thread takes the upper end.
     std::optional<SplitSteps> split;
-    if (!kept && !upper && std::thread::hardware_concurrency() > 1 &&
-        SplitSteps::Suits(*plan.recurrence)) {
+    if (mayShare && !upper) {
         try {
             split.emplace(window);
         } catch (const std::system_error&) {

