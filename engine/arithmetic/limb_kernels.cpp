@@ -165,6 +165,23 @@ CarryingWriter SumFixed(std::index_sequence<kTerm...>, std::span<const ScaledCou
     return SumSorted<CarryingWriter>(FixedSum<kTerm...>(sorted), sorted, out);
 }
 
+// The sum unrolls with every coefficient and pointer in a register for up to this many terms.
+constexpr std::size_t kUnrolledTerms = 7;
+
+// Unrolled for the number of terms there are, kLess + 1 of them; any number on one loop.
+template <std::size_t... kLess>
+CarryingWriter SumUnrolled(std::span<const ScaledCount> sorted, std::uint32_t* out,
+                           std::index_sequence<kLess...>) {
+    CarryingWriter writer{out};
+    const bool unrolled =
+        ((sorted.size() == kLess + 1 &&
+          (writer = SumFixed(std::make_index_sequence<kLess + 1>(), sorted, out), true)) ||
+         ...);
+    if (!unrolled)
+        writer = SumSorted<CarryingWriter>(AnySum<CarryingWriter>(sorted), sorted, out);
+    return writer;
+}
+
 // Sums sorted terms by the fastest way their coefficients allow, and hands the writer holding
 // the final carry to `finish`.
 template <typename Finish>
@@ -175,25 +192,10 @@ std::size_t SumWith(std::span<const ScaledCount> sorted, std::uint64_t coefficie
             SumSorted<WideCarryingWriter>(AnySum<WideCarryingWriter>(sorted), sorted, out);
         return finish(writer);
     }
-    CarryingWriter writer{out};
-    if (sorted.back().count.size() >= kMinimumLaneLimbs && VectorCombinationFits(sorted))
-        writer = SumSortedInLanes(sorted, out);
-    else if (sorted.size() == 1)
-        writer = SumFixed(std::make_index_sequence<1>(), sorted, out);
-    else if (sorted.size() == 2)
-        writer = SumFixed(std::make_index_sequence<2>(), sorted, out);
-    else if (sorted.size() == 3)
-        writer = SumFixed(std::make_index_sequence<3>(), sorted, out);
-    else if (sorted.size() == 4)
-        writer = SumFixed(std::make_index_sequence<4>(), sorted, out);
-    else if (sorted.size() == 5)
-        writer = SumFixed(std::make_index_sequence<5>(), sorted, out);
-    else if (sorted.size() == 6)
-        writer = SumFixed(std::make_index_sequence<6>(), sorted, out);
-    else if (sorted.size() == 7)
-        writer = SumFixed(std::make_index_sequence<7>(), sorted, out);
-    else
-        writer = SumSorted<CarryingWriter>(AnySum<CarryingWriter>(sorted), sorted, out);
+    CarryingWriter writer =
+        sorted.back().count.size() >= kMinimumLaneLimbs && VectorCombinationFits(sorted)
+            ? SumSortedInLanes(sorted, out)
+            : SumUnrolled(sorted, out, std::make_index_sequence<kUnrolledTerms>());
     return finish(writer);
 }
 

@@ -51,6 +51,9 @@ private:
 
     std::size_t Slot(std::int64_t j) const;
     std::uint32_t* SlotData(std::int64_t j) { return limbs_.data() + Slot(j) * stride_; }
+    const std::uint32_t* SlotData(std::int64_t j) const {
+        return limbs_.data() + Slot(j) * stride_;
+    }
     void Store(std::int64_t j, LimbSpan count);
 
     std::shared_ptr<const PoolRecurrence> recurrence_;

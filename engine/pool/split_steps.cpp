@@ -7,6 +7,7 @@
 #include <chrono>
 #include <cmath>
 #include <string>
+#include <utility>
 
 namespace dorvanel {
 namespace {
@@ -223,7 +224,7 @@ void SplitSteps::Decide(bool splitFaster) {
 
 // The upper part of a count as the helper last left it: uncorrected within the block.
 LimbSpan SplitSteps::Upper(std::int64_t idx) const {
-    const std::uint32_t* limbs = window_.limbs_.data() + window_.Slot(idx) * window_.stride_;
+    const std::uint32_t* limbs = std::as_const(window_).SlotData(idx);
     const std::size_t k = block_.k;
     if (idx > block_.n0)
         return {limbs + k, upperLengths_[static_cast<std::size_t>(idx - block_.n0 - 1)]};
@@ -250,6 +251,7 @@ void SplitSteps::StepUpper(std::int64_t i, UpperWork& work) {
 void SplitSteps::RunUpper() {
     std::int32_t seen = 0;
     UpperWork work;
+    work.sum.resize(window_.stride_);
     for (;;) {
         seen = Await(generation_, [seen](std::int32_t now) { return now != seen; });
         if (stop_)
@@ -257,7 +259,6 @@ void SplitSteps::RunUpper() {
         // Once the last step is posted, block_ is the caller's again.
         const std::int64_t steps = block_.steps;
         try {
-            work.sum.resize(window_.stride_);
             for (std::int64_t i = 0; i < steps; ++i) {
                 StepUpper(i, work);
                 if (i + 1 == steps)

@@ -80,12 +80,6 @@ private:
         std::span<std::uint32_t> limbs;
         std::unique_ptr<std::uint32_t[]> own;
         std::vector<std::size_t> offsets; // count i in [offsets[i], offsets[i + 1])
-
-        KeptWindow() = default;
-        KeptWindow(KeptWindow&&) = default;
-        KeptWindow& operator=(KeptWindow&&) = default;
-        KeptWindow(const KeptWindow&) = delete;
-        KeptWindow& operator=(const KeptWindow&) = delete;
         LimbSpan Count(std::size_t i) const {
             return {limbs.data() + offsets[i], offsets[i + 1] - offsets[i]};
         }
