@@ -99,6 +99,19 @@ void LimbBuffer::Unmap() {
     mappedBytes_ = 0;
 }
 
+void* AllocateLarge(std::size_t bytes) {
+    if (bytes < kHugePage)
+        return ::operator new(bytes);
+    return MapBytes(RoundUp(bytes, PageSize()));
+}
+
+void FreeLarge(void* p, std::size_t bytes) noexcept {
+    if (bytes < kHugePage)
+        ::operator delete(p);
+    else
+        munmap(p, RoundUp(bytes, PageSize()));
+}
+
 BackgroundPageFaulting::BackgroundPageFaulting(std::uint32_t* data, std::size_t limbs) {
 #ifdef MADV_POPULATE_WRITE
     const std::size_t bytes = limbs * sizeof(std::uint32_t);

@@ -4,6 +4,7 @@
 #include "errors.h"
 #include "limb_pairs.h"
 #include "small_divider.h"
+#include "stretch_remainders.h"
 #include "vector_combination.h"
 #include "vector_division.h"
 
@@ -266,16 +267,26 @@ void ChainedSweep(const PairDivider& divider, const std::uint64_t* numerator, st
     remainders = {r[kChain]...};
 }
 
+// Pairs in each chain's stretch; the top one's limbs left over go first, on one chain.
+std::size_t ChainStretch(std::size_t limbs) {
+    return limbs / (2 * kDivisionChains);
+}
+
+// Whether the chains' remainders come from the 512-bit lanes: with them, the chains are faster
+// than a chained pass of their own, and than the 256-bit lanes' division at every length.
+bool LanesFindRemainders(std::size_t limbs, std::uint32_t divisor) {
+    return limbs >= kMinimumChainedLimbs && StretchRemaindersFit(2 * ChainStretch(limbs), divisor);
+}
+
 std::uint64_t DivideInPairs(const std::uint32_t* numerator, std::size_t limbs,
                             const PairDivider& divider, std::uint64_t r, std::uint32_t* quotient) {
     if (limbs < kMinimumChainedLimbs) {
         DivideStretch(divider, numerator, limbs, r, quotient);
         return r;
     }
-    // Stretches of whole pairs; the top one's limbs left over go first, on one chain. The
-    // chains read and write pairs, made from limbs and back in one pass each rather than one
-    // multiplication each in every chain's step.
-    const std::size_t stretch = limbs / (2 * kDivisionChains);
+    // The chains read and write pairs, made from limbs and back in one pass each rather than
+    // one multiplication each in every chain's step.
+    const std::size_t stretch = ChainStretch(limbs);
     const std::size_t pairs = kDivisionChains * stretch;
     DivideStretch(divider, numerator + 2 * pairs, limbs - 2 * pairs, r, quotient + 2 * pairs);
     // The working space of this thread's divisions, kept between them.
@@ -288,8 +299,13 @@ std::uint64_t DivideInPairs(const std::uint32_t* numerator, std::size_t limbs,
     ToPairs(numerator, pairs, numeratorPairs.data());
 
     std::array<std::uint64_t, kDivisionChains> own{};
-    ChainedSweep<false>(divider, numeratorPairs.data(), stretch, own, nullptr,
-                        std::make_index_sequence<kDivisionChains>());
+    const auto divisor = static_cast<std::uint32_t>(divider.divider.d);
+    if (LanesFindRemainders(limbs, divisor))
+        StretchRemainders(numerator + 2 * stretch, 2 * stretch, kDivisionChains - 1, divisor,
+                          own.data() + 1);
+    else
+        ChainedSweep<false>(divider, numeratorPairs.data(), stretch, own, nullptr,
+                            std::make_index_sequence<kDivisionChains>());
     std::array<std::uint64_t, kDivisionChains> entering{};
     entering[kDivisionChains - 1] = r;
     // Both factors are below 2^31: one reduction a stretch.
@@ -299,10 +315,17 @@ std::uint64_t DivideInPairs(const std::uint32_t* numerator, std::size_t limbs,
         divider.divider.Divide(left);
         entering[c - 1] = left;
     }
-    ChainedSweep<true>(divider, numeratorPairs.data(), stretch, entering, quotientPairs.data(),
+    std::array<std::uint64_t, kDivisionChains> left = entering;
+    ChainedSweep<true>(divider, numeratorPairs.data(), stretch, left, quotientPairs.data(),
                        std::make_index_sequence<kDivisionChains>());
+    // Each chain must end where the one below began: a quotient is never pieced together from
+    // remainders that disagree.
+    for (std::size_t c = kDivisionChains - 1; c > 0; --c)
+        if (left[c] != entering[c - 1])
+            throw InternalError("a division's stretches left " + std::to_string(left[c]) +
+                                " where " + std::to_string(entering[c - 1]) + " was taken");
     FromPairs(quotientPairs.data(), pairs, quotient);
-    return entering[0];
+    return left[0];
 }
 
 bool IsZero(LimbSpan count) {
@@ -374,7 +397,7 @@ std::uint64_t DivideFromTop(const std::uint32_t* numerator, std::size_t limbs,
     if (entering >= divisor)
         throw InternalError("a division by " + std::to_string(divisor) + " entered with " +
                             std::to_string(entering));
-    if (VectorDivisionFits(limbs, divisor)) {
+    if (VectorDivisionFits(limbs, divisor) && !LanesFindRemainders(limbs, divisor)) {
         // The limbs above the lanes' whole stretches go first, in pairs.
         const std::size_t inLanes = LimbsInLanes(limbs);
         std::uint64_t above = entering;

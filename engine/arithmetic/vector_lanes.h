@@ -24,7 +24,8 @@ inline bool ProcessorHasLanes() {
 #define DORVANEL_WIDE_LANES_END
 #else
 #define DORVANEL_WIDE_LANES_BEGIN                                                                  \
-    _Pragma("GCC diagnostic push") _Pragma("GCC diagnostic ignored \"-Wmaybe-uninitialized\"")
+    _Pragma("GCC diagnostic push") _Pragma("GCC diagnostic ignored \"-Wmaybe-uninitialized\"")     \
+        _Pragma("GCC diagnostic ignored \"-Wuninitialized\"")
 #define DORVANEL_WIDE_LANES_END _Pragma("GCC diagnostic pop")
 #endif
 

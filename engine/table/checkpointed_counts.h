@@ -101,7 +101,7 @@ private:
     std::int64_t span_;
     std::int64_t last_;
     std::int64_t spacing_;
-    std::vector<CountSummary> summaries_;
+    LargeArray<CountSummary> summaries_;
     LimbBuffer reserved_;
     std::mutex reservedMutex_;
     std::size_t reservedLow_ = 0;  // taken from the start

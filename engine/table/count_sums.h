@@ -5,6 +5,7 @@
 #pragma once
 
 #include "decimal.h"
+#include "limb_buffer.h"
 #include "wide_number.h"
 
 #include <cstdint>
@@ -51,7 +52,7 @@ public:
 private:
     WideNumber running_;
     std::int64_t added_ = 0;
-    std::vector<WideNumber> sums_; // sums_[k]: the counts 0 … k·kStride − 1
+    LargeArray<WideNumber> sums_; // sums_[k]: the counts 0 … k·kStride − 1
 };
 
 } // namespace dorvanel

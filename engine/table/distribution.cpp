@@ -68,7 +68,7 @@ DistributionTable ComputeWhole(const AnalysisPlan& plan, const RunControl& contr
     const auto last = static_cast<std::int64_t>(size.entries) - 1;
     const std::size_t working = WorkingLimbs(plan.pool);
     LimbBuffer limbs(size.limbs + working);
-    std::vector<std::uint64_t> offsets(size.entries + 1);
+    LargeArray<std::uint64_t> offsets(size.entries + 1);
     RecurrenceStep step(working);
     ProgressReporter progress(control.onProgress, size.limbs, recurrence.Reach());
     std::optional<BackgroundPageFaulting> faulting;
@@ -208,7 +208,7 @@ DistributionTable ComputeStreamed(const AnalysisPlan& plan, std::shared_ptr<cons
                        mayShare ? SplitSteps::kLongestBlock : 0);
     std::unique_ptr<CheckpointedCounts> checkpoints;
     LimbBuffer limbs;
-    std::vector<std::uint64_t> offsets;
+    LargeArray<std::uint64_t> offsets;
     if (whole) {
         limbs = LimbBuffer(size.limbs + working);
         offsets.assign(size.entries + 1, 0);

@@ -29,7 +29,7 @@ WideNumber Outcomes(const DicePool& pool) {
 DistributionTable::DistributionTable() = default;
 
 DistributionTable::DistributionTable(DicePool pool, LimbBuffer limbs,
-                                     std::vector<std::uint64_t> offsets, CountSums sums,
+                                     LargeArray<std::uint64_t> offsets, CountSums sums,
                                      std::shared_ptr<const KeptCounts> kept)
     : empty_(false), pool_(std::move(pool)), index_(pool_), limbs_(std::move(limbs)),
       offsets_(std::move(offsets)), kept_(std::move(kept)), sums_(std::move(sums)),

@@ -28,7 +28,7 @@ public:
     DistributionTable();
     // Every count whole: entry j (CountIndex) in limbs [offsets[j], offsets[j + 1]). `kept`
     // holds the kept dice's counts, when there are any.
-    DistributionTable(DicePool pool, LimbBuffer limbs, std::vector<std::uint64_t> offsets,
+    DistributionTable(DicePool pool, LimbBuffer limbs, LargeArray<std::uint64_t> offsets,
                       CountSums sums, std::shared_ptr<const KeptCounts> kept);
     // Checkpoints of the recurrence's counts, which reads combine with the kept dice's.
     DistributionTable(DicePool pool, std::unique_ptr<const CheckpointedCounts> counts,
@@ -106,7 +106,7 @@ private:
     std::vector<std::int32_t> mostLikely_;
     std::int32_t peak_ = 0;
     LimbBuffer limbs_;
-    std::vector<std::uint64_t> offsets_;
+    LargeArray<std::uint64_t> offsets_;
     std::unique_ptr<const CheckpointedCounts> checkpointed_;
     std::shared_ptr<const KeptCounts> kept_;
     CountSums sums_;
