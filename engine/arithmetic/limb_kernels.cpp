@@ -241,8 +241,9 @@ void DivideStretch(const PairDivider& divider, const std::uint32_t* numerator, s
 }
 
 // Each step waits for the last one's remainder; chains over stretches of their own keep the
-// multiplier busy. The remainder entering a stretch is what all limbs above it leave: a first
-// pass finds each upper stretch's own value modulo d, and these combine from the top down.
+// multiplier busy. The remainder entering a stretch is what all limbs above it leave: each upper
+// stretch's own value modulo d, found in 512-bit lanes or by a first chained pass, and these
+// combine from the top down.
 constexpr std::size_t kDivisionChains = 4;
 constexpr std::size_t kMinimumChainedLimbs = 8 * kDivisionChains;
 
@@ -315,17 +316,17 @@ std::uint64_t DivideInPairs(const std::uint32_t* numerator, std::size_t limbs,
         divider.divider.Divide(left);
         entering[c - 1] = left;
     }
-    std::array<std::uint64_t, kDivisionChains> left = entering;
-    ChainedSweep<true>(divider, numeratorPairs.data(), stretch, left, quotientPairs.data(),
+    std::array<std::uint64_t, kDivisionChains> ended = entering;
+    ChainedSweep<true>(divider, numeratorPairs.data(), stretch, ended, quotientPairs.data(),
                        std::make_index_sequence<kDivisionChains>());
     // Each chain must end where the one below began: a quotient is never pieced together from
     // remainders that disagree.
     for (std::size_t c = kDivisionChains - 1; c > 0; --c)
-        if (left[c] != entering[c - 1])
-            throw InternalError("a division's stretches left " + std::to_string(left[c]) +
+        if (ended[c] != entering[c - 1])
+            throw InternalError("a division's stretches left " + std::to_string(ended[c]) +
                                 " where " + std::to_string(entering[c - 1]) + " was taken");
     FromPairs(quotientPairs.data(), pairs, quotient);
-    return left[0];
+    return ended[0];
 }
 
 bool IsZero(LimbSpan count) {
