@@ -246,6 +246,7 @@ void DivideStretch(const PairDivider& divider, const std::uint32_t* numerator, s
 // combine from the top down.
 constexpr std::size_t kDivisionChains = 4;
 constexpr std::size_t kMinimumChainedLimbs = 8 * kDivisionChains;
+static_assert(kDivisionChains - 1 <= kMostRemainderStretches);
 
 // Every chain one pair at a time down its stretch of pairs, unrolled so that each remainder
 // stays in a register. Without the quotient only the upper stretches' own remainders are

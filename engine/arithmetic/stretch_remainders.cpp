@@ -25,7 +25,8 @@ constexpr std::size_t kMinimumStretchLimbs = 16;
 
 DORVANEL_WIDE_LANES_BEGIN
 
-// Adding this rounds a double below 2^51 in magnitude to a whole number.
+// Adding this and taking it away again rounds a double below 2^51 in magnitude to the nearest
+// whole number.
 constexpr double kRounding = 3.0 * (std::uint64_t{1} << 51);
 
 struct Modulus {
