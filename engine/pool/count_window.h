@@ -6,6 +6,7 @@
 #pragma once
 
 #include "decimal.h"
+#include "limb_buffer.h"
 #include "pool_recurrence.h"
 
 #include <atomic>
@@ -61,7 +62,7 @@ private:
     std::int64_t slots_; // the ring's: one more than the counts it keeps, for the next
     std::size_t stride_;
     std::int64_t hi_ = 0;
-    std::vector<std::uint32_t> limbs_;
+    LargeArray<std::uint32_t> limbs_;
     std::vector<std::uint32_t> lengths_;
     RecurrenceStep step_;
 };
