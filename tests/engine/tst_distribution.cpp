@@ -230,12 +230,14 @@ private slots:
                                  ComputeDistribution(DicePool::Plain(400, 20), control));
         QVERIFY(reports > 1);
         // Checkpointed counts that are not symmetric, raised at the first report, long before
-        // the two ends meet: the end working down stops too.
+        // the two ends meet: the end working down stops too. The run is long enough (seconds)
+        // that the end working down cannot take every total before a late-starting caller's
+        // thread reports.
         cancel = false;
         control.onProgress = [&](double, double) { cancel = true; };
         control.memoryBudget = 1;
         QVERIFY_THROWS_EXCEPTION(AnalysisCancelled,
-                                 ComputeDistribution(ParsePool("400d20>=10 + 400d20"), control));
+                                 ComputeDistribution(ParsePool("5000d50>=10 + 5000d50"), control));
         control.memoryBudget.reset();
 
         // A table too small to check the flag still completes.
