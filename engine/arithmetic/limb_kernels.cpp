@@ -416,8 +416,8 @@ std::uint64_t DivideFromTop(const std::uint32_t* numerator, std::size_t limbs,
 }
 
 std::size_t DivideExactly(const std::uint32_t* numerator, std::size_t limbs, std::uint32_t divisor,
-                          std::uint32_t* quotient) {
-    const std::uint64_t remainder = DivideFromTop(numerator, limbs, divisor, 0, quotient);
+                          std::uint32_t* quotient, std::uint32_t entering) {
+    const std::uint64_t remainder = DivideFromTop(numerator, limbs, divisor, entering, quotient);
     if (remainder != 0)
         throw InternalError("a division by " + std::to_string(divisor) +
                             " that must be exact left " + std::to_string(remainder));

@@ -47,10 +47,9 @@ private:
 std::uint64_t DivideFromTop(const std::uint32_t* numerator, std::size_t limbs,
                             std::uint32_t divisor, std::uint32_t entering, std::uint32_t* quotient);
 
-// quotient = numerator / divisor for a numerator that divisor (below 2^31) divides exactly;
-// InternalError when a remainder is left. Returns the quotient's normalised limb count.
-// quotient may not overlap numerator.
+// The same for a number that divisor divides exactly; InternalError when a remainder is left.
+// Returns the quotient's normalised limb count.
 std::size_t DivideExactly(const std::uint32_t* numerator, std::size_t limbs, std::uint32_t divisor,
-                          std::uint32_t* quotient);
+                          std::uint32_t* quotient, std::uint32_t entering = 0);
 
 } // namespace dorvanel

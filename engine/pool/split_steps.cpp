@@ -309,13 +309,9 @@ void SplitSteps::RunSplit(const Block& block) {
             throw InternalError("a correction between two threads' limbs left 62 bits");
         const std::int64_t e = FloorDivide(static_cast<std::int64_t>(entering), divisor);
         corrections_[static_cast<std::size_t>(i)] = e;
-        const std::uint64_t remainder = DivideFromTop(
-            lowerSum_.data(), block.k, static_cast<std::uint32_t>(divisor),
-            static_cast<std::uint32_t>(static_cast<std::int64_t>(entering) - e * divisor),
-            window_.SlotData(n + 1));
-        if (remainder != 0)
-            throw InternalError("a division by " + std::to_string(divisor) +
-                                " that must be exact left " + std::to_string(remainder));
+        DivideExactly(
+            lowerSum_.data(), block.k, static_cast<std::uint32_t>(divisor), window_.SlotData(n + 1),
+            static_cast<std::uint32_t>(static_cast<std::int64_t>(entering) - e * divisor));
     }
     // Toward the thread that waited less: the helper idles from its last step to here.
     const std::int64_t idle = Now() - upperFinished_;
