@@ -1,8 +1,11 @@
 // SPDX-License-Identifier: MIT
 #include "checkpointed_counts.h"
 
+#include "errors.h"
+
 #include <algorithm>
 #include <iterator>
+#include <string>
 
 namespace dorvanel {
 namespace {
@@ -47,6 +50,9 @@ std::span<std::uint32_t> CheckpointedCounts::Reserve(std::size_t limbs, bool fro
 }
 
 void CheckpointedCounts::Summarise(std::int64_t j, LimbSpan count) {
+    if (j < 0 || j > last_)
+        throw InternalError("total index " + std::to_string(j) + " outside 0.." +
+                            std::to_string(last_));
     CountSummary& summary = summaries_[static_cast<std::size_t>(j)];
     summary.limbs = static_cast<std::uint32_t>(count.size());
     const std::size_t kept = std::min(count.size(), CountSummary::kTopLimbs);

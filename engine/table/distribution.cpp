@@ -15,6 +15,7 @@
 #include <exception>
 #include <new>
 #include <optional>
+#include <string>
 #include <system_error>
 #include <thread>
 #include <vector>
@@ -121,7 +122,7 @@ public:
     // `control` outlives the thread: the destructor or Join waits for it.
     UpperEnd(std::shared_ptr<const PoolRecurrence> negated, std::size_t working,
              CheckpointedCounts& checkpoints, std::int64_t last, const RunControl& control)
-        : untaken_(Pack(0, last)), thread_([=, this, &checkpoints, &control] {
+        : untaken_(Pack(0, Untaken(last + 1))), thread_([=, this, &checkpoints, &control] {
               try {
                   Run(negated, working, checkpoints, last, control);
               } catch (...) {
@@ -130,13 +131,13 @@ public:
           }) {}
     ~UpperEnd() {
         if (thread_.joinable()) {
-            untaken_.store(Pack(1, 0));
+            untaken_.store(Pack(0, 0));
             thread_.join();
         }
     }
 
-    // The caller's next total, the lowest not yet taken; false once the ends have met.
-    bool TakeLow() { return Take(1, 0); }
+    // The caller's next total, the lowest not yet taken; −1 once the ends have met.
+    std::int64_t TakeLow(const RunControl& control) { return Take(TableEnd::Lower, control); }
     // The limbs of the counts worked out since the last call, for progress.
     std::uint64_t TakeWork() { return work_.exchange(0, std::memory_order_relaxed); }
     // Waits for the upper end; rethrows what stopped it.
@@ -147,20 +148,28 @@ public:
     }
 
 private:
-    // The totals neither end has taken, lo … hi, in one word: each end takes its next in one
-    // compare-and-swap, and no total is taken twice.
-    static std::uint64_t Pack(std::int64_t lo, std::int64_t hi) {
-        return static_cast<std::uint64_t>(lo) << 32 | static_cast<std::uint64_t>(hi);
+    // The totals neither end has taken, lo … end − 1, in one word: each end takes its next in one
+    // compare-and-swap, so that no total is taken twice. lo only grows and end only shrinks, and
+    // neither passes the other, so that however late either end starts, neither leaves 0 … last.
+    static std::uint64_t Pack(std::uint64_t lo, std::uint64_t end) { return lo << 32 | end; }
+    static std::uint64_t Untaken(std::int64_t totals) {
+        if (totals > std::int64_t{0xFFFFFFFF})
+            throw InternalError("two-ended table of " + std::to_string(totals) + " totals");
+        return static_cast<std::uint64_t>(totals);
     }
-    bool Take(std::int64_t fromLow, std::int64_t fromHigh) {
+    std::int64_t Take(TableEnd end, const RunControl& control) {
+        if (control.beforeTake)
+            control.beforeTake(end);
         std::uint64_t seen = untaken_.load();
         for (;;) {
-            const auto lo = static_cast<std::int64_t>(seen >> 32);
-            const auto hi = static_cast<std::int64_t>(seen & 0xFFFFFFFF);
-            if (lo > hi)
-                return false;
-            if (untaken_.compare_exchange_weak(seen, Pack(lo + fromLow, hi - fromHigh)))
-                return true;
+            const std::uint64_t lo = seen >> 32;
+            const std::uint64_t untakenEnd = seen & 0xFFFFFFFF;
+            if (lo >= untakenEnd)
+                return -1;
+            const bool low = end == TableEnd::Lower;
+            if (untaken_.compare_exchange_weak(seen, low ? Pack(lo + 1, untakenEnd)
+                                                         : Pack(lo, untakenEnd - 1)))
+                return static_cast<std::int64_t>(low ? lo : untakenEnd - 1);
         }
     }
 
@@ -169,11 +178,17 @@ private:
         const std::int64_t span = checkpoints.Span();
         CountWindow window(std::move(negated), working, span);
         std::vector<LimbSpan> counts(static_cast<std::size_t>(span));
-        for (std::int64_t i = 0; Take(0, 1); ++i) {
+        for (std::int64_t i = 0;; ++i) {
+            const std::int64_t j = Take(TableEnd::Upper, control);
+            if (j < 0)
+                break;
+            // The window walks down one total a step: only this end takes from the top.
+            if (j != last - i)
+                throw InternalError("upper end took total " + std::to_string(j) + " for " +
+                                    std::to_string(last - i));
             CheckCancel(control);
             if (i > 0)
                 window.Forward();
-            const std::int64_t j = last - i;
             checkpoints.Summarise(j, window.Count(i));
             work_.fetch_add(window.Count(i).size(), std::memory_order_relaxed);
             // The window of span counts from j, read from this end, ends here.
@@ -270,9 +285,15 @@ DistributionTable ComputeStreamed(const AnalysisPlan& plan, std::shared_ptr<cons
     ProgressReporter progress(control.onProgress, size.limbs, plan.span - 1);
     CountSums sums(size.entries);
     for (std::int64_t j = 0; j <= lowerLast; ++j) {
-        if (upper && !upper->TakeLow()) {
-            lowerLast = j - 1;
-            break;
+        if (upper) {
+            const std::int64_t taken = upper->TakeLow(control);
+            if (taken < 0) {
+                lowerLast = j - 1;
+                break;
+            }
+            if (taken != j)
+                throw InternalError("lower end took total " + std::to_string(taken) + " for " +
+                                    std::to_string(j));
         }
         CheckCancel(control);
         if (j > window.hi()) {
@@ -326,8 +347,11 @@ DistributionTable ComputeDistribution(const DicePool& pool, const RunControl& co
         if (pool.Kept().empty())
             return plan.form == TableForm::Whole ? ComputeWhole(plan, control)
                                                  : ComputeStreamed(plan, nullptr, control);
-        return ComputeStreamed(plan, std::make_shared<const KeptCounts>(pool, control.cancel),
-                               control);
+        auto kept = std::make_shared<const KeptCounts>(pool, control.cancel, [&](double done) {
+            if (control.onProgress)
+                control.onProgress(0.0, done);
+        });
+        return ComputeStreamed(plan, std::move(kept), control);
     } catch (const std::bad_alloc&) {
         throw InsufficientMemoryError(pool.Description(), plan.bytes, budget.value_or(0));
     }

@@ -17,6 +17,9 @@ namespace dorvanel {
 // stretch of as many totals as a step of the recurrence reaches back: D for dice of D faces.
 using ProgressCallback = std::function<void(double run, double stage)>;
 
+// The two ends a table that is not symmetric may be worked out from at once.
+enum class TableEnd { Lower, Upper };
+
 struct RunControl {
     ProgressCallback onProgress;               // called from the computing thread
     const std::atomic<bool>* cancel = nullptr; // checked at every total
@@ -24,6 +27,8 @@ struct RunControl {
     // checkpointed.
     std::optional<std::uint64_t> memoryBudget;
     TablePurpose purpose = TablePurpose::Listing;
+    // Called on each end's own thread before it takes a total; lets tests hold either end back.
+    std::function<void(TableEnd end)> beforeTake;
 };
 
 // The count of every total, in the form PlanAnalysis chooses, with its errors; and

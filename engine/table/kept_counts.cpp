@@ -11,14 +11,24 @@
 
 namespace dorvanel {
 
-KeptCounts::KeptCounts(const DicePool& pool, const std::atomic<bool>* cancel)
+KeptCounts::KeptCounts(const DicePool& pool, const std::atomic<bool>* cancel,
+                       const std::function<void(double done)>& onProgress)
     : counts_{Decimal(1)} {
-    for (const KeptGroup& group : pool.Kept()) {
-        const std::vector<Decimal> own = KeptDistribution(group, cancel);
+    const std::size_t groups = pool.Kept().size();
+    for (std::size_t g = 0; g < groups; ++g) {
+        const std::vector<Decimal> own = KeptDistribution(pool.Kept()[g], cancel);
         std::vector<Decimal> product(counts_.size() + own.size() - 1);
-        for (std::size_t a = 0; a < counts_.size(); ++a)
+        for (std::size_t a = 0; a < counts_.size(); ++a) {
+            // A product of two groups of thousands of values each takes seconds.
+            if (cancel && cancel->load(std::memory_order_relaxed))
+                throw AnalysisCancelled();
+            if (onProgress && a % 64 == 0)
+                onProgress((static_cast<double>(g) +
+                            static_cast<double>(a) / static_cast<double>(counts_.size())) /
+                           static_cast<double>(groups));
             for (std::size_t b = 0; b < own.size(); ++b)
                 product[a + b] += counts_[a] * own[b];
+        }
         counts_ = std::move(product);
     }
     constexpr std::uint64_t kLargest = std::uint64_t{1} << 62;

@@ -10,14 +10,17 @@
 
 #include <atomic>
 #include <cstdint>
+#include <functional>
 #include <vector>
 
 namespace dorvanel {
 
 class KeptCounts {
 public:
-    // Throws AnalysisCancelled when `cancel` is raised.
-    KeptCounts(const DicePool& pool, const std::atomic<bool>* cancel);
+    // Throws AnalysisCancelled when `cancel` is raised. Combining the groups may take seconds:
+    // `onProgress` hears how far it has come, from 0 to 1, on the calling thread.
+    KeptCounts(const DicePool& pool, const std::atomic<bool>* cancel,
+               const std::function<void(double done)>& onProgress = {});
 
     // How many consecutive counts of the rest one count combines.
     std::int64_t Width() const { return static_cast<std::int64_t>(counts_.size()); }

@@ -14,6 +14,9 @@
 
 #include <algorithm>
 #include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <mutex>
 #include <random>
 #include <vector>
 
@@ -51,6 +54,7 @@ void CompareWithReference(std::int32_t dice, std::int32_t faces) {
 } // namespace
 
 Q_DECLARE_METATYPE(dorvanel::TablePurpose)
+Q_DECLARE_METATYPE(dorvanel::TableEnd)
 
 class TestDistribution : public QObject {
     Q_OBJECT
@@ -243,6 +247,24 @@ private slots:
         // A table too small to check the flag still completes.
         QCOMPARE(ComputeDistribution(DicePool::Plain(1, 6), RunControl{}).Digits(6),
                  std::string("1"));
+    }
+
+    // Combining two groups of kept dice of hundreds of values each takes a while on its own:
+    // a flag raised halfway through stops it at once.
+    void keptGroupsCombinationStopsWhenCancelled() {
+        std::atomic<bool> cancel{false};
+        RunControl control;
+        control.cancel = &cancel;
+        int reportsAfterCancel = 0;
+        control.onProgress = [&](double, double stage) {
+            if (cancel)
+                ++reportsAfterCancel;
+            if (stage > 0.5)
+                cancel = true;
+        };
+        QVERIFY_THROWS_EXCEPTION(
+            AnalysisCancelled, ComputeDistribution(ParsePool("20d100kh10 + 20d100kh10"), control));
+        QCOMPARE(reportsAfterCancel, 0);
     }
 
     // Beyond its budget a table is checkpointed; only working space beyond the usable memory
@@ -456,6 +478,41 @@ private slots:
                                     window.Count(j).end()),
                          qPrintable(QString::number(j)));
             }
+    }
+    // A checkpointed table that is not symmetric is worked out from both ends at once, each
+    // taking the totals the other has not. However late either end starts, even once the other
+    // has taken every total, the two must meet inside the table and give the whole table's counts.
+    void twoEndsMeetWhicheverStartsLate_data() {
+        QTest::addColumn<TableEnd>("late");
+        QTest::newRow("lower end late") << TableEnd::Lower;
+        QTest::newRow("upper end late") << TableEnd::Upper;
+    }
+    void twoEndsMeetWhicheverStartsLate() {
+        QFETCH(TableEnd, late);
+        const DicePool pool = ParsePool("40d6 + 6d10>=8");
+        const auto entries = static_cast<int>(EstimateTableSize(pool).entries);
+        std::mutex mutex;
+        std::condition_variable taken;
+        int lowerTakes = 0, upperTakes = 0;
+        RunControl control;
+        control.memoryBudget = 1;
+        control.beforeTake = [&](TableEnd end) {
+            std::unique_lock lock(mutex);
+            int& mine = end == TableEnd::Lower ? lowerTakes : upperTakes;
+            const int& other = end == TableEnd::Lower ? upperTakes : lowerTakes;
+            // The upper end asks once more than it takes, the lower end only as often.
+            const int otherDone = late == TableEnd::Lower ? entries + 1 : entries;
+            if (end == late && mine == 0)
+                taken.wait_for(lock, std::chrono::seconds(60), [&] { return other >= otherDone; });
+            ++mine;
+            taken.notify_all();
+        };
+        const DistributionTable table = ComputeDistribution(pool, control);
+        QVERIFY(table.IsCheckpointed());
+        QVERIFY(upperTakes > 0);
+        const DistributionTable whole = ComputeDistribution(pool);
+        for (std::int64_t t = table.MinValue(); t <= table.MaxValue(); ++t)
+            QCOMPARE(table.Digits(t), whole.Digits(t));
     }
 };
 
