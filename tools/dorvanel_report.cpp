@@ -15,6 +15,7 @@
 #include <cstdio>
 #include <cstring>
 #include <exception>
+#include <limits>
 #include <optional>
 #include <string>
 #include <vector>
@@ -69,12 +70,16 @@ bool AllDigits(const std::string& text) {
     return !text.empty() && text.find_first_not_of("0123456789") == std::string::npos;
 }
 
-// Leading zeros never matter; a value beyond every range stays beyond it.
-std::uint64_t DigitsValue(const std::string& digits) {
-    constexpr std::uint64_t kCap = std::uint64_t{1} << 62;
+// Leading zeros never matter; nothing when the value does not fit 64 bits.
+std::optional<std::uint64_t> DigitsValue(const std::string& digits) {
+    constexpr std::uint64_t kLargest = std::numeric_limits<std::uint64_t>::max();
     std::uint64_t value = 0;
-    for (const char c : digits)
-        value = std::min(value * 10 + static_cast<std::uint64_t>(c - '0'), kCap);
+    for (const char c : digits) {
+        const auto digit = static_cast<std::uint64_t>(c - '0');
+        if (value > (kLargest - digit) / 10)
+            return std::nullopt;
+        value = value * 10 + digit;
+    }
     return value;
 }
 
@@ -83,24 +88,32 @@ std::int32_t ParseInRange(const std::string& text, const char* what, std::int32_
     const bool negative = !text.empty() && text[0] == '-';
     const std::string digits = text.substr(!text.empty() && (text[0] == '-' || text[0] == '+'));
     if (!AllDigits(digits))
-        throw UsageError{std::string(what) + " must be a whole number, not '" + text + "'"};
-    const std::uint64_t magnitude = DigitsValue(digits);
+        throw UsageError{std::string(what) + " must be a whole number, not '" +
+                         dorvanel::QuotedInput(text) + "'"};
+    // Beyond 64 bits is beyond every range.
+    const std::uint64_t magnitude =
+        DigitsValue(digits).value_or(std::numeric_limits<std::uint64_t>::max());
     const bool tooSmall =
         negative ? magnitude != 0 || low > 0 : magnitude < static_cast<std::uint64_t>(low);
     const bool tooLarge = !negative && magnitude > static_cast<std::uint64_t>(high);
     if (tooSmall || tooLarge)
         throw UsageError{std::string(what) + " must be between " + std::to_string(low) + " and " +
-                         std::to_string(high) + ": " + text + " is too " +
+                         std::to_string(high) + ": " + dorvanel::QuotedInput(text) + " is too " +
                          (tooLarge ? "large" : "small")};
     return static_cast<std::int32_t>(magnitude);
 }
 
 std::uint64_t ParseBytes(const std::string& text) {
-    const std::uint64_t value = AllDigits(text) ? DigitsValue(text) : 0;
-    if (value == 0)
-        throw UsageError{"--memory-limit must be a positive whole number of bytes, not '" + text +
-                         "'"};
-    return value;
+    const std::optional<std::uint64_t> value =
+        AllDigits(text) ? DigitsValue(text) : std::optional<std::uint64_t>(0);
+    if (!value)
+        throw UsageError{"--memory-limit " + dorvanel::QuotedInput(text) +
+                         " is too large: at most " +
+                         std::to_string(std::numeric_limits<std::uint64_t>::max()) + " bytes"};
+    if (*value == 0)
+        throw UsageError{"--memory-limit must be a positive whole number of bytes, not '" +
+                         dorvanel::QuotedInput(text) + "'"};
+    return *value;
 }
 
 Arguments Parse(const std::vector<std::string>& args) {
@@ -127,7 +140,7 @@ Arguments Parse(const std::vector<std::string>& args) {
         else if (arg == "--memory-limit")
             parsed.memoryLimit = ParseBytes(i + 1 < args.size() ? args[++i] : std::string());
         else
-            throw UsageError{"unknown option '" + arg + "'"};
+            throw UsageError{"unknown option '" + dorvanel::QuotedInput(arg) + "'"};
     }
     if (parsed.help || parsed.version)
         return parsed;
@@ -145,7 +158,7 @@ Arguments Parse(const std::vector<std::string>& args) {
         }
         if (parsed.pool.DiceCount() == 0)
             throw UsageError{"expected a pool of dice, or two numbers DICE and FACES: '" +
-                             operands[0] + "' has no dice"};
+                             dorvanel::QuotedInput(operands[0]) + "' has no dice"};
     } else {
         throw UsageError{"expected a pool, or two numbers DICE and FACES, but got " +
                          std::to_string(operands.size()) + " arguments"};

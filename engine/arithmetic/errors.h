@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <stdexcept>
 #include <string>
+#include <string_view>
 
 namespace dorvanel {
 
@@ -75,5 +76,10 @@ public:
 
 // "1.5 GB", "730.2 MB", "12 KB": a byte count the way a message shows it.
 std::string DescribeBytes(std::uint64_t bytes);
+
+// What was typed, fit to quote in a one-line message that may go to a terminal: control
+// characters and bytes that are not UTF-8 shown as escapes ("\n", "\x1B"), and a text too
+// long for a message cut to the part around byte `at`, with an ellipsis where it was cut.
+std::string QuotedInput(std::string_view text, std::size_t at = 0);
 
 } // namespace dorvanel

@@ -78,7 +78,7 @@ private:
     }
 
     [[noreturn]] void Fail(const std::string& what) const {
-        throw NotationError(std::string(text_) + ": " + what);
+        throw NotationError(QuotedInput(text_, at_) + ": " + what);
     }
 
     // The character at the current place, whole however many bytes it takes.
@@ -86,7 +86,7 @@ private:
         std::size_t end = at_ + 1;
         while (end < text_.size() && (static_cast<unsigned char>(text_[end]) & 0xC0) == 0x80)
             ++end;
-        Fail("'" + std::string(text_.substr(at_, end - at_)) + "' at position " + Position() +
+        Fail("'" + QuotedInput(text_.substr(at_, end - at_)) + "' at position " + Position() +
              " is not part of a die or a number");
     }
 

@@ -129,6 +129,20 @@ private slots:
         QTest::newRow("beyond 64 bits") << QStringList{"3", "99999999999999999999"}
                                         << "FACES must be between 1 and 1000: "
                                            "99999999999999999999 is too large";
+        QTest::newRow("64 bits and more, not wrapped")
+            << QStringList{"--summary", "18446744073709551619", "6"}
+            << "DICE must be between 1 and 10000: 18446744073709551619 is too large";
+        QTest::newRow("memory limit beyond 64 bits")
+            << QStringList{"--memory-limit", "18446744073709552616", "3", "6"}
+            << "--memory-limit 18446744073709552616 is too large";
+        // Typed text is quoted with its control characters visible, long text cut around the
+        // place at fault.
+        QTest::newRow("escape sequence")
+            << QStringList{"1d6\x1b[2J"} << "1d6\\x1B[2J: '\\x1B' at position 3 is not part";
+        QTest::newRow("newlines") << QStringList{"1d6\n+\n2x"}
+                                  << "1d6\\n+\\n2x: '\\n' at position 3";
+        QTest::newRow("long pool") << QStringList{QString("1d6+").repeated(20000) + "x"}
+                                   << "1d6+1d6+x: 'x' at position 80000 is not part";
         QTest::newRow("malformed pool")
             << QStringList{"3d6 + 2x8"}
             << "3d6 + 2x8: 'x' at position 7 is not part of a die or a number";
@@ -174,6 +188,7 @@ private slots:
         const QString err = QString::fromUtf8(run.err);
         QVERIFY2(err.contains(message), qPrintable(err));
         QCOMPARE(err.count('\n'), 1);
+        QVERIFY2(err.size() < 300, qPrintable(err));
     }
 };
 
