@@ -163,8 +163,16 @@ std::optional<std::uint64_t> UsableMemory(const std::string& root) {
         const std::uint64_t margin = std::max<std::uint64_t>(*machine / 4, std::uint64_t{1} << 30);
         machine = *machine > margin ? *machine - margin : 0;
     }
-    // A group's limit is the process's own: past it the kernel ends the process.
-    return Smaller(machine, ControlGroupHeadroom(root));
+    // A group's limit is the process's own: past it the kernel ends the process. The process
+    // needs room there beside the table: a quarter, and at least 64 MB, yet never more than
+    // half, so that a small group still answers small pools.
+    std::optional<std::uint64_t> group = ControlGroupHeadroom(root);
+    if (group) {
+        const std::uint64_t reserve =
+            std::min(std::max<std::uint64_t>(*group / 4, std::uint64_t{64} << 20), *group / 2);
+        *group -= reserve;
+    }
+    return Smaller(machine, group);
 }
 
 std::optional<std::uint64_t> DefaultMemoryBudget(const std::string& root) {

@@ -17,8 +17,8 @@ namespace dorvanel {
 // memory.usage_in_bytes in version 1); empty when no limit applies or none can be read.
 std::optional<std::uint64_t> ControlGroupHeadroom(const std::string& root = "");
 
-// The smaller of what the control groups still allow and the machine's available memory less
-// the room the rest of the desktop needs; empty when neither is known.
+// The smaller of what the control groups still allow and the machine's available memory, each
+// less the room the rest of the process or of the desktop needs; empty when neither is known.
 std::optional<std::uint64_t> UsableMemory(const std::string& root = "");
 
 // The smaller of 2 GB and a quarter of the machine's memory, and never more than the usable

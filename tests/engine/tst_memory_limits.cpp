@@ -93,16 +93,27 @@ private slots:
         QCOMPARE(found ? qlonglong(*found) : -1, headroom);
     }
 
-    // In a group with 768 MiB left on a machine with 64 GiB free, a run may take no more.
+    // In a group with little left on a machine with 64 GiB free, a run may take what the group
+    // allows less room for the rest of the process: a quarter, at least 64 MiB, at most half.
+    void budgetStaysWithinTheGroup_data() {
+        QTest::addColumn<qlonglong>("headroom");
+        QTest::addColumn<qlonglong>("usable");
+        QTest::newRow("a quarter kept") << 768 * kMiB << 576 * kMiB;
+        QTest::newRow("at least 64 MiB kept") << 200 * kMiB << 136 * kMiB;
+        QTest::newRow("at most half kept") << 40 * kMiB << 20 * kMiB;
+    }
     void budgetStaysWithinTheGroup() {
+        QFETCH(qlonglong, headroom);
+        QFETCH(qlonglong, usable);
         QTemporaryDir root;
         const QString app = "sys/fs/cgroup/app.scope/";
         LayOut(root.path(), "0::/app.scope\n", kVersion2Mount,
-               {app + "memory.max=1073741824\n", app + "memory.current=268435456\n"});
+               {app + "memory.max=" + QString::number(headroom + 256 * kMiB) + "\n",
+                app + "memory.current=" + QString::number(256 * kMiB) + "\n"});
         const std::string at = root.path().toStdString();
-        QCOMPARE(UsableMemory(at), std::optional<std::uint64_t>(768 * kMiB));
+        QCOMPARE(UsableMemory(at), std::optional<std::uint64_t>(usable));
         const std::optional<std::uint64_t> budget = DefaultMemoryBudget(at);
-        QVERIFY(budget && *budget <= 768 * kMiB);
+        QVERIFY(budget && *budget <= static_cast<std::uint64_t>(usable));
     }
 };
 
