@@ -61,7 +61,8 @@ bool SameFile(const struct stat& a, const struct stat& b) {
     return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
 }
 
-// Where a save writes: the folder, open, the file's name in it, and the file as it is, if any.
+// Where a save writes: the folder the links lead to, open, the file's name in it, and the file
+// as it was found, if any.
 // Every later step works relative to the open folder, so that renaming a folder on the way
 // cannot send the data elsewhere.
 struct Place {
@@ -70,55 +71,77 @@ struct Place {
     std::optional<struct stat> file;
 };
 
-Place PlaceIn(const std::string& folder, const std::string& name, const std::string& path) {
-    Place place{FileDescriptor(::open(folder.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC)), name,
-                std::nullopt};
-    if (!place.folder.valid())
-        ThrowSaveError(path, errno);
+constexpr int kMaxLinks = 40;
+
+constexpr const char* kLeadsNowhere = "it is a symbolic link to a file that does not exist";
+
+// The entry `name` of an open folder as it is, not followed.
+Place PlaceIn(FileDescriptor folder, std::string name, const std::string& path) {
+    Place place{std::move(folder), std::move(name), std::nullopt};
     struct stat status {};
-    if (::fstatat(place.folder.get(), name.c_str(), &status, AT_SYMLINK_NOFOLLOW) == 0)
+    if (::fstatat(place.folder.get(), place.name.c_str(), &status, AT_SYMLINK_NOFOLLOW) == 0)
         place.file = status;
     else if (errno != ENOENT)
         ThrowSaveError(path, errno);
     return place;
 }
 
-// The file a symbolic link leads to, as the system opens it for this user: its protection of
-// shared folders applies, and the link's text is never followed by hand.
-Place ThroughLink(const std::string& path, const Place& link) {
-    struct stat folder {};
-    if (::fstat(link.folder.get(), &folder) != 0)
+// The entry the link at `link` names, not yet followed further.
+Place Follow(Place link, const std::string& path) {
+    // The link itself, so that the owner checked and the text followed are those of one link
+    // even if another takes its name meanwhile.
+    const FileDescriptor self(
+        ::openat(link.folder.get(), link.name.c_str(), O_PATH | O_NOFOLLOW | O_CLOEXEC));
+    if (!self.valid())
         ThrowSaveError(path, errno);
-    // In a folder everyone may write to, someone else's link may have been planted there.
-    if ((folder.st_mode & S_ISVTX) && (folder.st_mode & S_IWOTH) &&
-        link.file->st_uid != ::geteuid())
-        ThrowSaveError(path, "it is a symbolic link in a shared folder, owned by another user");
-    const FileDescriptor target(::openat(link.folder.get(), link.name.c_str(), O_PATH | O_CLOEXEC));
-    if (!target.valid()) {
+    struct stat status {};
+    if (::fstat(self.get(), &status) != 0)
+        ThrowSaveError(path, errno);
+    if (!S_ISLNK(status.st_mode) || !SameFile(status, *link.file))
+        ThrowSaveError(path, "it was replaced while it was being saved");
+    // Whoever may put a link in a folder, shared or their own, could aim it at any file of this
+    // user's: only this user's links and root's are followed.
+    if (status.st_uid != ::geteuid() && status.st_uid != 0)
+        ThrowSaveError(path,
+                       "it is a symbolic link that belongs to another user, and is not followed");
+    char text[PATH_MAX];
+    const ssize_t length = ::readlinkat(self.get(), "", text, sizeof text);
+    if (length < 0)
+        ThrowSaveError(path, errno);
+    if (static_cast<std::size_t>(length) >= sizeof text)
+        ThrowSaveError(path, ENAMETOOLONG);
+    const std::string target(text, static_cast<std::size_t>(length));
+    const std::size_t slash = target.find_last_of('/');
+    std::string name = slash == std::string::npos ? target : target.substr(slash + 1);
+    if (name.empty())
+        name = "."; // a link to "folder/" leads to the folder itself
+    if (slash == std::string::npos)
+        return PlaceIn(std::move(link.folder), std::move(name), path);
+    const std::string folder = slash == 0 ? "/" : target.substr(0, slash);
+    // A relative text is read from the link's own folder, as the system reads it.
+    FileDescriptor opened(
+        ::openat(link.folder.get(), folder.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC));
+    if (!opened.valid()) {
         if (errno == ENOENT)
-            ThrowSaveError(path, "it is a symbolic link to a file that does not exist");
+            ThrowSaveError(path, kLeadsNowhere);
         ThrowSaveError(path, errno);
     }
-    struct stat opened {};
-    if (::fstat(target.get(), &opened) != 0)
-        ThrowSaveError(path, errno);
-    // The system's own name for the file it opened.
-    char where[PATH_MAX];
-    const std::string self = "/proc/self/fd/" + std::to_string(target.get());
-    const ssize_t length = ::readlink(self.c_str(), where, sizeof where);
-    if (length < 0 || static_cast<std::size_t>(length) >= sizeof where)
-        ThrowSaveError(path, length < 0 ? errno : ENAMETOOLONG);
-    const std::string file(where, static_cast<std::size_t>(length));
-    Place place = PlaceIn(FolderOf(file), NameOf(file), path);
-    if (!place.file || !SameFile(*place.file, opened))
-        ThrowSaveError(path, "it was replaced while it was being saved");
-    return place;
+    return PlaceIn(std::move(opened), std::move(name), path);
 }
 
+// Where a save of `path` writes: the links of its last part followed one by one.
 Place Locate(const std::string& path) {
-    Place place = PlaceIn(FolderOf(path), NameOf(path), path);
-    if (place.file && S_ISLNK(place.file->st_mode))
-        return ThroughLink(path, place);
+    FileDescriptor folder(::open(FolderOf(path).c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC));
+    if (!folder.valid())
+        ThrowSaveError(path, errno);
+    Place place = PlaceIn(std::move(folder), NameOf(path), path);
+    for (int links = 0; place.file && S_ISLNK(place.file->st_mode); ++links) {
+        if (links == kMaxLinks)
+            ThrowSaveError(path, ELOOP);
+        place = Follow(std::move(place), path);
+        if (!place.file)
+            ThrowSaveError(path, kLeadsNowhere);
+    }
     return place;
 }
 

@@ -27,9 +27,11 @@ enum class SaveStep {
 using SaveFaults = std::function<int(SaveStep step)>;
 
 // Writes `data` to `path`, creating or replacing the file.
-// - A symbolic link is followed only as the system follows it for this user, never when it lies
-//   in a shared folder (sticky and writable by all) and belongs to someone else, and never to
-//   make a file it points to that does not exist. The link stays a link.
+// - A symbolic link is followed only when it is this user's or root's: a link that belongs to
+//   anyone else, in whatever folder, may have been planted to send the data to a file of this
+//   user's, and is refused. Each link of a chain is checked so, and its text read from the very
+//   link checked. A link is never followed to make a file that does not exist, and stays a link.
+//   The folders on the way to the name are followed as the system follows them for this user.
 // - Only a regular file is replaced: a folder, a FIFO or a device is left alone.
 // - A file that may not be written (read-only, or unreadable and unwritable) is left as it is.
 // - Otherwise the data goes to a new file beside it, flushed to disk and renamed over the old
