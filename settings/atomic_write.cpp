@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: MIT
 #include "atomic_write.h"
 
-#include "file_descriptor.h"
 #include "settings_error.h"
 
 #include <algorithm>
@@ -10,29 +9,36 @@
 #include <cstdio>
 #include <ctime>
 #include <memory>
-#include <optional>
 #include <random>
 #include <system_error>
 
 #include <dirent.h>
 #include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 namespace dorvanel {
 namespace {
 
+using Place = detail::SavePlace;
+
 constexpr std::size_t kRandomHexDigits = 16;
 constexpr std::string_view kTemporaryEnding = ".tmp";
 // A save takes milliseconds; a temporary file older than this is no save under way.
 constexpr std::time_t kStaleSeconds = 60;
+// Small pieces are gathered into writes of this size.
+constexpr std::size_t kWriteSize = 64 * 1024;
+// As many links as the system follows in one path.
+constexpr int kMaxLinks = 40;
 
-[[noreturn]] void ThrowSaveError(const std::string& path, const std::string& reason) {
-    throw SettingsFileError("Cannot save the settings file \"" + path + "\": " + reason + ".");
+constexpr const char* kLeadsNowhere = "it is a symbolic link to a file that does not exist";
+constexpr const char* kReplacedMeanwhile = "it was replaced while it was being saved";
+
+[[noreturn]] void Fail(const std::string& reason) {
+    throw SaveError(reason);
 }
 
-[[noreturn]] void ThrowSaveError(const std::string& path, int error) {
-    ThrowSaveError(path, std::generic_category().message(error));
+[[noreturn]] void Fail(int error) {
+    Fail(std::generic_category().message(error));
 }
 
 // Runs the system call of one step, unless the step is made to fail: -1 and errno then.
@@ -61,65 +67,82 @@ bool SameFile(const struct stat& a, const struct stat& b) {
     return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
 }
 
-// Where a save writes: the folder, open, the file's name in it, and the file as it is, if any.
-// Every later step works relative to the open folder, so that renaming a folder on the way
-// cannot send the data elsewhere.
-struct Place {
-    FileDescriptor folder;
-    std::string name;
-    std::optional<struct stat> file;
-};
-
-Place PlaceIn(const std::string& folder, const std::string& name, const std::string& path) {
-    Place place{FileDescriptor(::open(folder.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC)), name,
-                std::nullopt};
-    if (!place.folder.valid())
-        ThrowSaveError(path, errno);
+// The entry `name` of an open folder as it is, not followed.
+Place PlaceIn(FileDescriptor folder, std::string name) {
+    Place place{std::move(folder), std::move(name), std::nullopt};
     struct stat status {};
-    if (::fstatat(place.folder.get(), name.c_str(), &status, AT_SYMLINK_NOFOLLOW) == 0)
+    if (::fstatat(place.folder.get(), place.name.c_str(), &status, AT_SYMLINK_NOFOLLOW) == 0)
         place.file = status;
     else if (errno != ENOENT)
-        ThrowSaveError(path, errno);
+        Fail(errno);
     return place;
 }
 
-// The file a symbolic link leads to, as the system opens it for this user: its protection of
-// shared folders applies, and the link's text is never followed by hand.
-Place ThroughLink(const std::string& path, const Place& link) {
-    struct stat folder {};
-    if (::fstat(link.folder.get(), &folder) != 0)
-        ThrowSaveError(path, errno);
-    // In a folder everyone may write to, someone else's link may have been planted there.
-    if ((folder.st_mode & S_ISVTX) && (folder.st_mode & S_IWOTH) &&
-        link.file->st_uid != ::geteuid())
-        ThrowSaveError(path, "it is a symbolic link in a shared folder, owned by another user");
-    const FileDescriptor target(::openat(link.folder.get(), link.name.c_str(), O_PATH | O_CLOEXEC));
-    if (!target.valid()) {
-        if (errno == ENOENT)
-            ThrowSaveError(path, "it is a symbolic link to a file that does not exist");
-        ThrowSaveError(path, errno);
-    }
-    struct stat opened {};
-    if (::fstat(target.get(), &opened) != 0)
-        ThrowSaveError(path, errno);
-    // The system's own name for the file it opened.
-    char where[PATH_MAX];
-    const std::string self = "/proc/self/fd/" + std::to_string(target.get());
-    const ssize_t length = ::readlink(self.c_str(), where, sizeof where);
-    if (length < 0 || static_cast<std::size_t>(length) >= sizeof where)
-        ThrowSaveError(path, length < 0 ? errno : ENAMETOOLONG);
-    const std::string file(where, static_cast<std::size_t>(length));
-    Place place = PlaceIn(FolderOf(file), NameOf(file), path);
-    if (!place.file || !SameFile(*place.file, opened))
-        ThrowSaveError(path, "it was replaced while it was being saved");
-    return place;
+// The entry the link at `link` names, not yet followed further.
+Place Follow(Place link) {
+    // The link itself, so that the owner checked and the text followed are those of one link
+    // even if another takes its name meanwhile.
+    const FileDescriptor self(
+        ::openat(link.folder.get(), link.name.c_str(), O_PATH | O_NOFOLLOW | O_CLOEXEC));
+    if (!self.valid())
+        Fail(errno);
+    struct stat status {};
+    if (::fstat(self.get(), &status) != 0)
+        Fail(errno);
+    if (!S_ISLNK(status.st_mode) || !SameFile(status, *link.file))
+        Fail(kReplacedMeanwhile);
+    // Whoever may put a link in a folder, shared or their own, could aim it at any file of this
+    // user's: only this user's links and root's are followed.
+    if (status.st_uid != ::geteuid() && status.st_uid != 0)
+        Fail("it is a symbolic link that belongs to another user, and is not followed");
+    char text[PATH_MAX];
+    const ssize_t length = ::readlinkat(self.get(), "", text, sizeof text);
+    if (length < 0)
+        Fail(errno);
+    if (static_cast<std::size_t>(length) >= sizeof text)
+        Fail(ENAMETOOLONG);
+    const std::string target(text, static_cast<std::size_t>(length));
+    const std::size_t slash = target.find_last_of('/');
+    std::string name = slash == std::string::npos ? target : target.substr(slash + 1);
+    if (name.empty())
+        name = "."; // a link to "folder/" leads to the folder itself
+    if (slash == std::string::npos)
+        return PlaceIn(std::move(link.folder), std::move(name));
+    const std::string folder = slash == 0 ? "/" : target.substr(0, slash);
+    // A relative text is read from the link's own folder, as the system reads it.
+    FileDescriptor opened(
+        ::openat(link.folder.get(), folder.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC));
+    if (!opened.valid())
+        Fail(errno == ENOENT ? std::string(kLeadsNowhere) : std::generic_category().message(errno));
+    return PlaceIn(std::move(opened), std::move(name));
 }
 
+// Where a save of `path` writes: the links of its last part followed one by one.
 Place Locate(const std::string& path) {
-    Place place = PlaceIn(FolderOf(path), NameOf(path), path);
-    if (place.file && S_ISLNK(place.file->st_mode))
-        return ThroughLink(path, place);
+    FileDescriptor folder(::open(FolderOf(path).c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC));
+    if (!folder.valid())
+        Fail(errno);
+    Place place = PlaceIn(std::move(folder), NameOf(path));
+    for (int links = 0; place.file && S_ISLNK(place.file->st_mode); ++links) {
+        if (links == kMaxLinks)
+            Fail(ELOOP);
+        place = Follow(std::move(place));
+        if (!place.file)
+            Fail(kLeadsNowhere);
+    }
     return place;
+}
+
+// Only a regular file this user may write is replaced.
+void CheckReplaceable(const Place& place) {
+    if (!place.file)
+        return;
+    if (S_ISDIR(place.file->st_mode))
+        Fail(EISDIR);
+    if (!S_ISREG(place.file->st_mode))
+        Fail("it is not a regular file");
+    if (::faccessat(place.folder.get(), place.name.c_str(), W_OK, AT_EACCESS) != 0)
+        Fail(errno);
 }
 
 std::string RandomSuffix() {
@@ -152,98 +175,118 @@ FileDescriptor CreateTemporary(const Place& place, std::string& name, const Save
     return FileDescriptor();
 }
 
-// Writes all of `data` from the start of the file; the error, or 0.
-int WriteFromStart(int fd, std::string_view data, SaveStep step, const SaveFaults& faults) {
-    off_t offset = 0;
+} // namespace
+
+AtomicFile::AtomicFile(const std::string& path, InPlace inPlace, SaveFaults faults)
+    : faults_(std::move(faults)), place_(Locate(path)) {
+    CheckReplaceable(place_);
+    std::string temporary;
+    file_ = CreateTemporary(place_, temporary, faults_);
+    if (file_.valid()) {
+        temporary_ = std::move(temporary);
+        if (place_.file) {
+            // The owner first: changing it clears the set-user and set-group bits.
+            [[maybe_unused]] const int ignored =
+                ::fchown(file_.get(), place_.file->st_uid, place_.file->st_gid);
+            ::fchmod(file_.get(), place_.file->st_mode & 07777);
+        }
+        return;
+    }
+    const int error = errno;
+    if (inPlace == InPlace::Refused || !place_.file || (error != EACCES && error != EPERM))
+        Fail(error);
+    inPlace_ = true;
+    // Never through a link, and never waiting on a FIFO put there meanwhile.
+    file_ = FileDescriptor(Run(faults_, SaveStep::OpenInPlace, [&] {
+        return ::openat(place_.folder.get(), place_.name.c_str(),
+                        O_WRONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    }));
+    if (!file_.valid())
+        Fail(errno);
+    struct stat opened {};
+    if (::fstat(file_.get(), &opened) != 0)
+        Fail(errno);
+    if (!S_ISREG(opened.st_mode) || !SameFile(opened, *place_.file))
+        Fail(kReplacedMeanwhile);
+}
+
+void AtomicFile::Write(std::string_view data) {
+    if (pending_.size() + data.size() < kWriteSize) {
+        pending_ += data;
+        return;
+    }
+    WritePending();
+    WriteOut(data);
+}
+
+void AtomicFile::WritePending() {
+    WriteOut(pending_);
+    pending_.clear();
+}
+
+void AtomicFile::WriteOut(std::string_view data) {
+    if (!file_.valid())
+        Fail(EBADF);
+    // In place, the new text goes over the old from the start: cutting first would leave an
+    // empty file to whatever stops the save midway.
+    const SaveStep step = inPlace_ ? SaveStep::WriteInPlace : SaveStep::WriteTemporary;
     while (!data.empty()) {
-        const ssize_t written =
-            Run(faults, step, [&] { return ::pwrite(fd, data.data(), data.size(), offset); });
+        const ssize_t written = Run(
+            faults_, step, [&] { return ::pwrite(file_.get(), data.data(), data.size(), at_); });
         if (written < 0) {
             if (errno == EINTR)
                 continue;
-            return errno;
+            DiscardAndFail(errno);
         }
         data.remove_prefix(static_cast<std::size_t>(written));
-        offset += written;
-    }
-    return 0;
-}
-
-void ReplaceByTemporary(const std::string& path, const Place& place, FileDescriptor file,
-                        const std::string& temporary, std::string_view data,
-                        const SaveFaults& faults) {
-    if (place.file) {
-        // The owner first: changing it clears the set-user and set-group bits.
-        [[maybe_unused]] const int ignored =
-            ::fchown(file.get(), place.file->st_uid, place.file->st_gid);
-        ::fchmod(file.get(), place.file->st_mode & 07777);
-    }
-    int error = WriteFromStart(file.get(), data, SaveStep::WriteTemporary, faults);
-    if (error == 0 &&
-        Run(faults, SaveStep::FlushTemporary, [&] { return ::fsync(file.get()); }) != 0)
-        error = errno;
-    if (const int closing = file.Close(); error == 0)
-        error = closing;
-    if (error == 0 && Run(faults, SaveStep::ReplaceByRename, [&] {
-                          return ::renameat(place.folder.get(), temporary.c_str(),
-                                            place.folder.get(), place.name.c_str());
-                      }) != 0)
-        error = errno;
-    if (error != 0) {
-        ::unlinkat(place.folder.get(), temporary.c_str(), 0);
-        ThrowSaveError(path, error);
+        at_ += written;
     }
 }
 
-void WriteInPlace(const std::string& path, const Place& place, std::string_view data,
-                  const SaveFaults& faults) {
-    // Never through a link, and never waiting on a FIFO put there meanwhile.
-    FileDescriptor file(Run(faults, SaveStep::OpenInPlace, [&] {
-        return ::openat(place.folder.get(), place.name.c_str(),
-                        O_WRONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
-    }));
-    if (!file.valid())
-        ThrowSaveError(path, errno);
-    struct stat opened {};
-    if (::fstat(file.get(), &opened) != 0)
-        ThrowSaveError(path, errno);
-    if (!S_ISREG(opened.st_mode) || !SameFile(opened, *place.file))
-        ThrowSaveError(path, "it was replaced while it was being saved");
-    // Cutting first would leave an empty file to whatever stops the save midway.
-    int error = WriteFromStart(file.get(), data, SaveStep::WriteInPlace, faults);
-    if (error == 0 && Run(faults, SaveStep::CutToLength, [&] {
-                          return ::ftruncate(file.get(), static_cast<off_t>(data.size()));
-                      }) != 0)
+void AtomicFile::Commit() {
+    WritePending();
+    int error = 0;
+    if (inPlace_ &&
+        Run(faults_, SaveStep::CutToLength, [&] { return ::ftruncate(file_.get(), at_); }) != 0)
         error = errno;
-    if (error == 0 && Run(faults, SaveStep::FlushInPlace, [&] { return ::fsync(file.get()); }) != 0)
+    if (error == 0 && Run(faults_, inPlace_ ? SaveStep::FlushInPlace : SaveStep::FlushTemporary,
+                          [&] { return ::fsync(file_.get()); }) != 0)
         error = errno;
-    if (const int closing = file.Close(); error == 0)
+    if (const int closing = file_.Close(); error == 0)
         error = closing;
+    // The name in the folder that was checked: a link put there meanwhile is replaced, never
+    // followed.
+    if (error == 0 && !inPlace_ && Run(faults_, SaveStep::ReplaceByRename, [&] {
+                                       return ::renameat(place_.folder.get(), temporary_.c_str(),
+                                                         place_.folder.get(), place_.name.c_str());
+                                   }) != 0)
+        error = errno;
     if (error != 0)
-        ThrowSaveError(path, error);
+        DiscardAndFail(error);
+    temporary_.clear();
 }
 
-} // namespace
+void AtomicFile::Discard() noexcept {
+    file_.Close();
+    if (!temporary_.empty())
+        ::unlinkat(place_.folder.get(), temporary_.c_str(), 0);
+    temporary_.clear();
+}
+
+void AtomicFile::DiscardAndFail(int error) {
+    Discard();
+    Fail(error);
+}
 
 void SaveFile(const std::string& path, std::string_view data, const SaveFaults& faults) {
-    const Place place = Locate(path);
-    if (place.file) {
-        if (S_ISDIR(place.file->st_mode))
-            ThrowSaveError(path, EISDIR);
-        if (!S_ISREG(place.file->st_mode))
-            ThrowSaveError(path, "it is not a regular file");
-        if (::faccessat(place.folder.get(), place.name.c_str(), W_OK, AT_EACCESS) != 0)
-            ThrowSaveError(path, errno);
+    try {
+        AtomicFile file(path, InPlace::Allowed, faults);
+        file.Write(data);
+        file.Commit();
+    } catch (const SaveError& error) {
+        throw SettingsFileError("Cannot save the settings file \"" + path + "\": " + error.what() +
+                                ".");
     }
-    std::string temporary;
-    FileDescriptor file = CreateTemporary(place, temporary, faults);
-    if (!file.valid()) {
-        const int error = errno;
-        if (place.file && (error == EACCES || error == EPERM))
-            return WriteInPlace(path, place, data, faults);
-        ThrowSaveError(path, error);
-    }
-    ReplaceByTemporary(path, place, std::move(file), temporary, data, faults);
 }
 
 void RemoveStaleTemporaries(const std::string& path) {
@@ -266,7 +309,7 @@ void RemoveStaleTemporaries(const std::string& path) {
                 status.st_mtime < staleBefore)
                 ::unlinkat(listing, entry->d_name, 0);
         }
-    } catch (const SettingsFileError&) {
+    } catch (const SaveError&) {
         // Nowhere a save could write: it will say why itself.
     }
 }

@@ -54,15 +54,9 @@ template <typename Call> QString ErrorOf(Call call) {
 // this ordinary user instead.
 constexpr uid_t kNobody = 65534;
 
-// The error `call` gives to the owner of `dir`, or "" when it succeeds. As root, `dir` and all in
-// it are handed to nobody and the call runs in a child process that has become nobody.
-QString ErrorAsOwner(const QString& dir, const std::function<void()>& call) {
-    if (::geteuid() != 0)
-        return ErrorOf(call);
-    const QDir folder(dir);
-    for (const QString& entry : folder.entryList(QDir::NoDotAndDotDot | QDir::AllEntries))
-        ::lchown(QFile::encodeName(folder.filePath(entry)).constData(), kNobody, kNobody);
-    ::chown(QFile::encodeName(dir).constData(), kNobody, kNobody);
+// The error `call` gives to nobody, or "" when it succeeds, run by root in a child process that
+// has become nobody.
+QString ErrorAsNobody(const std::function<void()>& call) {
     int channel[2];
     if (::pipe(channel) != 0)
         return "(no pipe)";
@@ -88,6 +82,18 @@ QString ErrorAsOwner(const QString& dir, const std::function<void()>& call) {
     return QString::fromUtf8(message);
 }
 
+// The error `call` gives to the owner of `dir`, or "" when it succeeds. As root, `dir` and all in
+// it are handed to nobody and the call runs as nobody.
+QString ErrorAsOwner(const QString& dir, const std::function<void()>& call) {
+    if (::geteuid() != 0)
+        return ErrorOf(call);
+    const QDir folder(dir);
+    for (const QString& entry : folder.entryList(QDir::NoDotAndDotDot | QDir::AllEntries))
+        ::lchown(QFile::encodeName(folder.filePath(entry)).constData(), kNobody, kNobody);
+    ::chown(QFile::encodeName(dir).constData(), kNobody, kNobody);
+    return ErrorAsNobody(call);
+}
+
 int Mode(const QString& path) {
     struct stat status {};
     return ::lstat(QFile::encodeName(path).constData(), &status) == 0 ? status.st_mode & 07777 : -1;
@@ -96,6 +102,9 @@ int Mode(const QString& path) {
 void ChangeMode(const QString& path, int mode) {
     QCOMPARE(::chmod(QFile::encodeName(path).constData(), static_cast<mode_t>(mode)), 0);
 }
+
+constexpr const char* kAnotherUsersLink =
+    "it is a symbolic link that belongs to another user, and is not followed";
 
 const QByteArray kDefaultFile =
     "SHOWX\r\nPENCOLOR\r\n65280\r\nFILLCOLOR\r\n16711680\r\nBACKGROUNDCOLOR\r\n0\r\n"
@@ -307,9 +316,7 @@ private slots:
                               << "it is not a regular file";
         QTest::newRow("link to a device node") << "device"
                                                << "it is not a regular file";
-        QTest::newRow("another user's link in a shared folder")
-            << "planted"
-            << "it is a symbolic link in a shared folder, owned by another user";
+        QTest::newRow("another user's link in a shared folder") << "planted" << kAnotherUsersLink;
     }
     void writeOnlyWhereItMay() {
         QFETCH(QString, kind);
@@ -360,6 +367,43 @@ private slots:
             QCOMPARE(Contents(target), reason.isEmpty() ? kDefaultFile : QByteArray("SHOWY\r\n"));
         QCOMPARE(QDir(dir.path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries | QDir::System),
                  (QStringList{"kept", "options.DAT"}));
+    }
+
+    // Another user's link is never followed, whatever the folder it lies in: one a group shares,
+    // sticky or not, one all may write to, or that user's own. Root's links are.
+    void anotherUsersLinkIsNotFollowed_data() {
+        QTest::addColumn<int>("dirMode");
+        QTest::addColumn<bool>("rootsLink"); // followed by nobody; else nobody's, by root
+        QTest::newRow("group's sticky folder") << 01770 << false;
+        QTest::newRow("group's folder, new files in its group") << 02775 << false;
+        QTest::newRow("folder all may write to, not sticky") << 0777 << false;
+        QTest::newRow("the other user's own folder") << 0755 << false;
+        QTest::newRow("root's link") << 0755 << true;
+    }
+    void anotherUsersLinkIsNotFollowed() {
+        QFETCH(int, dirMode);
+        QFETCH(bool, rootsLink);
+        QTemporaryDir dir;
+        QVERIFY(QDir(dir.path()).mkdir("kept"));
+        const QString path = dir.filePath("options.DAT");
+        const QString target = dir.filePath("kept/file");
+        Put(target, "SHOWY\r\n");
+        const QByteArray link = QFile::encodeName(path);
+        QCOMPARE(::symlink("kept/file", link.constData()), 0);
+        const auto owner = [](const QString& file) {
+            return ::chown(QFile::encodeName(file).constData(), kNobody, kNobody) == 0;
+        };
+        if (rootsLink ? !owner(target) || !owner(dir.filePath("kept"))
+                      : ::lchown(link.constData(), kNobody, kNobody) != 0 || !owner(dir.path()))
+            QSKIP("only root gives files to another user");
+        ChangeMode(dir.path(), dirMode);
+        const auto save = [&] { WriteOptionsFile(path.toStdString(), DefaultSettingsLines()); };
+        const QString error = rootsLink ? ErrorAsNobody(save) : ErrorOf(save);
+        QCOMPARE(error, rootsLink ? QString()
+                                  : "Cannot save the settings file \"" + path +
+                                        "\": " + kAnotherUsersLink + ".");
+        QCOMPARE(Contents(target), rootsLink ? kDefaultFile : QByteArray("SHOWY\r\n"));
+        QVERIFY(QFileInfo(path).isSymLink());
     }
 
     // Where no new file may be made beside the old one, however the system says so, the file is

@@ -24,6 +24,7 @@
 #include <optional>
 
 #include <sys/mount.h>
+#include <unistd.h>
 
 using namespace dorvanel;
 using dorvanel::testing::FileSizeLimit;
@@ -371,6 +372,40 @@ private slots:
                  qPrintable(fixture.errors[0]));
         QCOMPARE(Contents(path), QByteArray("kept"));
         QCOMPARE(dir.entryList(QDir::Files), before);
+    }
+
+    // A link that another user put under the chosen name is not followed: the file of the
+    // user's it leads to stays as it was.
+    void anotherUsersLinkIsNotFollowed_data() {
+        QTest::addColumn<QString>("name");
+        QTest::newRow("table") << "3d6.csv";
+        QTest::newRow("graph image") << "3d6.png";
+    }
+    void anotherUsersLinkIsNotFollowed() {
+        QFETCH(QString, name);
+        QString path;
+        WindowFixture fixture;
+        TForm1& w = StartAnswering(fixture, path);
+        const QDir dir(fixture.DirPath());
+        const QString mine = dir.filePath("mine");
+        Put(mine, "kept");
+        path = dir.filePath(name);
+        QVERIFY(QFile::link(mine, path));
+        if (::lchown(QFile::encodeName(path).constData(), 65534, 65534) != 0)
+            QSKIP("only root gives a link to another user");
+        if (name.endsWith(".png")) {
+            w.Savegraphimage1->trigger();
+        } else {
+            w.Exporttable1->trigger();
+            WaitForExport(w);
+        }
+        QCOMPARE(fixture.errors.size(), 1);
+        QVERIFY2(fixture.errors[0].endsWith(
+                     path + ": it is a symbolic link that belongs to another user, and is not "
+                            "followed"),
+                 qPrintable(fixture.errors[0]));
+        QCOMPARE(Contents(mine), QByteArray("kept"));
+        QVERIFY(QFileInfo(path).isSymLink());
     }
 
     // An export of more than a gigabyte asks first, showing its size; no writes nothing.
