@@ -94,6 +94,7 @@ TForm1::TForm1(WindowServices services, QWidget* parent)
         ReportError(message);
     });
     connect(meRes, &ListingView::Failed, this, &TForm1::ReportError);
+    connect(meRes, &ListingView::CopyStarted, this, [this] { JobStarted(Job::Copy); });
     connect(&runner_, &AnalysisRunner::Progress, this, &TForm1::ShowProgress);
     connect(&runner_, &AnalysisRunner::Finished, this, &TForm1::AnalysisFinished);
     connect(&runner_, &AnalysisRunner::Cancelled, this, [this] {
@@ -229,17 +230,33 @@ void TForm1::AnalyzeClick() {
         ShowValue(pool->Bounds());
         PrepareProgress();
         beforeRun_ = before;
-        exportStartedLast_ = false;
+        JobStarted(Job::Analysis);
         runner_.Start(*pool, budget);
         MarkPreviousAnalysis(true);
     });
 }
 
+void TForm1::JobStarted(Job job) {
+    std::erase(jobsByStart_, job);
+    jobsByStart_.push_back(job);
+}
+
 void TForm1::CancelLatestJob() {
-    if (exporter_.IsRunning() && (exportStartedLast_ || !runner_.IsRunning()))
-        exporter_.Cancel();
-    else
-        runner_.Cancel();
+    for (auto job = jobsByStart_.rbegin(); job != jobsByStart_.rend(); ++job)
+        switch (*job) {
+        case Job::Analysis:
+            if (runner_.IsRunning())
+                return runner_.Cancel();
+            break;
+        case Job::Export:
+            if (exporter_.IsRunning())
+                return exporter_.Cancel();
+            break;
+        case Job::Copy:
+            if (meRes->IsCopyRunning())
+                return meRes->CancelCopy();
+            break;
+        }
 }
 
 void TForm1::PrepareProgress() {

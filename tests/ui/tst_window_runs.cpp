@@ -9,6 +9,8 @@
 #include "spin_edit.h"
 #include "window_fixture.h"
 
+#include <QApplication>
+#include <QClipboard>
 #include <QFile>
 #include <QLabel>
 #include <QProgressBar>
@@ -255,6 +257,50 @@ private slots:
         QTest::keyClick(&w, Qt::Key_Escape);
         QVERIFY(!w.IsExportRunning() && !w.IsAnalysisRunning());
         QCOMPARE(Labels(w), k3d6Labels);
+    }
+
+    // A copy of a checkpointed listing is one of the jobs Escape stops, the latest first; a
+    // cancelled copy leaves the clipboard be.
+    void escapeStopsACopyOfTheListing_data() {
+        QTest::addColumn<QString>("other");
+        QTest::addColumn<bool>("copyLast");
+        QTest::newRow("a copy started during an export") << "export" << true;
+        QTest::newRow("a run started during a copy") << "run" << false;
+    }
+    void escapeStopsACopyOfTheListing() {
+        QFETCH(QString, other);
+        QFETCH(bool, copyLast);
+        QString path;
+        auto runs = std::make_shared<std::atomic<int>>(0);
+        WindowFixture fixture;
+        fixture.services.compute = [runs](const DicePool& pool, const RunControl& control) {
+            if ((*runs)++ == 0)
+                return ComputeCheckpointed(pool, control);
+            WaitUntil([] { return false; }, control);
+            return DistributionTable();
+        };
+        fixture.services.chooseFileToSave = Answering(path);
+        TForm1& w = fixture.Start();
+        QVERIFY(w.AnalysisState()->IsCheckpointed());
+        path = fixture.DirPath() + "/table.csv";
+        QApplication::clipboard()->setText("before");
+        auto isOtherRunning = [&] {
+            return other == "export" ? w.IsExportRunning() : w.IsAnalysisRunning();
+        };
+        // Nothing a job hands over arrives before the keys: no events are processed.
+        if (other == "export")
+            w.Exporttable1->trigger();
+        w.meRes->SelectAll();
+        w.meRes->CopySelection();
+        if (other == "run")
+            StartAnalysis(w, 10, 6);
+        QVERIFY(w.meRes->IsCopyRunning() && isOtherRunning());
+        QTest::keyClick(&w, Qt::Key_Escape);
+        QCOMPARE(w.meRes->IsCopyRunning(), !copyLast);
+        QCOMPARE(isOtherRunning(), copyLast);
+        QTest::keyClick(&w, Qt::Key_Escape);
+        QVERIFY(!w.meRes->IsCopyRunning() && !isOtherRunning());
+        QCOMPARE(QApplication::clipboard()->text(), "before");
     }
 
     // While a run is under way, what still shows the analysis before it is marked as such,
