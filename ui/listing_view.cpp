@@ -88,6 +88,17 @@ std::int64_t ListingView::FirstVisibleLine() const {
     return verticalScrollBar()->value();
 }
 
+ListingView::Place ListingView::CurrentPlace() const {
+    return {FirstVisibleLine(), horizontalScrollBar()->value(), anchor_, cursor_};
+}
+
+void ListingView::MoveTo(const Place& place) {
+    if (place.anchor >= 0 && place.cursor >= 0)
+        SelectLines(place.anchor, place.cursor);
+    ScrollToLine(place.firstLine);
+    horizontalScrollBar()->setValue(place.across);
+}
+
 std::optional<std::pair<std::int64_t, std::int64_t>> ListingView::Selection() const {
     if (anchor_ < 0)
         return std::nullopt;

@@ -24,6 +24,14 @@ class ListingView : public QAbstractScrollArea {
 public:
     explicit ListingView(QWidget* parent = nullptr);
 
+    // Where the view stands: its scroll and its selection.
+    struct Place {
+        std::int64_t firstLine = 0;
+        int across = 0;
+        std::int64_t anchor = -1;
+        std::int64_t cursor = -1;
+    };
+
     void Clear();
     // `walk` stands in for the listing's own lines where they are worked out off the window's
     // thread (for tests).
@@ -37,6 +45,9 @@ public:
     // Whether the line can be painted without waiting.
     bool HasLine(std::int64_t line) const;
     std::int64_t FirstVisibleLine() const;
+    Place CurrentPlace() const;
+    // Scrolls and selects as `place` says, as far as the lines reach.
+    void MoveTo(const Place& place);
 
     // Selected lines, from first to last inclusive; empty when nothing is selected.
     std::optional<std::pair<std::int64_t, std::int64_t>> Selection() const;

@@ -149,6 +149,7 @@ private:
         QString value;
         QString valueDetails;
         std::shared_ptr<const DistributionTable> listing;
+        ListingView::Place listingPlace;
     };
     // The work Escape stops, the latest started first.
     enum class Job { Analysis, Export, Copy };

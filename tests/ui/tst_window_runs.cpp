@@ -13,8 +13,11 @@
 #include <QClipboard>
 #include <QFile>
 #include <QLabel>
+#include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScrollBar>
+#include <QSignalSpy>
 #include <QTest>
 
 #include <atomic>
@@ -259,6 +262,21 @@ private slots:
         QCOMPARE(Labels(w), k3d6Labels);
     }
 
+    // A run's working space alone may take no more than its budget, however much the machine
+    // has free: refused by the run, not computed.
+    void aRunBeyondItsBudgetFails() {
+        AnalysisRunner runner(ComputeDistribution);
+        QSignalSpy failed(&runner, &AnalysisRunner::Failed);
+        QSignalSpy finished(&runner, &AnalysisRunner::Finished);
+        runner.Start(DicePool::Plain(100, 6), 1);
+        QTRY_VERIFY(!runner.IsRunning());
+        QCOMPARE(finished.size(), 0);
+        QCOMPARE(failed.size(), 1);
+        const QString message = failed[0][0].toString();
+        QVERIFY2(message.startsWith("Not enough memory for 100 dice of 6 faces"),
+                 qPrintable(message));
+    }
+
     // A copy of a checkpointed listing is one of the jobs Escape stops, the latest first; a
     // cancelled copy leaves the clipboard be.
     void escapeStopsACopyOfTheListing_data() {
@@ -301,6 +319,49 @@ private slots:
         QTest::keyClick(&w, Qt::Key_Escape);
         QVERIFY(!w.meRes->IsCopyRunning() && !isOtherRunning());
         QCOMPARE(QApplication::clipboard()->text(), "before");
+    }
+
+    // Planning is part of the run, off the window's thread: a pool it refuses is reported when
+    // the run ends, and the window shows again what it showed before, to the listing's place.
+    void aPoolTheRunRefusesLeavesTheWindowAsItWas() {
+        WindowFixture fixture;
+        TForm1& w = fixture.Start();
+        StartAnalysis(w, 100, 6);
+        fixture.WaitForAnalysis();
+        ListingView& listing = *w.meRes;
+        listing.ScrollToLine(200);
+        listing.SelectLines(210, 212);
+        listing.horizontalScrollBar()->setValue(listing.horizontalScrollBar()->maximum());
+        QVERIFY(listing.CurrentPlace().across > 0);
+        const QStringList labels = Labels(w);
+        const QString details = w.lbVal->toolTip();
+        const QString pool = w.lbPool->text();
+        const auto analysis = w.AnalysisState();
+        const ListingView::Place place = listing.CurrentPlace();
+        const QImage plot = w.vidGraf->Picture();
+
+        w.edPool->setText("+ 2000d6kh1000");
+        QTest::mouseClick(w.Analyze, Qt::LeftButton);
+        QVERIFY(w.IsAnalysisRunning());
+        QVERIFY(fixture.errors.isEmpty());
+        fixture.WaitForAnalysis();
+        QCOMPARE(fixture.errors.size(), 1);
+        QVERIFY2(fixture.errors[0].contains("keeps too many of too many dice"),
+                 qPrintable(fixture.errors[0]));
+        QCOMPARE(Labels(w), labels);
+        QCOMPARE(w.lbVal->toolTip(), details);
+        QCOMPARE(w.lbPool->text(), pool);
+        QVERIFY(w.lbPool->isEnabled() && w.lbValNo->isEnabled() && !w.vidGraf->IsStale());
+        QCOMPARE(w.AnalysisState(), analysis);
+        QCOMPARE(listing.Table(), analysis);
+        const ListingView::Place after = listing.CurrentPlace();
+        QCOMPARE(after.firstLine, place.firstLine);
+        QCOMPARE(after.across, place.across);
+        QCOMPARE(listing.Selection(),
+                 std::make_optional(std::make_pair<std::int64_t, std::int64_t>(210, 212)));
+        QCOMPARE(w.vidGraf->Picture(), plot);
+        QCOMPARE(w.pb1->value(), 0);
+        QCOMPARE(w.pb2->value(), 0);
     }
 
     // While a run is under way, what still shows the analysis before it is marked as such,
