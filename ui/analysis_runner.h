@@ -27,7 +27,8 @@ public:
     explicit AnalysisRunner(Computation compute, QObject* parent = nullptr);
     ~AnalysisRunner() override;
 
-    // The table may hold up to `memoryBudget` bytes, or any amount when there is none.
+    // The table may hold up to `memoryBudget` bytes, or any amount when there is none; a pool
+    // whose working space alone exceeds it, or that cannot be counted in reasonable time, fails.
     void Start(const DicePool& pool, std::optional<std::uint64_t> memoryBudget);
     // Stops the current run, if any, and says so with Cancelled.
     void Cancel();

@@ -7,6 +7,8 @@
 #include <QMetaObject>
 
 #include <algorithm>
+#include <exception>
+#include <new>
 
 namespace dorvanel {
 namespace {
@@ -14,8 +16,10 @@ namespace {
 constexpr std::uint64_t kKeptBytes = std::uint64_t{96} << 20;
 } // namespace
 
-ListingBlocks::ListingBlocks(std::shared_ptr<const DistributionTable> table, QObject* parent)
-    : QObject(parent), table_(std::move(table)), lineCount_(Listing(*table_).LineCount()) {
+ListingBlocks::ListingBlocks(std::shared_ptr<const DistributionTable> table, LineWalk walk,
+                             QObject* parent)
+    : QObject(parent), table_(std::move(table)), walk_(std::move(walk)),
+      lineCount_(Listing(*table_).LineCount()) {
     // Started last, once every member the thread reads is in place.
     worker_ = std::thread([this] { Work(); });
 }
@@ -70,6 +74,26 @@ void ListingBlocks::Want(std::int64_t first, std::int64_t last) {
 }
 
 void ListingBlocks::Work() {
+    // An error ends the thread, not the program: the window reports it, and the lines not yet
+    // arrived stay placeholders, since the walk that failed would fail again.
+    QString failure;
+    try {
+        WorkUntilStopped();
+        return;
+    } catch (const std::bad_alloc&) {
+        failure = QStringLiteral("Out of memory");
+    } catch (const std::exception& error) {
+        failure = QString::fromUtf8(error.what());
+    }
+    {
+        const std::lock_guard lock(mutex_);
+        working_ = -1;
+    }
+    QMetaObject::invokeMethod(
+        this, [this, failure] { emit Failed(failure); }, Qt::QueuedConnection);
+}
+
+void ListingBlocks::WorkUntilStopped() {
     // One listing for the thread's whole life keeps its place between blocks, so that the
     // next block on costs one step per line.
     const Listing listing(*table_, &abandon_);
@@ -90,7 +114,7 @@ void ListingBlocks::Work() {
             const std::int64_t first = block * kBlockLines;
             const std::int64_t end = std::min(first + kBlockLines, lineCount_);
             for (std::int64_t line = first; line < end; ++line)
-                lines->push_back(listing.Line(line));
+                lines->push_back(walk_ ? walk_(listing, line) : listing.Line(line));
         } catch (const AnalysisCancelled&) {
             lines.reset();
         }

@@ -5,12 +5,14 @@
 #pragma once
 
 #include "distribution_table.h"
+#include "report.h"
 
 #include <QObject>
 
 #include <atomic>
 #include <condition_variable>
 #include <cstdint>
+#include <functional>
 #include <list>
 #include <map>
 #include <memory>
@@ -21,12 +23,15 @@
 
 namespace dorvanel {
 
+// How a line's text is had from the listing: Listing::Line, or a test's stand-in.
+using LineWalk = std::function<std::string(const Listing& listing, std::int64_t line)>;
+
 class ListingBlocks : public QObject {
     Q_OBJECT
 public:
     static constexpr std::int64_t kBlockLines = 64;
 
-    explicit ListingBlocks(std::shared_ptr<const DistributionTable> table,
+    explicit ListingBlocks(std::shared_ptr<const DistributionTable> table, LineWalk walk = {},
                            QObject* parent = nullptr);
     ~ListingBlocks() override;
 
@@ -39,14 +44,18 @@ public:
 
 signals:
     void LinesArrived();
+    // A walk failed: the message says why. No line arrives after it.
+    void Failed(const QString& message);
 
 private:
     using Block = std::vector<std::string>;
 
     void Work();
+    void WorkUntilStopped();
     void Arrived(std::int64_t block, std::shared_ptr<const Block> lines);
 
     std::shared_ptr<const DistributionTable> table_;
+    const LineWalk walk_;
     std::int64_t lineCount_;
 
     // Arrived blocks, most recently used first; touched only on the window's thread.

@@ -12,11 +12,16 @@
 #include <QScrollBar>
 
 #include <algorithm>
+#include <exception>
+#include <new>
 
 namespace dorvanel {
 namespace {
 // Beyond this a copy would take gigabytes of clipboard text.
 constexpr std::uint64_t kMaxCopyBytes = std::uint64_t{256} << 20;
+// Below this a whole table's lines are copied in a moment, at once; above it, or from
+// checkpoints, off the window's thread.
+constexpr std::uint64_t kCopyAtOnceBytes = std::uint64_t{1} << 20;
 constexpr int kFocusFrameWidth = 2;
 } // namespace
 
@@ -31,17 +36,19 @@ void ListingView::Clear() {
     SetTable(nullptr);
 }
 
-void ListingView::SetTable(std::shared_ptr<const DistributionTable> table) {
+void ListingView::SetTable(std::shared_ptr<const DistributionTable> table, LineWalk walk) {
     arriving_.reset();
     listing_.reset();
     table_ = std::move(table);
+    walk_ = std::move(walk);
     longestLine_ = 0;
     if (table_ && !table_->empty()) {
         listing_.emplace(*table_);
         if (table_->IsCheckpointed()) {
-            arriving_ = std::make_unique<ListingBlocks>(table_);
+            arriving_ = std::make_unique<ListingBlocks>(table_, walk_);
             connect(arriving_.get(), &ListingBlocks::LinesArrived, viewport(),
                     qOverload<>(&QWidget::update));
+            connect(arriving_.get(), &ListingBlocks::Failed, this, &ListingView::Failed);
         }
         // The largest count's line is the longest.
         longestLine_ = listing_->LineLength(std::int64_t{table_->PeakTotal()} - table_->MinValue());
@@ -60,10 +67,17 @@ std::int64_t ListingView::LineCount() const {
 QString ListingView::LineText(std::int64_t line) const {
     if (!listing_)
         return {};
-    if (arriving_)
-        if (const std::string* text = arriving_->Line(line))
-            return QString::fromStdString(*text);
-    return QString::fromStdString(listing_->Line(line));
+    if (!arriving_)
+        return QString::fromStdString(listing_->Line(line));
+    if (const std::string* text = arriving_->Line(line))
+        return QString::fromStdString(*text);
+    return QString::fromStdString(Placeholder(line));
+}
+
+std::string ListingView::Placeholder(std::int64_t line) const {
+    std::string text(listing_->HeadingLength(), ' ');
+    listing_->WriteHeading(line, text.data());
+    return text + "\u2026";
 }
 
 bool ListingView::HasLine(std::int64_t line) const {
@@ -72,6 +86,17 @@ bool ListingView::HasLine(std::int64_t line) const {
 
 std::int64_t ListingView::FirstVisibleLine() const {
     return verticalScrollBar()->value();
+}
+
+ListingView::Place ListingView::CurrentPlace() const {
+    return {FirstVisibleLine(), horizontalScrollBar()->value(), anchor_, cursor_};
+}
+
+void ListingView::MoveTo(const Place& place) {
+    if (place.anchor >= 0 && place.cursor >= 0)
+        SelectLines(place.anchor, place.cursor);
+    ScrollToLine(place.firstLine);
+    horizontalScrollBar()->setValue(place.across);
 }
 
 std::optional<std::pair<std::int64_t, std::int64_t>> ListingView::Selection() const {
@@ -106,13 +131,62 @@ void ListingView::CopySelection() {
                         .arg(QString::fromStdString(DescribeBytes(kMaxCopyBytes))));
         return;
     }
-    std::string text;
-    text.reserve(bytes);
-    for (std::int64_t line = selection->first; line <= selection->second; ++line) {
-        text += listing_->Line(line);
-        text += '\n';
+    const auto [first, last] = *selection;
+    if (!arriving_ && bytes <= kCopyAtOnceBytes) {
+        std::string text;
+        text.reserve(bytes);
+        for (std::int64_t line = first; line <= last; ++line) {
+            text += listing_->Line(line);
+            text += '\n';
+        }
+        QApplication::clipboard()->setText(QString::fromStdString(text));
+        return;
     }
-    QApplication::clipboard()->setText(QString::fromStdString(text));
+    // Seconds for hundreds of megabytes, minutes where each line is a walk from a checkpoint.
+    // The job holds the table, whatever the view shows meanwhile; `this` outlives the job (see
+    // copy_).
+    copy_.Start([this, table = table_, walk = walk_, first, last,
+                 bytes](const std::shared_ptr<BackgroundJob::State>& job) {
+        try {
+            const Listing listing(*table, &job->cancel);
+            std::string text;
+            text.reserve(bytes);
+            for (std::int64_t line = first; line <= last; ++line) {
+                if (job->cancel)
+                    throw AnalysisCancelled();
+                text += walk ? walk(listing, line) : listing.Line(line);
+                text += '\n';
+            }
+            auto copied = std::make_shared<const QString>(QString::fromStdString(text));
+            copy_.Deliver(job, [this, copied] {
+                CopyEnded();
+                QApplication::clipboard()->setText(*copied);
+            });
+        } catch (const AnalysisCancelled&) {
+            // Whoever cancelled has moved on.
+        } catch (const std::bad_alloc&) {
+            copy_.Deliver(job, [this] {
+                CopyEnded();
+                emit Failed(QStringLiteral("Out of memory"));
+            });
+        } catch (const std::exception& error) {
+            copy_.Deliver(job, [this, message = QString::fromUtf8(error.what())] {
+                CopyEnded();
+                emit Failed(message);
+            });
+        }
+    });
+    viewport()->setCursor(Qt::BusyCursor);
+    emit CopyStarted();
+}
+
+void ListingView::CancelCopy() {
+    if (copy_.Abandon())
+        CopyEnded();
+}
+
+void ListingView::CopyEnded() {
+    viewport()->setCursor(Qt::IBeamCursor);
 }
 
 void ListingView::ScrollToLine(std::int64_t line) {
@@ -180,9 +254,7 @@ void ListingView::paintEvent(QPaintEvent*) {
         } else if (const std::string* arrived = arriving_->Line(line)) {
             chars = *arrived;
         } else {
-            lineBuffer_.resize(listing_->HeadingLength());
-            listing_->WriteHeading(line, lineBuffer_.data());
-            lineBuffer_ += "\u2026";
+            lineBuffer_ = Placeholder(line);
             chars = lineBuffer_;
         }
         // Only the characters in view are drawn: lines may be tens of thousands wide.

@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: MIT
 #include "tform1.h"
 
-#include "analysis_plan.h"
 #include "decimal_separator.h"
 #include "distribution.h"
 #include "error_reporter.h"
@@ -94,6 +93,7 @@ TForm1::TForm1(WindowServices services, QWidget* parent)
         ReportError(message);
     });
     connect(meRes, &ListingView::Failed, this, &TForm1::ReportError);
+    connect(meRes, &ListingView::CopyStarted, this, [this] { JobStarted(Job::Copy); });
     connect(&runner_, &AnalysisRunner::Progress, this, &TForm1::ShowProgress);
     connect(&runner_, &AnalysisRunner::Finished, this, &TForm1::AnalysisFinished);
     connect(&runner_, &AnalysisRunner::Cancelled, this, [this] {
@@ -188,9 +188,10 @@ void TForm1::AnalyzeClick() {
         const std::int32_t faces = seDieType->Value();
         const std::int32_t dice = seDieNo->Value();
         const std::string terms = edPool->text().trimmed().toStdString();
-        // A malformed pool, and a run that cannot fit, are refused before anything on the
-        // window changes; the spin edits' own verdicts, the overflow and the silent stop, come
-        // in the command's order below.
+        // A malformed pool is refused before anything on the window changes; the spin edits'
+        // own verdicts, the overflow and the silent stop, come in the command's order below. A
+        // pool that cannot be counted in time or memory is refused by its run, which may take a
+        // while to find out, and puts back what the window showed.
         if (!terms.empty())
             ParsePool(terms);
         std::optional<DicePool> pool;
@@ -200,17 +201,13 @@ void TForm1::AnalyzeClick() {
         } catch (const IntegerOverflowError&) {
         } catch (const SilentAbort&) {
         }
-        // Its working space alone may take no more than its half of the budget either.
-        const std::optional<std::uint64_t> budget = TableBudget();
-        if (pool)
-            PlanAnalysis(*pool, budget, budget);
 
         // A cancelled run puts back what the window showed before the first of any runs that
         // replaced one another.
-        const VisibleState before = beforeRun_
-                                        ? *beforeRun_
-                                        : VisibleState{lbNum->text(), lbRng->text(), lbVal->text(),
-                                                       lbVal->toolTip(), meRes->Table()};
+        const VisibleState before =
+            beforeRun_ ? *beforeRun_
+                       : VisibleState{lbNum->text(),    lbRng->text(),  lbVal->text(),
+                                      lbVal->toolTip(), meRes->Table(), meRes->CurrentPlace()};
         runner_.Discard();
         beforeRun_.reset();
         meRes->Clear();
@@ -229,17 +226,33 @@ void TForm1::AnalyzeClick() {
         ShowValue(pool->Bounds());
         PrepareProgress();
         beforeRun_ = before;
-        exportStartedLast_ = false;
-        runner_.Start(*pool, budget);
+        JobStarted(Job::Analysis);
+        runner_.Start(*pool, TableBudget());
         MarkPreviousAnalysis(true);
     });
 }
 
+void TForm1::JobStarted(Job job) {
+    std::erase(jobsByStart_, job);
+    jobsByStart_.push_back(job);
+}
+
 void TForm1::CancelLatestJob() {
-    if (exporter_.IsRunning() && (exportStartedLast_ || !runner_.IsRunning()))
-        exporter_.Cancel();
-    else
-        runner_.Cancel();
+    for (auto job = jobsByStart_.rbegin(); job != jobsByStart_.rend(); ++job)
+        switch (*job) {
+        case Job::Analysis:
+            if (runner_.IsRunning())
+                return runner_.Cancel();
+            break;
+        case Job::Export:
+            if (exporter_.IsRunning())
+                return exporter_.Cancel();
+            break;
+        case Job::Copy:
+            if (meRes->IsCopyRunning())
+                return meRes->CancelCopy();
+            break;
+        }
 }
 
 void TForm1::PrepareProgress() {
@@ -296,6 +309,7 @@ void TForm1::RestoreVisibleState() {
     SetCaption(lbVal, beforeRun_->value);
     lbVal->setToolTip(beforeRun_->valueDetails);
     meRes->SetTable(beforeRun_->listing);
+    meRes->MoveTo(beforeRun_->listingPlace);
 }
 
 // The spread is told once the table is whole.

@@ -8,6 +8,7 @@
 #include "display_settings.h"
 #include "distribution_table.h"
 #include "graph_scaling.h"
+#include "listing_view.h"
 #include "settings_lines.h"
 #include "table_exporter.h"
 #include "window_services.h"
@@ -40,7 +41,6 @@ class QSplitter;
 namespace dorvanel {
 
 class ColorSwatch;
-class ListingView;
 class PlotImage;
 class RadioGroup;
 class SpinEdit;
@@ -149,7 +149,10 @@ private:
         QString value;
         QString valueDetails;
         std::shared_ptr<const DistributionTable> listing;
+        ListingView::Place listingPlace;
     };
+    // The work Escape stops, the latest started first.
+    enum class Job { Analysis, Export, Copy };
 
     void ReportError(const QString& message);
     // Runs a command; an error that leaves it is reported, a silent stop is not.
@@ -172,7 +175,9 @@ private:
     void ApplySettings();
     void LoadSettings();
     void SaveSettingsOnClose();
-    // Escape: stops whichever of the run and the export still going was started last.
+    void JobStarted(Job job);
+    // Escape: stops whichever of the run, the export and the listing's copy still going was
+    // started last.
     void CancelLatestJob();
     void AnalysisFinished(std::shared_ptr<const DistributionTable> table);
     void AnalysisEnded();
@@ -217,7 +222,7 @@ private:
     std::shared_ptr<const ScaledCounts> scaledCounts_;
     AnalysisRunner runner_{services_.compute};
     TableExporter exporter_;
-    bool exportStartedLast_ = false;
+    std::vector<Job> jobsByStart_;
     std::optional<VisibleState> beforeRun_;
     std::optional<std::int64_t> markedTotal_;
     bool resizePending_ = false;

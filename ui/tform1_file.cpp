@@ -118,7 +118,7 @@ void TForm1::Exporttable1Click() {
         QStringLiteral("Exporting the table to %1\u2026").arg(QFileInfo(path).fileName()));
     // Its time is counted from here: the dialog shows only for an export that takes a while.
     dlgExport->setValue(0);
-    exportStartedLast_ = true;
+    JobStarted(Job::Export);
     exporter_.Start(table, path, format);
 }
 

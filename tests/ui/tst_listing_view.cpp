@@ -12,6 +12,7 @@
 #include <QTest>
 
 #include <memory>
+#include <new>
 
 using namespace dorvanel;
 
@@ -175,6 +176,78 @@ private slots:
         for (int line = firstLine; line < firstLine + 20; ++line)
             QCOMPARE(view.LineText(line), QString::fromStdString(expected.Line(line)));
         QVERIFY(!view.grab().isNull());
+    }
+
+    // A walk that fails off the window's thread is reported, once, and the view stays: what
+    // had not arrived keeps its placeholder.
+    void aFailedWalkIsReported_data() {
+        QTest::addColumn<QString>("failure");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("an internal error") << "internal"
+                                           << "Internal error: the walk lost its place";
+        QTest::newRow("out of memory") << "memory"
+                                       << "Out of memory";
+    }
+    void aFailedWalkIsReported() {
+        QFETCH(QString, failure);
+        QFETCH(QString, message);
+        ShownListing shown;
+        ListingView& view = shown.view;
+        QSignalSpy failed(&view, &ListingView::Failed);
+        view.SetTable(Table(200, 61, 1), [&](const Listing& listing, std::int64_t line) {
+            if (line < 6000)
+                return listing.Line(line);
+            if (failure == "memory")
+                throw std::bad_alloc();
+            throw InternalError("the walk lost its place");
+        });
+        view.ScrollToLine(6000);
+        QTRY_COMPARE(failed.size(), 1);
+        QCOMPARE(failed[0][0].toString(), message);
+        QVERIFY(!view.HasLine(6000));
+        QCOMPARE(view.LineText(6000), QString::fromUtf8(" 6200: \u2026"));
+        QVERIFY(!view.grab().isNull());
+    }
+
+    // Megabytes of lines, and any of a checkpointed table, are copied off the window's thread:
+    // the very lines of the whole table when the copy ends, nothing at all when it is cancelled.
+    void largeCopiesAreMadeAside_data() {
+        QTest::addColumn<bool>("checkpointed");
+        QTest::addColumn<bool>("cancelled");
+        QTest::newRow("checkpointed, copied") << true << false;
+        QTest::newRow("checkpointed, cancelled") << true << true;
+        QTest::newRow("whole, copied") << false << false;
+        QTest::newRow("whole, cancelled") << false << true;
+    }
+    void largeCopiesAreMadeAside() {
+        QFETCH(bool, checkpointed);
+        QFETCH(bool, cancelled);
+        const auto whole = Table(200, 61);
+        const auto table = checkpointed ? Table(200, 61, whole->StorageBytes() / 2) : whole;
+        QCOMPARE(table->IsCheckpointed(), checkpointed);
+        const Listing expected(*whole);
+        QClipboard* clipboard = QApplication::clipboard();
+        clipboard->setText("before");
+        QSignalSpy changed(clipboard, &QClipboard::dataChanged);
+        ListingView view;
+        view.SetTable(table);
+        // Across checkpoints, to the last line.
+        view.SelectAll();
+        view.CopySelection();
+        QVERIFY(view.IsCopyRunning());
+        QCOMPARE(clipboard->text(), "before");
+        if (cancelled) {
+            view.CancelCopy();
+            QVERIFY(!view.IsCopyRunning());
+            // The same again, after it on the one thread: the only copy to arrive.
+            view.CopySelection();
+        }
+        QString text;
+        for (std::int64_t line = 0; line < expected.LineCount(); ++line)
+            text += QString::fromStdString(expected.Line(line)) + '\n';
+        QTRY_VERIFY_WITH_TIMEOUT(!view.IsCopyRunning(), 60000);
+        QCOMPARE(changed.size(), 1);
+        QCOMPARE(clipboard->text(), text);
     }
 };
 

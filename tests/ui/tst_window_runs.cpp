@@ -9,10 +9,15 @@
 #include "spin_edit.h"
 #include "window_fixture.h"
 
+#include <QApplication>
+#include <QClipboard>
 #include <QFile>
 #include <QLabel>
+#include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScrollBar>
+#include <QSignalSpy>
 #include <QTest>
 
 #include <atomic>
@@ -255,6 +260,108 @@ private slots:
         QTest::keyClick(&w, Qt::Key_Escape);
         QVERIFY(!w.IsExportRunning() && !w.IsAnalysisRunning());
         QCOMPARE(Labels(w), k3d6Labels);
+    }
+
+    // A run's working space alone may take no more than its budget, however much the machine
+    // has free: refused by the run, not computed.
+    void aRunBeyondItsBudgetFails() {
+        AnalysisRunner runner(ComputeDistribution);
+        QSignalSpy failed(&runner, &AnalysisRunner::Failed);
+        QSignalSpy finished(&runner, &AnalysisRunner::Finished);
+        runner.Start(DicePool::Plain(100, 6), 1);
+        QTRY_VERIFY(!runner.IsRunning());
+        QCOMPARE(finished.size(), 0);
+        QCOMPARE(failed.size(), 1);
+        const QString message = failed[0][0].toString();
+        QVERIFY2(message.startsWith("Not enough memory for 100 dice of 6 faces"),
+                 qPrintable(message));
+    }
+
+    // A copy of a checkpointed listing is one of the jobs Escape stops, the latest first; a
+    // cancelled copy leaves the clipboard be.
+    void escapeStopsACopyOfTheListing_data() {
+        QTest::addColumn<QString>("other");
+        QTest::addColumn<bool>("copyLast");
+        QTest::newRow("a copy started during an export") << "export" << true;
+        QTest::newRow("a run started during a copy") << "run" << false;
+    }
+    void escapeStopsACopyOfTheListing() {
+        QFETCH(QString, other);
+        QFETCH(bool, copyLast);
+        QString path;
+        auto runs = std::make_shared<std::atomic<int>>(0);
+        WindowFixture fixture;
+        fixture.services.compute = [runs](const DicePool& pool, const RunControl& control) {
+            if ((*runs)++ == 0)
+                return ComputeCheckpointed(pool, control);
+            WaitUntil([] { return false; }, control);
+            return DistributionTable();
+        };
+        fixture.services.chooseFileToSave = Answering(path);
+        TForm1& w = fixture.Start();
+        QVERIFY(w.AnalysisState()->IsCheckpointed());
+        path = fixture.DirPath() + "/table.csv";
+        QApplication::clipboard()->setText("before");
+        auto isOtherRunning = [&] {
+            return other == "export" ? w.IsExportRunning() : w.IsAnalysisRunning();
+        };
+        // Nothing a job hands over arrives before the keys: no events are processed.
+        if (other == "export")
+            w.Exporttable1->trigger();
+        w.meRes->SelectAll();
+        w.meRes->CopySelection();
+        if (other == "run")
+            StartAnalysis(w, 10, 6);
+        QVERIFY(w.meRes->IsCopyRunning() && isOtherRunning());
+        QTest::keyClick(&w, Qt::Key_Escape);
+        QCOMPARE(w.meRes->IsCopyRunning(), !copyLast);
+        QCOMPARE(isOtherRunning(), copyLast);
+        QTest::keyClick(&w, Qt::Key_Escape);
+        QVERIFY(!w.meRes->IsCopyRunning() && !isOtherRunning());
+        QCOMPARE(QApplication::clipboard()->text(), "before");
+    }
+
+    // Planning is part of the run, off the window's thread: a pool it refuses is reported when
+    // the run ends, and the window shows again what it showed before, to the listing's place.
+    void aPoolTheRunRefusesLeavesTheWindowAsItWas() {
+        WindowFixture fixture;
+        TForm1& w = fixture.Start();
+        StartAnalysis(w, 100, 6);
+        fixture.WaitForAnalysis();
+        ListingView& listing = *w.meRes;
+        listing.ScrollToLine(200);
+        listing.SelectLines(210, 212);
+        listing.horizontalScrollBar()->setValue(listing.horizontalScrollBar()->maximum());
+        QVERIFY(listing.CurrentPlace().across > 0);
+        const QStringList labels = Labels(w);
+        const QString details = w.lbVal->toolTip();
+        const QString pool = w.lbPool->text();
+        const auto analysis = w.AnalysisState();
+        const ListingView::Place place = listing.CurrentPlace();
+        const QImage plot = w.vidGraf->Picture();
+
+        w.edPool->setText("+ 2000d6kh1000");
+        QTest::mouseClick(w.Analyze, Qt::LeftButton);
+        QVERIFY(w.IsAnalysisRunning());
+        QVERIFY(fixture.errors.isEmpty());
+        fixture.WaitForAnalysis();
+        QCOMPARE(fixture.errors.size(), 1);
+        QVERIFY2(fixture.errors[0].contains("keeps too many of too many dice"),
+                 qPrintable(fixture.errors[0]));
+        QCOMPARE(Labels(w), labels);
+        QCOMPARE(w.lbVal->toolTip(), details);
+        QCOMPARE(w.lbPool->text(), pool);
+        QVERIFY(w.lbPool->isEnabled() && w.lbValNo->isEnabled() && !w.vidGraf->IsStale());
+        QCOMPARE(w.AnalysisState(), analysis);
+        QCOMPARE(listing.Table(), analysis);
+        const ListingView::Place after = listing.CurrentPlace();
+        QCOMPARE(after.firstLine, place.firstLine);
+        QCOMPARE(after.across, place.across);
+        QCOMPARE(listing.Selection(),
+                 std::make_optional(std::make_pair<std::int64_t, std::int64_t>(210, 212)));
+        QCOMPARE(w.vidGraf->Picture(), plot);
+        QCOMPARE(w.pb1->value(), 0);
+        QCOMPARE(w.pb2->value(), 0);
     }
 
     // While a run is under way, what still shows the analysis before it is marked as such,
