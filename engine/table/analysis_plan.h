@@ -7,6 +7,7 @@
 #include "memory_limits.h"
 #include "pool_recurrence.h"
 
+#include <atomic>
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -42,6 +43,7 @@ struct AnalysisPlan {
 // usable memory no refusal.
 AnalysisPlan PlanAnalysis(const DicePool& pool, std::optional<std::uint64_t> memoryBudget,
                           std::optional<std::uint64_t> usableMemory,
-                          TablePurpose purpose = TablePurpose::Listing);
+                          TablePurpose purpose = TablePurpose::Listing,
+                          const std::atomic<bool>* cancel = nullptr);
 
 } // namespace dorvanel
