@@ -22,16 +22,16 @@ namespace {
 
 // What the rest of the process takes besides the table: its code, a reader's window or two.
 constexpr std::uint64_t kProcessAllowance = std::uint64_t{64} << 20;
-// What a run's steps take on this machine, timed on pools from 10000d1000 and two to four sizes
-// of thousands of dice to 180 sizes of one die: each limb a step multiplies, summed in 64 bits
-// while the magnitudes of its coefficients add up to no more than the sums allow, in 128 bits
-// beyond; each count it reads, however short; and each limb of its result, divided and stored.
-// Combining kept dice with the rest is rated as it always was: 2·10^12 limb products at the
-// limit.
-constexpr long double kSecondsPerLimb = 1.8e-10L;
+// What a run's steps take on this machine with no other work on it, timed on 10000d1000, two
+// and four sizes of thousands of dice, 10000d6>=5 + 10000d1000 and pools of 20 to 160 sizes of
+// a few dice: each limb a step multiplies, summed in 64 bits while the magnitudes of its
+// coefficients add up to no more than the sums allow, in 128 bits beyond; each count it reads,
+// however short; and each limb of its result, divided and stored. Combining kept dice with the
+// rest is rated as it always was: 2·10^12 limb products at the limit.
+constexpr long double kSecondsPerLimb = 7e-11L;
 constexpr long double kSecondsPerWideLimb = 8e-10L;
-constexpr long double kSecondsPerTerm = 9e-9L;
-constexpr long double kSecondsPerResultLimb = 1.4e-9L;
+constexpr long double kSecondsPerTerm = 1.1e-8L;
+constexpr long double kSecondsPerResultLimb = 1e-9L;
 constexpr long double kNarrowCoefficientSum = 8e9L;
 // Runs estimated beyond this are refused: about a minute, with room for the estimate's spread.
 constexpr long double kMostSeconds = 80;
@@ -185,9 +185,10 @@ std::string WhatAnswers(const DicePool& pool, const std::atomic<bool>* cancel) {
 
 std::string AboutHowLong(long double seconds) {
     const long double minutes = seconds / 60;
+    if (minutes < 1.5L)
+        return "more than a minute";
     if (minutes < 90)
-        return "about " + std::to_string(std::max(2, static_cast<int>(std::lround(minutes)))) +
-               " minutes";
+        return "about " + std::to_string(std::lround(minutes)) + " minutes";
     const long double hours = minutes / 60;
     if (hours < 48)
         return "about " + std::to_string(static_cast<int>(std::lround(hours))) + " hours";
