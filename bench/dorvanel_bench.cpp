@@ -30,7 +30,7 @@ struct Measurement {
 };
 
 struct Case {
-    const char* pool;
+    std::string pool;
     // Timed against the straightforward algorithm too: N dice of D faces alone.
     bool withReference;
     std::optional<double> secondsTarget = std::nullopt;
@@ -39,7 +39,19 @@ struct Case {
     std::optional<std::uint64_t> budget = std::nullopt;
     // Long runs are timed once, in a fresh process.
     bool large = false;
+    // Printed instead of a long pool.
+    const char* label = nullptr;
+    // Planning is timed on its own too: the recurrence's set-up and the estimate.
+    bool setUp = false;
 };
+
+// "N·d<first> + N·d<first + 1> + … + N·d<last>": dice of many sizes.
+std::string ManySizes(int dice, int first, int last) {
+    std::string pool;
+    for (int faces = first; faces <= last; ++faces)
+        pool += (pool.empty() ? "" : " + ") + std::to_string(dice) + "d" + std::to_string(faces);
+    return pool;
+}
 
 double Now() {
     return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch())
@@ -143,6 +155,19 @@ int main(int argc, char** argv) {
         {"10000d6>=5 + 10000d1000", false, std::nullopt, 2000.0, std::nullopt, true},
         {"2500d1000 + 2500d999 + 2500d998 + 2500d997", false, std::nullopt, 2000.0, std::nullopt,
          true},
+        {.pool = "3d6 + " + ManySizes(1, 2, 160),
+         .withReference = false,
+         .label = "3d6 + 1d2 + 1d3 + ... + 1d160",
+         .setUp = true},
+        {.pool = ManySizes(1, 2, 180),
+         .withReference = false,
+         .label = "1d2 + 1d3 + ... + 1d180",
+         .setUp = true},
+        // Refused up front: it would take minutes.
+        {.pool = ManySizes(5, 950, 999),
+         .withReference = false,
+         .label = "5d950 + 5d951 + ... + 5d999",
+         .setUp = true},
     };
     for (const Case& c : cases) {
         if (quick && c.large)
@@ -150,14 +175,40 @@ int main(int argc, char** argv) {
         const dorvanel::DicePool pool = dorvanel::ParsePool(c.pool);
         dorvanel::RunControl control;
         control.memoryBudget = c.budget ? c.budget : dorvanel::DefaultMemoryBudget();
-        const dorvanel::AnalysisPlan plan =
-            dorvanel::PlanAnalysis(pool, control.memoryBudget, std::nullopt);
-        const std::string form =
-            plan.form == dorvanel::TableForm::Whole ? "whole"
-            : plan.checkpointSpacing == 0
-                ? "checkpointed at the middle only"
-                : "checkpointed every " + std::to_string(plan.checkpointSpacing) + " totals";
-        std::printf("%s, %s\n", c.pool, form.c_str());
+        const char* name = c.label ? c.label : c.pool.c_str();
+        auto plan = [&] {
+            return dorvanel::PlanAnalysis(pool, control.memoryBudget, std::nullopt);
+        };
+        std::optional<dorvanel::AnalysisPlan> planned;
+        try {
+            planned = plan();
+            const std::string form = planned->form == dorvanel::TableForm::Whole ? "whole"
+                                     : planned->checkpointSpacing == 0
+                                         ? "checkpointed at the middle only"
+                                         : "checkpointed every " +
+                                               std::to_string(planned->checkpointSpacing) +
+                                               " totals";
+            std::printf("%s, %s\n", name, form.c_str());
+        } catch (const dorvanel::PoolLimitError& error) {
+            // The end of the message: what would answer.
+            const std::string message = error.what();
+            std::printf("%s, refused: ...%s\n", name,
+                        message.substr(message.size() - std::min<std::size_t>(message.size(), 110))
+                            .c_str());
+        }
+        if (c.setUp)
+            Report("set-up", InChild([&] {
+                       try {
+                           plan();
+                       } catch (const dorvanel::PoolLimitError&) {
+                       }
+                       return true;
+                   }),
+                   std::nullopt, std::nullopt);
+        if (!planned) {
+            missedAny |= c.secondsTarget.has_value();
+            continue;
+        }
         auto compute = [&] {
             return dorvanel::ComputeDistribution(pool, control).MaxValue() == pool.MaxValue();
         };

@@ -117,11 +117,13 @@ DicePool::DicePool(const std::vector<DiceTerm>& terms, std::int64_t constant)
     for (const DiceTerm& term : terms) {
         if (term.count == 0)
             continue;
-        // Plain dice of a kind add up; a modified group stands on its own.
-        auto same = std::find_if(terms_.begin(), terms_.end(), [&term](const DiceTerm& kept) {
-            return kept.faces == term.faces && kept.fudge == term.fudge &&
-                   kept.subtracted == term.subtracted && kept.modifier == Modifier::None &&
-                   term.modifier == Modifier::None;
+        // Dice of a kind add up, and so do dice counted alike; kept dice stand on their own:
+        // the highest K of 2N dice are not the highest K of N twice.
+        auto same = std::find_if(terms_.begin(), terms_.end(), [&term](const DiceTerm& known) {
+            return known.faces == term.faces && known.fudge == term.fudge &&
+                   known.subtracted == term.subtracted && known.modifier == term.modifier &&
+                   (term.modifier == Modifier::None ||
+                    (IsSuccess(term.modifier) && known.parameter == term.parameter));
         });
         if (same == terms_.end())
             terms_.push_back(term);

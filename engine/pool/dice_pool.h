@@ -83,8 +83,8 @@ class DicePool {
 public:
     // Nothing rolled: one outcome, the total 0.
     DicePool() = default;
-    // Terms merged where they are written alike, in the order first written. Throws
-    // IntegerOverflowError when a total leaves the 32-bit signed range.
+    // Terms merged where they are written alike, kept dice apart, in the order first written.
+    // Throws IntegerOverflowError when a total leaves the 32-bit signed range.
     DicePool(const std::vector<DiceTerm>& terms, std::int64_t constant);
 
     // N dice of D faces as two whole numbers give them, with the checks the count of one kind

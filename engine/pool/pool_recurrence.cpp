@@ -3,11 +3,9 @@
 
 #include "errors.h"
 
-#include <cstring>
+#include <algorithm>
 #include <limits>
-#include <map>
 #include <numeric>
-#include <set>
 #include <string>
 
 namespace dorvanel {
@@ -15,48 +13,115 @@ namespace {
 
 __extension__ typedef __int128 Int128;
 
-// Sparse: a product of k factors 1 − x^D has at most 2^k terms, however large D is.
-using Polynomial = std::map<std::int64_t, Int128>;
+// Dense, indexed by power: a product of factors 1 − x^D has few terms, but each factor's own
+// step is one pass over the product however many there are.
+using Polynomial = std::vector<std::int64_t>;
 
-std::int64_t Checked(Int128 value) {
-    if (value < std::numeric_limits<std::int64_t>::min() ||
-        value > std::numeric_limits<std::int64_t>::max())
-        throw PoolLimitError("these dice are of too many different sizes to be counted exactly");
-    return static_cast<std::int64_t>(value);
+// What a coefficient beyond 64 bits means for this pool, in its own words.
+class Limits {
+public:
+    Limits(const DicePool& pool, std::size_t sizes, std::size_t odds)
+        : pool_(pool), sizes_(sizes), odds_(odds) {}
+
+    std::int64_t Checked(Int128 value) const {
+        if (value < std::numeric_limits<std::int64_t>::min() ||
+            value > std::numeric_limits<std::int64_t>::max())
+            Refuse();
+        return static_cast<std::int64_t>(value);
+    }
+
+private:
+    [[noreturn]] void Refuse() const {
+        std::string what;
+        if (odds_ <= 1)
+            what = std::to_string(sizes_) + " different sizes of dice are";
+        else if (sizes_ <= 1)
+            what = "successes at " + std::to_string(odds_) + " different odds are";
+        else
+            what = std::to_string(sizes_) + " sizes of dice and successes at " +
+                   std::to_string(odds_) + " different odds are";
+        throw PoolLimitError(pool_.Description() + ": " + what + " too many to be counted exactly");
+    }
+
+    const DicePool& pool_;
+    std::size_t sizes_;
+    std::size_t odds_;
+};
+
+void CheckCancel(const std::atomic<bool>* cancel) {
+    if (cancel && cancel->load(std::memory_order_relaxed))
+        throw AnalysisCancelled();
 }
 
-Polynomial Times(const Polynomial& p, const Polynomial& factor) {
-    Polynomial product;
-    for (const auto& [power, coefficient] : p)
-        for (const auto& [factorPower, factorCoefficient] : factor)
-            product[power + factorPower] += coefficient * factorCoefficient;
-    std::erase_if(product, [](const auto& term) { return Checked(term.second) == 0; });
-    return product;
+// p·(1 − x^d), in place: from the top down, each coefficient reads one not yet changed.
+void TimesOneMinusPower(Polynomial& p, std::int64_t d, const Limits& limits) {
+    const auto shift = static_cast<std::size_t>(d);
+    p.resize(p.size() + shift, 0);
+    for (std::size_t i = p.size(); i-- > shift;)
+        p[i] = limits.Checked(Int128{p[i]} - p[i - shift]);
 }
 
-Polynomial OneMinusPower(std::int64_t d) {
-    return {{0, 1}, {d, -1}};
+// p·(f + s·x), in place.
+void TimesLinear(Polynomial& p, std::int64_t f, std::int64_t s, const Limits& limits) {
+    p.push_back(0);
+    for (std::size_t i = p.size(); i-- > 1;)
+        p[i] = limits.Checked(Int128{f} * p[i] + Int128{s} * p[i - 1]);
+    p[0] = limits.Checked(Int128{f} * p[0]);
 }
 
-// A success group's factor with the common factor of its coefficients taken out.
+// p / (1 − x^d), which divides it: its quotient t has t_i = p_i + t_(i−d), and whatever is left
+// above its degree must come out 0.
+Polynomial OverOneMinusPower(const Polynomial& p, std::int64_t d, const Limits& limits) {
+    const auto shift = static_cast<std::size_t>(d);
+    Polynomial t(p.size());
+    for (std::size_t i = 0; i < p.size(); ++i)
+        t[i] = limits.Checked(Int128{p[i]} + (i >= shift ? t[i - shift] : 0));
+    for (std::size_t i = p.size() - shift; i < p.size(); ++i)
+        if (t[i] != 0)
+            throw InternalError("1 - x^" + std::to_string(d) + " does not divide the product");
+    t.resize(p.size() - shift);
+    return t;
+}
+
+// p / (f + s·x), which divides it: t_i = (p_i − s·t_(i−1)) / f, every division exact.
+Polynomial OverLinear(const Polynomial& p, std::int64_t f, std::int64_t s, const Limits& limits) {
+    Polynomial t(p.size() - 1);
+    Int128 below = 0;
+    for (std::size_t i = 0; i < p.size(); ++i) {
+        const Int128 rest = Int128{p[i]} - Int128{s} * below;
+        if (rest % f != 0 || (i + 1 == p.size() && rest != 0))
+            throw InternalError("a factor of successes does not divide the product");
+        if (i + 1 < p.size())
+            below = t[i] = limits.Checked(rest / f);
+    }
+    return t;
+}
+
+// Σ weight·p·x^shift into `sum`, which is long enough.
+void AddScaled(std::vector<Int128>& sum, const Polynomial& p, Int128 weight, std::size_t shift,
+               const Limits& limits) {
+    for (std::size_t i = 0; i < p.size(); ++i)
+        sum[i + shift] = limits.Checked(sum[i + shift] + weight * p[i]);
+}
+
+// A factor f + s·x of successes, its coefficients divided by their common factor, and the dice
+// of every group that has it.
 struct SuccessFactor {
-    std::int32_t count;
     std::int64_t failures;
     std::int64_t successes;
-    Polynomial Factor() const { return {{0, failures}, {1, successes}}; }
+    std::int64_t count;
 };
 
 } // namespace
 
-PoolRecurrence::PoolRecurrence(const DicePool& pool) {
+PoolRecurrence::PoolRecurrence(const DicePool& pool, const std::atomic<bool>* cancel) {
     std::int64_t dice = 0;
-    Polynomial plain{{0, 1}}; // P
     for (const DiceGroup& group : pool.Groups()) {
         dice += group.count;
         spread_ += std::int64_t{group.count} * (group.faces - 1);
-        plain = Times(plain, OneMinusPower(group.faces));
     }
-    // A group where no face, or every face, succeeds has one value: it only multiplies.
+    // A group where no face, or every face, succeeds has one value: it only multiplies. Groups
+    // of the same odds are one factor, raised to all their dice.
     std::vector<SuccessFactor> successes;
     for (const SuccessGroup& group : pool.Successes()) {
         const std::int32_t faces = group.successes + group.failures;
@@ -68,64 +133,60 @@ PoolRecurrence::PoolRecurrence(const DicePool& pool) {
         start_ = start_ * Decimal::Power(static_cast<std::uint32_t>(group.failures),
                                          static_cast<std::uint32_t>(group.count));
         const std::int64_t common = std::gcd(group.successes, group.failures);
-        successes.push_back({group.count, group.failures / common, group.successes / common});
+        const SuccessFactor factor{group.failures / common, group.successes / common, 0};
+        auto same = std::find_if(successes.begin(), successes.end(), [&](const auto& known) {
+            return known.failures == factor.failures && known.successes == factor.successes;
+        });
+        if (same == successes.end())
+            same = successes.insert(successes.end(), factor);
+        same->count += group.count;
         spread_ += group.count;
         symmetric_ &= group.successes == group.failures;
-        if (group.failures / common > 1)
-            leadingFactors_.push_back(static_cast<std::uint32_t>(group.failures / common));
     }
     symmetric_ &= pool.Kept().empty();
+    for (const SuccessFactor& factor : successes)
+        if (factor.failures > 1)
+            leadingFactors_.push_back(static_cast<std::uint32_t>(factor.failures));
 
-    auto allSuccessesBut = [&successes](std::size_t skipped) {
-        Polynomial product{{0, 1}};
-        for (std::size_t k = 0; k < successes.size(); ++k)
-            if (k != skipped)
-                product = Times(product, successes[k].Factor());
-        return product;
-    };
-    const Polynomial allSuccesses = allSuccessesBut(successes.size());
-    const Polynomial plainAndSuccesses = Times(plain, allSuccesses);
-    const Polynomial q = Times(plainAndSuccesses, OneMinusPower(1));
-    Polynomial r;
-    for (const auto& [power, coefficient] : plainAndSuccesses)
-        r[power] += Int128{dice} * coefficient;
     const std::vector<DiceGroup>& groups = pool.Groups();
-    for (std::size_t i = 0; i < groups.size(); ++i) {
-        Polynomial others = Times(OneMinusPower(1), allSuccesses);
-        for (std::size_t j = 0; j < groups.size(); ++j)
-            if (j != i)
-                others = Times(others, OneMinusPower(groups[j].faces));
-        const Int128 weight = Int128{groups[i].count} * groups[i].faces;
-        for (const auto& [power, coefficient] : others)
-            Checked(r[power + groups[i].faces - 1] -= weight * coefficient);
+    const Limits limits(pool, groups.size(), successes.size());
+    // Q = (1 − x)·P·S, then R from Q with each factor divided out in turn.
+    Polynomial q{1};
+    for (const DiceGroup& group : groups) {
+        CheckCancel(cancel);
+        TimesOneMinusPower(q, group.faces, limits);
     }
-    for (std::size_t k = 0; k < successes.size(); ++k) {
-        const Polynomial others = Times(Times(plain, OneMinusPower(1)), allSuccessesBut(k));
-        const Int128 weight = Int128{successes[k].count} * successes[k].successes;
-        for (const auto& [power, coefficient] : others)
-            Checked(r[power] += weight * coefficient);
+    for (const SuccessFactor& factor : successes) {
+        CheckCancel(cancel);
+        TimesLinear(q, factor.failures, factor.successes, limits);
+    }
+    const Polynomial plainAndSuccesses = q; // P·S
+    TimesOneMinusPower(q, 1, limits);
+    std::vector<Int128> r(q.size(), 0);
+    AddScaled(r, plainAndSuccesses, dice, 0, limits);
+    for (const DiceGroup& group : groups) {
+        CheckCancel(cancel);
+        const Int128 weight = -Int128{group.count} * group.faces;
+        AddScaled(r, OverOneMinusPower(q, group.faces, limits), weight,
+                  static_cast<std::size_t>(group.faces) - 1, limits);
+    }
+    for (const SuccessFactor& factor : successes) {
+        CheckCancel(cancel);
+        AddScaled(r, OverLinear(q, factor.failures, factor.successes, limits),
+                  Int128{factor.count} * factor.successes, 0, limits);
     }
 
     // Σ_s (R_s + s·Q_(s+1) − Q_(s+1)·n)·g(n − s), every coefficient within 64 bits for all n
     // up to the spread.
-    std::set<std::int64_t> offsets;
-    for (const auto& [power, coefficient] : r)
-        offsets.insert(power);
-    for (const auto& [power, coefficient] : q)
-        if (power > 0)
-            offsets.insert(power - 1);
-    const auto at = [](const Polynomial& p, std::int64_t power) {
-        const auto term = p.find(power);
-        return term == p.end() ? Int128{0} : term->second;
-    };
-    for (const std::int64_t s : offsets) {
-        const Int128 slope = at(q, s + 1);
-        const Int128 base = at(r, s) + static_cast<Int128>(s) * slope;
+    for (std::size_t s = 0; s < r.size(); ++s) {
+        const Int128 slope = s + 1 < q.size() ? q[s + 1] : 0;
+        const Int128 base = r[s] + static_cast<Int128>(s) * slope;
         if (base == 0 && slope == 0)
             continue;
-        Checked((base < 0 ? -base : base) + (slope < 0 ? -slope : slope) * spread_);
-        terms_.push_back({s, Checked(base), Checked(slope)});
-        reach_ = s;
+        limits.Checked((base < 0 ? -base : base) + (slope < 0 ? -slope : slope) * spread_);
+        terms_.push_back(
+            {static_cast<std::int64_t>(s), limits.Checked(base), limits.Checked(slope)});
+        reach_ = static_cast<std::int64_t>(s);
     }
 }
 

@@ -3,7 +3,8 @@
 // of total MinValue + n, G(x) = Σ g(n)·xⁿ is the product of the groups' own:
 //   ((1 − x^D) / (1 − x))^N for N dice of D faces, (f + s·x)^N for N dice counted as successes
 //   (s faces succeed, f fail).
-// With M plain dice in all, P = Π (1 − x^D), S = Π (f + s·x),
+// With M plain dice in all, P = Π (1 − x^D) over their sizes, S = Π (f + s·x) over the odds
+// of success, groups of the same odds being one factor,
 //   Q(x) = (1 − x)·P·S,
 //   R(x) = M·P·S − Σ N·D·x^(D−1)·(1 − x)·(P without its factor)·S
 //              + Σ N·s·(1 − x)·P·(S without its factor),
@@ -19,6 +20,7 @@
 #include "dice_pool.h"
 #include "limb_kernels.h"
 
+#include <atomic>
 #include <cstdint>
 #include <vector>
 
@@ -34,8 +36,9 @@ public:
     };
 
     // Of the pool's plain dice and successes. Throws PoolLimitError when a coefficient would
-    // leave 64 bits, which only pools of very many sizes of dice reach.
-    explicit PoolRecurrence(const DicePool& pool);
+    // leave 64 bits, which only pools of very many sizes of dice or odds of success reach, and
+    // AnalysisCancelled when `cancel` is raised.
+    explicit PoolRecurrence(const DicePool& pool, const std::atomic<bool>* cancel = nullptr);
 
     const std::vector<Term>& Terms() const { return terms_; }
     // How many totals back a step reads: a window of Reach() + 1 counts goes one further.

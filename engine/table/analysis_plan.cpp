@@ -2,6 +2,7 @@
 #include "analysis_plan.h"
 
 #include "checkpointed_counts.h"
+#include "count_index.h"
 #include "count_size.h"
 #include "count_sums.h"
 #include "count_window.h"
@@ -21,9 +22,20 @@ namespace {
 
 // What the rest of the process takes besides the table: its code, a reader's window or two.
 constexpr std::uint64_t kProcessAllowance = std::uint64_t{64} << 20;
-// Limb products beyond this take hours: only pools of many sizes of dice, each step reading
-// thousands of counts, or large kept dice beside many others, come near it.
-constexpr long double kMaxWork = 2e12L;
+// What a run's steps take on this machine with no other work on it, timed on 10000d1000, two
+// and four sizes of thousands of dice, 10000d6>=5 + 10000d1000 and pools of 20 to 160 sizes of
+// a few dice: each limb a step multiplies, summed in 64 bits while the magnitudes of its
+// coefficients add up to no more than the sums allow, in 128 bits beyond; each count it reads,
+// however short; and each limb of its result, divided and stored. Combining kept dice with the
+// rest is rated as it always was: 2·10^12 limb products at the limit.
+constexpr long double kSecondsPerLimb = 7e-11L;
+constexpr long double kSecondsPerWideLimb = 8e-10L;
+constexpr long double kSecondsPerTerm = 1.1e-8L;
+constexpr long double kSecondsPerResultLimb = 1e-9L;
+constexpr long double kNarrowCoefficientSum = 8e9L;
+// Runs estimated beyond this are refused: about a minute, with room for the estimate's spread.
+constexpr long double kMostSeconds = 80;
+constexpr long double kSecondsPerKeptLimb = kMostSeconds / 2e12L;
 // A table this small is kept whole even for a first screen or a summary: filled on two threads
 // it comes sooner than checkpoints. A larger one keeps checkpoints within the second figure:
 // 1000d1000 then shows as soon with 30 MB as whole with 590 MB, its lines recomputed on demand.
@@ -51,49 +63,175 @@ std::uint64_t CheckpointBytes(const CountLimbsProfile& profile, std::int64_t rea
     return bytes;
 }
 
+// Kept dice: every count combines `width` consecutive counts of the rest, each about
+// `bits` long beyond what 64-bit coefficients take at once.
+struct KeptShape {
+    std::int64_t width = 1;
+    double bits = 0;
+};
+
+KeptShape KeptShapeOf(const DicePool& pool) {
+    KeptShape shape;
+    for (const KeptGroup& group : pool.Kept()) {
+        shape.bits += group.count * std::log2(static_cast<double>(group.faces));
+        shape.width += std::int64_t{group.kept} * (group.faces - 1);
+    }
+    return shape;
+}
+
+// Whether the run's length is checked: one size of plain dice never is, since its three counts a
+// step take no longer than the memory for them allows.
+bool Timed(const DicePool& pool) {
+    return pool.Groups().size() > 1 || !pool.Symmetric();
+}
+
+// About how long the steps of the recurrence take here, in seconds. A step multiplies every
+// count it reads that lies within the totals, limb by limb: the counts' lengths are bounded at
+// samples of the totals, the terms read counted at the end of each stretch between them.
+long double RunSeconds(const DicePool& pool, const PoolRecurrence& recurrence,
+                       const std::atomic<bool>* cancel) {
+    const std::int64_t last = CountIndex(pool).Entries() - 1;
+    const CountLimbsProfile profile(pool, last);
+    const std::vector<PoolRecurrence::Term>& terms = recurrence.Terms();
+    long double coefficients = 0;
+    for (const PoolRecurrence::Term& term : terms)
+        coefficients += std::abs(static_cast<long double>(term.base)) +
+                        std::abs(static_cast<long double>(term.slope)) * last;
+    const long double perLimb =
+        coefficients > kNarrowCoefficientSum ? kSecondsPerWideLimb : kSecondsPerLimb;
+    const KeptShape kept = KeptShapeOf(pool);
+    const long double keptFactor =
+        kept.width > 1 ? static_cast<long double>(kept.width) * std::max(1.0, kept.bits / 62) : 0;
+    constexpr std::int64_t kStretches = 1024;
+    const std::int64_t stretch = last / kStretches + 1;
+    long double seconds = 0;
+    std::size_t read = 0;
+    for (std::int64_t from = 0; from <= last; from += stretch) {
+        if (cancel && cancel->load(std::memory_order_relaxed))
+            throw AnalysisCancelled();
+        const std::int64_t to = std::min(last, from + stretch - 1);
+        while (read < terms.size() && terms[read].offset <= to)
+            ++read;
+        const auto totals = static_cast<long double>(to - from + 1);
+        const auto limbs = static_cast<long double>(profile.At(to));
+        seconds += totals * (static_cast<long double>(read) * (kSecondsPerTerm + limbs * perLimb) +
+                             limbs * (kSecondsPerResultLimb + keptFactor * kSecondsPerKeptLimb));
+    }
+    return seconds;
+}
+
+// Whether a pool can be counted, and within the time allowed.
+bool Answers(const DicePool& pool, const std::atomic<bool>* cancel) {
+    if (pool.DiceCount() == 0 || pool.Spread() >= std::numeric_limits<std::int32_t>::max())
+        return false;
+    double keptWork = 0;
+    for (const KeptGroup& group : pool.Kept())
+        keptWork += KeptWork(group);
+    if (keptWork > kMaxKeptWork)
+        return false;
+    try {
+        const PoolRecurrence recurrence(pool, cancel);
+        return !Timed(pool) || RunSeconds(pool, recurrence, cancel) <= kMostSeconds;
+    } catch (const PoolLimitError&) {
+        return false;
+    }
+}
+
+// The pool's first `dice` dice in the order written, without its constant; a group of kept dice
+// only whole.
+DicePool FirstDice(const DicePool& pool, std::int64_t dice) {
+    std::vector<DiceTerm> terms;
+    for (DiceTerm term : pool.Terms()) {
+        if (dice == 0)
+            break;
+        if (term.count > dice) {
+            if (term.modifier >= Modifier::KeepHighest && term.modifier <= Modifier::DropLowest)
+                break;
+            term.count = static_cast<std::int32_t>(dice);
+        }
+        dice -= term.count;
+        terms.push_back(term);
+    }
+    return DicePool(terms, 0);
+}
+
+// What the refusal of a pool adds: how many of its dice, taken in order, can be counted. The
+// most that do, by bisection, since fewer dice never take longer.
+std::string WhatAnswers(const DicePool& pool, const std::atomic<bool>* cancel) {
+    std::int64_t answering = 0;
+    std::int64_t low = 1;
+    std::int64_t high = pool.DiceCount() - 1;
+    while (low <= high) {
+        const std::int64_t middle = low + (high - low) / 2;
+        bool answers = false;
+        try {
+            answers = Answers(FirstDice(pool, middle), cancel);
+        } catch (const IntegerOverflowError&) {
+        }
+        if (answers) {
+            answering = middle;
+            low = middle + 1;
+        } else {
+            high = middle - 1;
+        }
+    }
+    if (answering == 0)
+        return "";
+    const DicePool first = FirstDice(pool, answering);
+    DicePool lastTerm({first.Terms().back()}, 0);
+    return "; its first " + std::to_string(answering) + " of " + std::to_string(pool.DiceCount()) +
+           " dice, through " + lastTerm.Notation() + ", can be counted within about a minute";
+}
+
+std::string AboutHowLong(long double seconds) {
+    const long double minutes = seconds / 60;
+    if (minutes < 1.5L)
+        return "more than a minute";
+    if (minutes < 90)
+        return "about " + std::to_string(std::lround(minutes)) + " minutes";
+    const long double hours = minutes / 60;
+    if (hours < 48)
+        return "about " + std::to_string(static_cast<int>(std::lround(hours))) + " hours";
+    return "about " + std::to_string(static_cast<long long>(std::llround(hours / 24))) + " days";
+}
+
 } // namespace
 
 AnalysisPlan PlanAnalysis(const DicePool& pool, std::optional<std::uint64_t> memoryBudget,
-                          std::optional<std::uint64_t> usableMemory, TablePurpose purpose) {
+                          std::optional<std::uint64_t> usableMemory, TablePurpose purpose,
+                          const std::atomic<bool>* cancel) {
     // Every divisor of the recurrence, up to the spread, must stay below 2^31.
     if (pool.Spread() >= std::numeric_limits<std::int32_t>::max())
         throw PoolLimitError(pool.Description() + " has too many totals to be counted");
     AnalysisPlan plan;
     plan.pool = pool;
-    plan.recurrence = std::make_shared<const PoolRecurrence>(pool);
-    const PoolRecurrence& recurrence = *plan.recurrence;
     // Kept dice: their own counts first, then every count combines `width` of the rest's.
     double keptWork = 0;
-    double keptBits = 0;
-    std::int64_t width = 1;
-    for (const KeptGroup& group : pool.Kept()) {
+    for (const KeptGroup& group : pool.Kept())
         keptWork += KeptWork(group);
-        keptBits += group.count * std::log2(static_cast<double>(group.faces));
-        width += std::int64_t{group.kept} * (group.faces - 1);
-    }
     if (keptWork > kMaxKeptWork)
         throw PoolLimitError(pool.Description() +
                              " keeps too many of too many dice to be counted in reasonable time: "
                              "kept dice go as far as about 1000d6kh500, 500d20kh250 or "
                              "150d100kh75");
-    plan.span = std::max(recurrence.Reach() + 1, width);
+    try {
+        plan.recurrence = std::make_shared<const PoolRecurrence>(pool, cancel);
+    } catch (const PoolLimitError& error) {
+        throw PoolLimitError(error.what() + WhatAnswers(pool, cancel));
+    }
+    const PoolRecurrence& recurrence = *plan.recurrence;
+    if (Timed(pool)) {
+        const long double seconds = RunSeconds(pool, recurrence, cancel);
+        if (seconds > kMostSeconds)
+            throw PoolLimitError(pool.Description() + " would take " + AboutHowLong(seconds) +
+                                 " to count exactly" + WhatAnswers(pool, cancel));
+    }
+    plan.span = std::max(recurrence.Reach() + 1, KeptShapeOf(pool).width);
 
     const TableSize whole = EstimateTableSize(pool);
     const bool fitsWhole = !memoryBudget || whole.bytes <= *memoryBudget;
     const bool notWhole = purpose != TablePurpose::Listing && whole.bytes > kFirstScreenBytes;
     const bool fewCheckpoints = notWhole && (purpose == TablePurpose::Summary || fitsWhole);
-    // Each step multiplies every count it reads limb by limb: the work is about the limbs of
-    // the stored counts times the counts a step reads, and with kept dice as many again as
-    // each count combines, times their length beyond 64 bits. One size of plain dice is never
-    // refused for it: its three counts a step take no longer than the memory for them allows.
-    const long double work =
-        static_cast<long double>(whole.limbs) *
-        (static_cast<long double>(recurrence.Terms().size()) +
-         (width > 1 ? static_cast<long double>(width) * std::max(1.0, keptBits / 62) : 0));
-    if ((pool.Groups().size() > 1 || !pool.Symmetric()) && work > kMaxWork)
-        throw PoolLimitError(
-            pool.Description() + " would take too long to count exactly: every total reads " +
-            std::to_string(recurrence.Terms().size() + (width > 1 ? width : 0)) + " counts");
     if (!notWhole && fitsWhole) {
         plan.bytes = whole.bytes;
         return plan;

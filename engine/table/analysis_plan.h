@@ -7,6 +7,7 @@
 #include "memory_limits.h"
 #include "pool_recurrence.h"
 
+#include <atomic>
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -36,12 +37,14 @@ struct AnalysisPlan {
     std::uint64_t checkpointBytes = 0;
 };
 
-// The rules every run follows: PoolLimitError for a pool whose counting would take far too
-// long (kept dice beyond about ten seconds), and InsufficientMemoryError only when even the working
-// space of the checkpointed form exceeds the usable memory. No budget means no limit, and unknown
-// usable memory no refusal.
+// The rules every run follows: PoolLimitError for a pool that cannot be counted exactly or would
+// take more than about a minute here (kept dice beyond about ten seconds), naming how many of its
+// first dice can; InsufficientMemoryError only when even the working space of the checkpointed
+// form exceeds the usable memory; AnalysisCancelled when `cancel` is raised. No budget means no
+// limit, and unknown usable memory no refusal.
 AnalysisPlan PlanAnalysis(const DicePool& pool, std::optional<std::uint64_t> memoryBudget,
                           std::optional<std::uint64_t> usableMemory,
-                          TablePurpose purpose = TablePurpose::Listing);
+                          TablePurpose purpose = TablePurpose::Listing,
+                          const std::atomic<bool>* cancel = nullptr);
 
 } // namespace dorvanel

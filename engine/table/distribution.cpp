@@ -342,7 +342,8 @@ DistributionTable ComputeStreamed(const AnalysisPlan& plan, std::shared_ptr<cons
 DistributionTable ComputeDistribution(const DicePool& pool, const RunControl& control) {
     const std::optional<std::uint64_t> budget =
         control.memoryBudget ? control.memoryBudget : DefaultMemoryBudget();
-    const AnalysisPlan plan = PlanAnalysis(pool, budget, UsableMemory(), control.purpose);
+    const AnalysisPlan plan =
+        PlanAnalysis(pool, budget, UsableMemory(), control.purpose, control.cancel);
     try {
         if (pool.Kept().empty())
             return plan.form == TableForm::Whole ? ComputeWhole(plan, control)

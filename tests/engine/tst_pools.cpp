@@ -10,9 +10,11 @@
 #include "report.h"
 #include "split_steps.h"
 
+#include <QRegularExpression>
 #include <QTest>
 
 #include <algorithm>
+#include <atomic>
 #include <functional>
 #include <map>
 #include <random>
@@ -157,6 +159,17 @@ DistributionTable Computed(const DicePool& pool, std::optional<std::uint64_t> bu
 
 QString Totals(const DistributionTable& table) {
     return QString("%1 … %2").arg(table.MinValue()).arg(table.MaxValue());
+}
+
+// "N·d<first> + … + N·d<last>", or each group written `first` … `last` times over.
+QString ManySizes(int dice, int first, int last) {
+    QStringList terms;
+    for (int faces = first; faces <= last; ++faces)
+        terms << QString("%1d%2").arg(dice).arg(faces);
+    return terms.join(" + ");
+}
+QString Repeated(const QString& group, int times, const QString& sign = " + ") {
+    return QStringList(QList<QString>(times, group)).join(sign);
 }
 
 } // namespace
@@ -406,6 +419,98 @@ private slots:
             QVERIFY2(QString(error.what()).contains("1000d6kh500"), error.what());
         }
         PlanAnalysis(ParsePool("1000d6kh500"), std::nullopt, std::nullopt);
+    }
+
+    // Groups written alike are one, as dice of a size are, and count as the single group does.
+    // Kept dice stay apart: the highest 3 of 8 dice are not the highest 3 of 4 twice. Groups
+    // written differently with the same odds of success, of either sign, stay apart in the
+    // notation but are one factor to count.
+    void equalGroupsMerge_data() {
+        QTest::addColumn<QString>("written");
+        QTest::addColumn<QString>("notation");
+        QTest::newRow("successes") << Repeated("1d6>=4", 70) << "70d6>=4";
+        QTest::newRow("Fudge successes") << Repeated("1dF>0", 40) << "40dF>0";
+        QTest::newRow("subtracted successes")
+            << "-" + Repeated("1d10>=8", 40, " - ") << "-40d10>=8";
+        QTest::newRow("opposite signs apart")
+            << Repeated("1d6>=4 - 1d6>=4", 35) << "35d6>=4 - 35d6>=4";
+        QStringList evenOdds;
+        for (const char* sign : {" + ", " - "})
+            for (int faces = 2; faces <= 20; faces += 2)
+                for (const QString& condition :
+                     {QString(">=%1").arg(faces / 2 + 1), QString("<=%1").arg(faces / 2),
+                      QString(">%1").arg(faces / 2), QString("<%1").arg(faces / 2 + 1)})
+                    evenOdds << (evenOdds.isEmpty() ? "" : sign) + QString("1d%1").arg(faces) +
+                                    condition;
+        QTest::newRow("one odds, 80 conditions") << evenOdds.join("") << evenOdds.join("");
+        QTest::newRow("kept dice apart") << "4d6kh3 + 4d6kh3"
+                                         << "4d6kh3 + 4d6kh3";
+    }
+    void equalGroupsMerge() {
+        QFETCH(QString, written);
+        QFETCH(QString, notation);
+        const DicePool pool = ParsePool(written.toStdString());
+        QCOMPARE(QString::fromStdString(pool.Notation()), notation);
+        const DistributionTable table = Computed(pool);
+        const auto expected = Convolved<std::uint64_t>(pool, std::uint64_t{2305843009213693951});
+        QCOMPARE(Totals(table),
+                 QString("%1 … %2").arg(expected.begin()->first).arg(expected.rbegin()->first));
+        CountReader reader(table);
+        for (const auto& [total, count] : expected)
+            QCOMPARE(Modulo(reader.Count(total), 2305843009213693951), count);
+    }
+
+    // A pool that would take minutes, or whose coefficients leave 64 bits, is refused before
+    // anything is counted, saying which and naming how many of its first dice can be counted:
+    // the plan takes those.
+    void refusalsNameWhatAnswers_data() {
+        QTest::addColumn<QString>("written");
+        QTest::addColumn<QString>("reason");
+        QTest::newRow("minutes") << ManySizes(5, 950, 999) << "would take about";
+        QTest::newRow("many sizes")
+            << ManySizes(1, 2, 300) << ": 299 different sizes of dice are too many";
+        QStringList odds;
+        for (int face = 2; face <= 99; ++face)
+            odds << QString("1d100>=%1").arg(face);
+        QTest::newRow("one size, many odds")
+            << odds.join(" + ") << ": successes at 98 different odds are too many";
+    }
+    void refusalsNameWhatAnswers() {
+        QFETCH(QString, written);
+        QFETCH(QString, reason);
+        const DicePool pool = ParsePool(written.toStdString());
+        QString message;
+        try {
+            PlanAnalysis(pool, std::nullopt, std::nullopt);
+        } catch (const PoolLimitError& error) {
+            message = error.what();
+        }
+        QVERIFY2(message.contains(reason), qPrintable(message));
+        QVERIFY2(pool.Groups().size() > 1 || !message.contains("sizes"), qPrintable(message));
+        const QRegularExpressionMatch named =
+            QRegularExpression("its first (\\d+) of (\\d+) dice, through (\\S+),").match(message);
+        QVERIFY2(named.hasMatch(), qPrintable(message));
+        QCOMPARE(named.captured(2).toLongLong(), pool.DiceCount());
+        std::int64_t left = named.captured(1).toLongLong();
+        std::vector<DiceTerm> first;
+        for (DiceTerm term : pool.Terms()) {
+            if (left == 0)
+                break;
+            term.count = static_cast<std::int32_t>(std::min<std::int64_t>(term.count, left));
+            left -= term.count;
+            first.push_back(term);
+        }
+        QCOMPARE(QString::fromStdString(DicePool({first.back()}, 0).Notation()), named.captured(3));
+        PlanAnalysis(DicePool(first, 0), std::nullopt, std::nullopt);
+    }
+
+    // A raised flag stops planning, the recurrence's set-up included.
+    void cancelledPlanningStops() {
+        const DicePool pool = ParsePool(("3d6 + " + ManySizes(1, 2, 160)).toStdString());
+        std::atomic<bool> cancel{true};
+        QVERIFY_THROWS_EXCEPTION(AnalysisCancelled, PoolRecurrence(pool, &cancel));
+        QVERIFY_THROWS_EXCEPTION(AnalysisCancelled, PlanAnalysis(pool, std::nullopt, std::nullopt,
+                                                                 TablePurpose::Listing, &cancel));
     }
 
     void notation_data() {
