@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: MIT
 #include "analysis_runner.h"
 
-#include "analysis_plan.h"
 #include "distribution.h"
 #include "errors.h"
 
@@ -24,16 +23,13 @@ void AnalysisRunner::Start(const DicePool& pool, std::optional<std::uint64_t> me
         RunControl control;
         control.cancel = &run->cancel;
         control.memoryBudget = memoryBudget;
+        // Its working space alone may take no more than the budget either.
+        control.workingSpaceLimit = memoryBudget;
         // The labels and the graph come first; listing lines are worked out as they are shown.
         control.purpose = TablePurpose::FirstScreen;
         control.onProgress =
             job_.Progress(run, [this](double whole, double stage) { emit Progress(whole, stage); });
         try {
-            // Its working space alone may take no more than the budget either, a stricter
-            // rule than the computation's own, which allows what the machine has free.
-            PlanAnalysis(pool, memoryBudget, memoryBudget);
-            if (run->cancel)
-                throw AnalysisCancelled();
             auto table = std::make_shared<const DistributionTable>(compute(pool, control));
             job_.Deliver(run, [this, table = std::move(table)] { emit Finished(table); });
         } catch (const AnalysisCancelled&) {

@@ -342,8 +342,10 @@ DistributionTable ComputeStreamed(const AnalysisPlan& plan, std::shared_ptr<cons
 DistributionTable ComputeDistribution(const DicePool& pool, const RunControl& control) {
     const std::optional<std::uint64_t> budget =
         control.memoryBudget ? control.memoryBudget : DefaultMemoryBudget();
-    const AnalysisPlan plan =
-        PlanAnalysis(pool, budget, UsableMemory(), control.purpose, control.cancel);
+    std::optional<std::uint64_t> usable = UsableMemory();
+    if (control.workingSpaceLimit)
+        usable = std::min(usable.value_or(*control.workingSpaceLimit), *control.workingSpaceLimit);
+    const AnalysisPlan plan = PlanAnalysis(pool, budget, usable, control.purpose, control.cancel);
     try {
         if (pool.Kept().empty())
             return plan.form == TableForm::Whole ? ComputeWhole(plan, control)

@@ -26,6 +26,9 @@ struct RunControl {
     // Bytes the table may hold; by default DefaultMemoryBudget(). A table larger than this is
     // checkpointed.
     std::optional<std::uint64_t> memoryBudget;
+    // The most its working space may take beside what the machine has free; beyond the smaller
+    // the run is refused.
+    std::optional<std::uint64_t> workingSpaceLimit;
     TablePurpose purpose = TablePurpose::Listing;
     // Called on each end's own thread before it takes a total; lets tests hold either end back.
     std::function<void(TableEnd end)> beforeTake;
