@@ -33,8 +33,11 @@ constexpr long double kSecondsPerWideLimb = 8e-10L;
 constexpr long double kSecondsPerTerm = 1.1e-8L;
 constexpr long double kSecondsPerResultLimb = 1e-9L;
 constexpr long double kNarrowCoefficientSum = 8e9L;
-// Runs estimated beyond this are refused: about a minute, with room for the estimate's spread.
-constexpr long double kMostSeconds = 80;
+// Runs estimated beyond this are refused: about a minute. Pools of dozens of sizes run up to a
+// fifth longer than estimated, others shorter.
+constexpr long double kMostSeconds = 65;
+// What a refusal names must answer within a minute even where the estimate runs low.
+constexpr long double kNamedSeconds = 45;
 constexpr long double kSecondsPerKeptLimb = kMostSeconds / 2e12L;
 // A table this small is kept whole even for a first screen or a summary: filled on two threads
 // it comes sooner than checkpoints. A larger one keeps checkpoints within the second figure:
@@ -120,7 +123,7 @@ long double RunSeconds(const DicePool& pool, const PoolRecurrence& recurrence,
     return seconds;
 }
 
-// Whether a pool can be counted, and within the time allowed.
+// Whether a pool can be counted, and within the time a refusal may promise.
 bool Answers(const DicePool& pool, const std::atomic<bool>* cancel) {
     if (pool.DiceCount() == 0 || pool.Spread() >= std::numeric_limits<std::int32_t>::max())
         return false;
@@ -131,7 +134,7 @@ bool Answers(const DicePool& pool, const std::atomic<bool>* cancel) {
         return false;
     try {
         const PoolRecurrence recurrence(pool, cancel);
-        return !Timed(pool) || RunSeconds(pool, recurrence, cancel) <= kMostSeconds;
+        return !Timed(pool) || RunSeconds(pool, recurrence, cancel) <= kNamedSeconds;
     } catch (const PoolLimitError&) {
         return false;
     }
