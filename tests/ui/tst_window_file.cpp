@@ -68,6 +68,16 @@ void WaitForExport(const TForm1& w) {
     QTRY_VERIFY_WITH_TIMEOUT(!w.IsExportRunning(), 60000);
 }
 
+// Saves the graph image for a .png name, else exports the table, to the name the chooser gives.
+void SaveByName(TForm1& w, const QString& name) {
+    if (name.endsWith(".png")) {
+        w.Savegraphimage1->trigger();
+    } else {
+        w.Exporttable1->trigger();
+        WaitForExport(w);
+    }
+}
+
 const QString k35 = "Total: 35\nCount: 4395456\n"
                     "Probability: 7.26928% (1 in 13.8), exactly 4395456/60466176\n"
                     "At most 35: 53.6346% (1 in 1.86), exactly 32430816/60466176\n"
@@ -359,12 +369,7 @@ private slots:
             std::optional<FileSizeLimit> limit;
             if (!filesystem)
                 limit.emplace(16);
-            if (name.endsWith(".png")) {
-                w.Savegraphimage1->trigger();
-            } else {
-                w.Exporttable1->trigger();
-                WaitForExport(w);
-            }
+            SaveByName(w, name);
         }
         QCOMPARE(fixture.errors.size(), 1);
         QVERIFY2(fixture.errors[0].contains(path) &&
@@ -393,12 +398,7 @@ private slots:
         QVERIFY(QFile::link(mine, path));
         if (::lchown(QFile::encodeName(path).constData(), 65534, 65534) != 0)
             QSKIP("only root gives a link to another user");
-        if (name.endsWith(".png")) {
-            w.Savegraphimage1->trigger();
-        } else {
-            w.Exporttable1->trigger();
-            WaitForExport(w);
-        }
+        SaveByName(w, name);
         QCOMPARE(fixture.errors.size(), 1);
         QVERIFY2(fixture.errors[0].endsWith(
                      path + ": it is a symbolic link that belongs to another user, and is not "
