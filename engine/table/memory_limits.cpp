@@ -93,7 +93,9 @@ std::optional<std::uint64_t> HeadroomIn(const Hierarchy& hierarchy, const std::s
     std::string relative;
     if (hierarchy.mountRoot == "/")
         relative = group;
-    else if (group.rfind(hierarchy.mountRoot, 0) == 0)
+    else if (group.rfind(hierarchy.mountRoot, 0) == 0 &&
+             (group.size() == hierarchy.mountRoot.size() ||
+              group[hierarchy.mountRoot.size()] == '/'))
         relative = group.substr(hierarchy.mountRoot.size());
     std::optional<std::uint64_t> headroom;
     for (;;) {

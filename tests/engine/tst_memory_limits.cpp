@@ -65,6 +65,15 @@ private slots:
             << QStringList{"sys/fs/cgroup/memory.max=1073741824\n",
                            "sys/fs/cgroup/memory.current=268435456\n"}
             << 768 * kMiB;
+        // A group whose name merely begins with the mount's root is not under it.
+        QTest::newRow("version 2, a group beside the mount's")
+            << QByteArray("0::/docker/abcd\n")
+            << QByteArray("30 22 0:26 /docker/abc /sys/fs/cgroup rw - cgroup2 cgroup2 rw\n")
+            << QStringList{"sys/fs/cgroup/memory.max=1073741824\n",
+                           "sys/fs/cgroup/memory.current=268435456\n",
+                           "sys/fs/cgroupd/memory.max=2147483648\n",
+                           "sys/fs/cgroupd/memory.current=0\n"}
+            << 768 * kMiB;
         const QString group = "sys/fs/cgroup/memory/batch/";
         const QString top = "sys/fs/cgroup/memory/";
         QTest::newRow("version 1")
