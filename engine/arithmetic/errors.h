@@ -3,6 +3,7 @@
 // stop from an error worth a message, and a refused size from a cancelled run.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <stdexcept>
 #include <string>
@@ -21,6 +22,12 @@ class AnalysisCancelled : public std::exception {
 public:
     const char* what() const noexcept override { return "Analysis cancelled"; }
 };
+
+// Throws AnalysisCancelled once the flag, where there is one, is raised.
+inline void ThrowIfCancelled(const std::atomic<bool>* cancel) {
+    if (cancel && cancel->load(std::memory_order_relaxed))
+        throw AnalysisCancelled();
+}
 
 // A 32-bit signed result that does not fit.
 class IntegerOverflowError : public std::overflow_error {

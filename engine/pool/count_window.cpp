@@ -64,16 +64,12 @@ void CountWindow::Backward() {
 }
 
 void CountWindow::MoveTo(std::int64_t j, std::int64_t before, const std::atomic<bool>* cancel) {
-    auto checkCancel = [cancel] {
-        if (cancel && cancel->load(std::memory_order_relaxed))
-            throw AnalysisCancelled();
-    };
     if (j - before < lo() && !recurrence_->Symmetric())
         MoveToStart();
     for (; j > hi_; Forward())
-        checkCancel();
+        ThrowIfCancelled(cancel);
     for (; j - before < lo(); Backward())
-        checkCancel();
+        ThrowIfCancelled(cancel);
 }
 
 std::uint64_t CountWindow::BytesFor(std::int64_t span, std::size_t countLimbs,

@@ -30,8 +30,7 @@ std::vector<Decimal> HighestKept(std::int32_t dice, std::int32_t faces, std::int
     std::vector<Decimal> horner;
     std::vector<Decimal> next;
     for (std::int32_t t = 1; t <= faces; ++t) {
-        if (cancel && cancel->load(std::memory_order_relaxed))
-            throw AnalysisCancelled();
+        ThrowIfCancelled(cancel);
         const std::int32_t above = faces - t; // faces of the dice above t
         // With no face above t, no die can be: only a = 0.
         const std::int32_t highestA = above == 0 ? 0 : kept - 1;

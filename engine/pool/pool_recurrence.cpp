@@ -48,11 +48,6 @@ private:
     std::size_t odds_;
 };
 
-void CheckCancel(const std::atomic<bool>* cancel) {
-    if (cancel && cancel->load(std::memory_order_relaxed))
-        throw AnalysisCancelled();
-}
-
 // p·(1 − x^d), in place: from the top down, each coefficient reads one not yet changed.
 void TimesOneMinusPower(Polynomial& p, std::int64_t d, const Limits& limits) {
     const auto shift = static_cast<std::size_t>(d);
@@ -153,11 +148,11 @@ PoolRecurrence::PoolRecurrence(const DicePool& pool, const std::atomic<bool>* ca
     // Q = (1 − x)·P·S, then R from Q with each factor divided out in turn.
     Polynomial q{1};
     for (const DiceGroup& group : groups) {
-        CheckCancel(cancel);
+        ThrowIfCancelled(cancel);
         TimesOneMinusPower(q, group.faces, limits);
     }
     for (const SuccessFactor& factor : successes) {
-        CheckCancel(cancel);
+        ThrowIfCancelled(cancel);
         TimesLinear(q, factor.failures, factor.successes, limits);
     }
     const Polynomial plainAndSuccesses = q; // P·S
@@ -165,13 +160,13 @@ PoolRecurrence::PoolRecurrence(const DicePool& pool, const std::atomic<bool>* ca
     std::vector<Int128> r(q.size(), 0);
     AddScaled(r, plainAndSuccesses, dice, 0, limits);
     for (const DiceGroup& group : groups) {
-        CheckCancel(cancel);
+        ThrowIfCancelled(cancel);
         const Int128 weight = -Int128{group.count} * group.faces;
         AddScaled(r, OverOneMinusPower(q, group.faces, limits), weight,
                   static_cast<std::size_t>(group.faces) - 1, limits);
     }
     for (const SuccessFactor& factor : successes) {
-        CheckCancel(cancel);
+        ThrowIfCancelled(cancel);
         AddScaled(r, OverLinear(q, factor.failures, factor.successes, limits),
                   Int128{factor.count} * factor.successes, 0, limits);
     }

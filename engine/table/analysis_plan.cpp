@@ -110,8 +110,7 @@ long double RunSeconds(const DicePool& pool, const PoolRecurrence& recurrence,
     long double seconds = 0;
     std::size_t read = 0;
     for (std::int64_t from = 0; from <= last; from += stretch) {
-        if (cancel && cancel->load(std::memory_order_relaxed))
-            throw AnalysisCancelled();
+        ThrowIfCancelled(cancel);
         const std::int64_t to = std::min(last, from + stretch - 1);
         while (read < terms.size() && terms[read].offset <= to)
             ++read;

@@ -57,11 +57,6 @@ private:
     std::uint64_t next_ = 0;
 };
 
-void CheckCancel(const RunControl& control) {
-    if (control.cancel && control.cancel->load(std::memory_order_relaxed))
-        throw AnalysisCancelled();
-}
-
 // Every count whole, each step reading its operands from the table itself.
 DistributionTable ComputeWhole(const AnalysisPlan& plan, const RunControl& control) {
     const PoolRecurrence& recurrence = *plan.recurrence;
@@ -88,7 +83,7 @@ DistributionTable ComputeWhole(const AnalysisPlan& plan, const RunControl& contr
     CountSums sums(size.entries);
     sums.Add(TopOf(count(0)));
     for (std::int64_t j = 0; j < last; ++j) {
-        CheckCancel(control);
+        ThrowIfCancelled(control.cancel);
         const std::uint64_t used = offsets[j + 1];
         if (used + working > limbs.capacity()) {
             // Only if the size bound was beaten; the faulting thread must let go first.
@@ -186,7 +181,7 @@ private:
             if (j != last - i)
                 throw InternalError("upper end took total " + std::to_string(j) + " for " +
                                     std::to_string(last - i));
-            CheckCancel(control);
+            ThrowIfCancelled(control.cancel);
             if (i > 0)
                 window.Forward();
             checkpoints.Summarise(j, window.Count(i));
@@ -295,7 +290,7 @@ DistributionTable ComputeStreamed(const AnalysisPlan& plan, std::shared_ptr<cons
                 throw InternalError("lower end took total " + std::to_string(taken) + " for " +
                                     std::to_string(j));
         }
-        CheckCancel(control);
+        ThrowIfCancelled(control.cancel);
         if (j > window.hi()) {
             if (split)
                 split->Forward(stepsTo(j));

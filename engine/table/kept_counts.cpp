@@ -20,8 +20,7 @@ KeptCounts::KeptCounts(const DicePool& pool, const std::atomic<bool>* cancel,
         std::vector<Decimal> product(counts_.size() + own.size() - 1);
         for (std::size_t a = 0; a < counts_.size(); ++a) {
             // A product of two groups of thousands of values each takes seconds.
-            if (cancel && cancel->load(std::memory_order_relaxed))
-                throw AnalysisCancelled();
+            ThrowIfCancelled(cancel);
             if (onProgress && a % 64 == 0)
                 onProgress((static_cast<double>(g) +
                             static_cast<double>(a) / static_cast<double>(counts_.size())) /

@@ -50,8 +50,7 @@ template <typename WriteLine>
 void WriteLines(std::int64_t lines, const ExportControl& control, const WriteLine& writeLine) {
     const std::int64_t step = lines / 1000 + 1;
     for (std::int64_t i = 0; i < lines; ++i) {
-        if (control.cancel && control.cancel->load(std::memory_order_relaxed))
-            throw AnalysisCancelled();
+        ThrowIfCancelled(control.cancel);
         writeLine(i);
         if (control.onProgress && i % step == 0)
             control.onProgress(static_cast<double>(i) / static_cast<double>(lines),
