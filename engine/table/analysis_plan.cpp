@@ -82,6 +82,13 @@ KeptShape KeptShapeOf(const DicePool& pool) {
     return shape;
 }
 
+double KeptWorkOf(const DicePool& pool) {
+    double work = 0;
+    for (const KeptGroup& group : pool.Kept())
+        work += KeptWork(group);
+    return work;
+}
+
 // Whether the run's length is checked: one size of plain dice never is, since its three counts a
 // step take no longer than the memory for them allows.
 bool Timed(const DicePool& pool) {
@@ -126,10 +133,7 @@ long double RunSeconds(const DicePool& pool, const PoolRecurrence& recurrence,
 bool Answers(const DicePool& pool, const std::atomic<bool>* cancel) {
     if (pool.DiceCount() == 0 || pool.Spread() >= std::numeric_limits<std::int32_t>::max())
         return false;
-    double keptWork = 0;
-    for (const KeptGroup& group : pool.Kept())
-        keptWork += KeptWork(group);
-    if (keptWork > kMaxKeptWork)
+    if (KeptWorkOf(pool) > kMaxKeptWork)
         return false;
     try {
         const PoolRecurrence recurrence(pool, cancel);
@@ -208,10 +212,7 @@ AnalysisPlan PlanAnalysis(const DicePool& pool, std::optional<std::uint64_t> mem
     AnalysisPlan plan;
     plan.pool = pool;
     // Kept dice: their own counts first, then every count combines `width` of the rest's.
-    double keptWork = 0;
-    for (const KeptGroup& group : pool.Kept())
-        keptWork += KeptWork(group);
-    if (keptWork > kMaxKeptWork)
+    if (KeptWorkOf(pool) > kMaxKeptWork)
         throw PoolLimitError(pool.Description() +
                              " keeps too many of too many dice to be counted in reasonable time: "
                              "kept dice go as far as about 1000d6kh500, 500d20kh250 or "
