@@ -2,10 +2,10 @@
 #include "analysis_runner.h"
 
 #include "distribution.h"
+#include "error_reporter.h"
 #include "errors.h"
 
 #include <exception>
-#include <new>
 
 namespace dorvanel {
 
@@ -34,11 +34,8 @@ void AnalysisRunner::Start(const DicePool& pool, std::optional<std::uint64_t> me
             job_.Deliver(run, [this, table = std::move(table)] { emit Finished(table); });
         } catch (const AnalysisCancelled&) {
             // Whoever cancelled has moved on; nothing to deliver.
-        } catch (const std::bad_alloc&) {
-            job_.Deliver(run, [this] { emit Failed(QStringLiteral("Out of memory")); });
         } catch (const std::exception& error) {
-            job_.Deliver(
-                run, [this, message = QString::fromUtf8(error.what())] { emit Failed(message); });
+            job_.Deliver(run, [this, message = ErrorText(error)] { emit Failed(message); });
         }
     });
 }

@@ -9,6 +9,12 @@
 
 namespace dorvanel {
 
+QString ErrorText(const std::exception& error) {
+    if (dynamic_cast<const std::bad_alloc*>(&error))
+        return QStringLiteral("Out of memory");
+    return QString::fromUtf8(error.what());
+}
+
 void ReportError(const ErrorHandler& handler, QWidget* parent, const QString& message) {
     // Once the process is asked to stop, no one is left to answer a dialog.
     if (TerminationRequested())
@@ -24,10 +30,8 @@ void RunReportingErrors(const ErrorHandler& handler, QWidget* parent,
     try {
         command();
     } catch (const SilentAbort&) {
-    } catch (const std::bad_alloc&) {
-        ReportError(handler, parent, QStringLiteral("Out of memory"));
     } catch (const std::exception& error) {
-        ReportError(handler, parent, QString::fromUtf8(error.what()));
+        ReportError(handler, parent, ErrorText(error));
     }
 }
 

@@ -6,6 +6,7 @@
 
 #include <QString>
 
+#include <exception>
 #include <functional>
 
 class QWidget;
@@ -13,6 +14,9 @@ class QWidget;
 namespace dorvanel {
 
 using ErrorHandler = std::function<void(QWidget* parent, const QString& message)>;
+
+// What an error says to the user: "Out of memory" for a failed allocation, else its own text.
+QString ErrorText(const std::exception& error);
 
 // Shows the message with `handler`, or on stderr when the process has been asked to stop,
 // before or while it was shown.

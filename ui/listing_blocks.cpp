@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "listing_blocks.h"
 
+#include "error_reporter.h"
 #include "errors.h"
 #include "report.h"
 
@@ -8,7 +9,6 @@
 
 #include <algorithm>
 #include <exception>
-#include <new>
 
 namespace dorvanel {
 namespace {
@@ -80,10 +80,8 @@ void ListingBlocks::Work() {
     try {
         WorkUntilStopped();
         return;
-    } catch (const std::bad_alloc&) {
-        failure = QStringLiteral("Out of memory");
     } catch (const std::exception& error) {
-        failure = QString::fromUtf8(error.what());
+        failure = ErrorText(error);
     }
     {
         const std::lock_guard lock(mutex_);

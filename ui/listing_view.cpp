@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "listing_view.h"
 
+#include "error_reporter.h"
 #include "errors.h"
 
 #include <QApplication>
@@ -13,7 +14,6 @@
 
 #include <algorithm>
 #include <exception>
-#include <new>
 
 namespace dorvanel {
 namespace {
@@ -164,13 +164,8 @@ void ListingView::CopySelection() {
             });
         } catch (const AnalysisCancelled&) {
             // Whoever cancelled has moved on.
-        } catch (const std::bad_alloc&) {
-            copy_.Deliver(job, [this] {
-                CopyEnded();
-                emit Failed(QStringLiteral("Out of memory"));
-            });
         } catch (const std::exception& error) {
-            copy_.Deliver(job, [this, message = QString::fromUtf8(error.what())] {
+            copy_.Deliver(job, [this, message = ErrorText(error)] {
                 CopyEnded();
                 emit Failed(message);
             });
