@@ -20,23 +20,6 @@ std::int32_t CheckedInt32(Int128 value) {
     return static_cast<std::int32_t>(value);
 }
 
-// The faces a term's dice are counted with, 1 … faces.
-std::int64_t CountedFaces(const DiceTerm& term) {
-    return term.fudge ? 3 : term.faces;
-}
-
-// What one die of the term adds to the face it is counted with: a Fudge die is a d3 less 2.
-std::int64_t FaceShift(const DiceTerm& term) {
-    return term.fudge ? -2 : 0;
-}
-
-// The same for a die that may be subtracted: a subtracted die of F faces gives −x, which is
-// (F + 1 − x) − (F + 1), and F + 1 − x is as likely as x.
-std::int64_t ShiftPerDie(const DiceTerm& term) {
-    const std::int64_t shift = FaceShift(term);
-    return term.subtracted ? -(CountedFaces(term) + 1) - shift : shift;
-}
-
 bool IsKeep(Modifier modifier) {
     return modifier == Modifier::KeepHighest || modifier == Modifier::KeepLowest ||
            modifier == Modifier::DropHighest || modifier == Modifier::DropLowest;
@@ -44,21 +27,6 @@ bool IsKeep(Modifier modifier) {
 
 bool IsSuccess(Modifier modifier) {
     return modifier != Modifier::None && !IsKeep(modifier);
-}
-
-bool Meets(std::int64_t face, Modifier modifier, std::int64_t threshold) {
-    switch (modifier) {
-    case Modifier::AtLeast:
-        return face >= threshold;
-    case Modifier::Above:
-        return face > threshold;
-    case Modifier::AtMost:
-        return face <= threshold;
-    case Modifier::Below:
-        return face < threshold;
-    default:
-        return face == threshold;
-    }
 }
 
 // The dice a term sums, and whether they are its lowest.
@@ -102,28 +70,109 @@ const char* ModifierText(Modifier modifier) {
     }
 }
 
-// The faces of one die, smallest first: 1 … faces, or −1, 0, 1 for a Fudge die.
-std::vector<std::int32_t> FaceValues(const DiceTerm& term) {
-    std::vector<std::int32_t> values;
-    for (std::int64_t face = 1; face <= CountedFaces(term); ++face)
-        values.push_back(static_cast<std::int32_t>(face + FaceShift(term)));
-    return values;
+// How a term's successes are met: the modifier and its threshold.
+Condition SuccessCondition(const DiceTerm& term) {
+    using Compare = Condition::Compare;
+    switch (term.modifier) {
+    case Modifier::AtLeast:
+        return {Compare::AtLeast, term.parameter};
+    case Modifier::Above:
+        return {Compare::Above, term.parameter};
+    case Modifier::AtMost:
+        return {Compare::AtMost, term.parameter};
+    case Modifier::Below:
+        return {Compare::Below, term.parameter};
+    default:
+        return {Compare::Equal, term.parameter};
+    }
+}
+
+// A condition as a term writes it after r, !, or f: a bare number for "equal".
+std::string ConditionText(const Condition& condition) {
+    return condition.compare == Condition::Compare::Equal ? std::to_string(condition.value)
+                                                          : condition.Text();
+}
+
+// Dice of faces 1 … D added, nothing done to them.
+bool IsPlain(const DiceTerm& term) {
+    DiceTerm plain;
+    plain.count = term.count;
+    plain.die = term.die;
+    return term == plain && term.die.Uniform() && term.die.Min() == 1;
 }
 
 } // namespace
+
+bool Counts(const DiceTerm& term) {
+    return IsSuccess(term.modifier);
+}
+
+bool Keeps(const DiceTerm& term) {
+    return IsKeep(term.modifier);
+}
+
+Die ValueOf(const DiceTerm& term) {
+    Die die = term.die;
+    if (term.reroll)
+        die = die.Rerolled(term.reroll->when, term.reroll->once);
+    const Condition success = SuccessCondition(term);
+    const auto score = [&](std::int64_t value) -> std::int64_t {
+        return (success.Meets(value) ? 1 : 0) -
+               (term.failure && term.failure->Meets(value) ? 1 : 0);
+    };
+    const auto same = [](std::int64_t value) { return value; };
+    if (term.explosion) {
+        const Explosion& explosion = *term.explosion;
+        const Condition on = explosion.when.value_or(Condition{Condition::Compare::Equal, die.Max()});
+        const bool penetrating = explosion.kind == Explosion::Kind::Penetrating;
+        // Counting with ! scores every roll of the chain; otherwise the die's value is the sum.
+        if (Counts(term) && explosion.kind == Explosion::Kind::EachRoll)
+            return die.Chained(on, penetrating, explosion.depth, score);
+        die = die.Chained(on, penetrating, explosion.depth, same);
+    }
+    if (term.atLeast || term.atMost)
+        die = die.Mapped([&](std::int64_t value) {
+            if (term.atLeast)
+                value = std::max<std::int64_t>(value, *term.atLeast);
+            if (term.atMost)
+                value = std::min<std::int64_t>(value, *term.atMost);
+            return value;
+        });
+    return Counts(term) ? die.Mapped(score) : die;
+}
+
+std::string TermNotation(const DiceTerm& term) {
+    std::string text = std::to_string(term.count) + "d" + term.die.FacesText();
+    if (term.reroll)
+        text += (term.reroll->once ? "ro" : "r") + ConditionText(term.reroll->when);
+    if (term.explosion) {
+        static constexpr const char* kMarks[] = {"!", "!!", "!p"};
+        text += kMarks[static_cast<int>(term.explosion->kind)];
+        if (term.explosion->when)
+            text += ConditionText(*term.explosion->when);
+    }
+    if (term.atLeast)
+        text += "min" + std::to_string(*term.atLeast);
+    if (term.atMost)
+        text += "max" + std::to_string(*term.atMost);
+    if (term.modifier != Modifier::None)
+        text += ModifierText(term.modifier) + std::to_string(term.parameter);
+    if (term.failure)
+        text += "f" + ConditionText(*term.failure);
+    return text;
+}
 
 DicePool::DicePool(const std::vector<DiceTerm>& terms, std::int64_t constant)
     : constant_(constant) {
     for (const DiceTerm& term : terms) {
         if (term.count == 0)
             continue;
-        // Dice of a kind add up, and so do dice counted alike; kept dice stand on their own:
-        // the highest K of 2N dice are not the highest K of N twice.
+        // Dice written alike add up; kept dice stand on their own: the highest K of 2N dice
+        // are not the highest K of N twice.
         auto same = std::find_if(terms_.begin(), terms_.end(), [&term](const DiceTerm& known) {
-            return known.faces == term.faces && known.fudge == term.fudge &&
-                   known.subtracted == term.subtracted && known.modifier == term.modifier &&
-                   (term.modifier == Modifier::None ||
-                    (IsSuccess(term.modifier) && known.parameter == term.parameter));
+            DiceTerm other = known;
+            other.count = term.count;
+            return !Keeps(term) && other == term;
         });
         if (same == terms_.end())
             terms_.push_back(term);
@@ -137,34 +186,32 @@ void DicePool::Derive() {
     Int128 low = constant_;
     Int128 high = constant_;
     std::map<std::int64_t, std::int64_t> sizes;
+    constexpr std::int64_t kInt32Max = std::numeric_limits<std::int32_t>::max();
     for (const DiceTerm& term : terms_) {
-        const std::int64_t faces = CountedFaces(term);
-        if (IsSuccess(term.modifier)) {
-            std::int32_t successes = 0;
-            for (const std::int32_t face : FaceValues(term))
-                successes += Meets(face, term.modifier, term.parameter);
-            std::int32_t failures = static_cast<std::int32_t>(faces) - successes;
-            // Subtracted, k successes give −k, which is the N − k failures less N.
-            if (term.subtracted) {
-                std::swap(successes, failures);
-                low -= term.count;
-                high -= term.count;
-            }
-            successes_.push_back({term.count, successes, failures});
-            low += failures == 0 ? term.count : 0;
-            high += successes == 0 ? 0 : term.count;
-            continue;
-        }
+        Die die = ValueOf(term);
+        // Subtracted, a die's values are negated, its highest the lowest.
+        if (term.subtracted)
+            die = die.Negated();
+        const std::vector<Die::Face>& faces = die.Faces();
         const auto [summed, lowest] = SummedDice(term);
-        const std::int64_t shift = ShiftPerDie(term);
-        low += Int128{summed} * (1 + shift);
-        high += Int128{summed} * (faces + shift);
-        // Dice of one face only move the totals; subtracted, the highest become the lowest.
-        if (faces >= 2 && summed < term.count)
-            kept_.push_back(
-                {term.count, static_cast<std::int32_t>(faces), summed, lowest != term.subtracted});
-        else if (faces >= 2)
-            sizes[faces] += term.count;
+        low += Int128{summed} * die.Min();
+        high += Int128{summed} * die.Max();
+        // A die of one value that rolls one way only moves the totals.
+        if (faces.size() == 1 && faces[0].weight == 1)
+            continue;
+        const bool selects = summed < term.count;
+        const bool twoValues = die.Span() <= 1 && faces.front().weight <= kInt32Max &&
+                               faces.back().weight <= kInt32Max - faces.front().weight;
+        if (!selects && !Counts(term) && die.Uniform()) {
+            sizes[die.Span() + 1] += term.count;
+        } else if (!selects && twoValues) {
+            // Each die adds 0 or 1 to its lowest value (one value: never 1).
+            const std::int64_t upper = faces.size() == 2 ? faces.back().weight : 0;
+            successes_.push_back({term.count, static_cast<std::int32_t>(upper),
+                                  static_cast<std::int32_t>(faces.front().weight)});
+        } else {
+            kept_.push_back({term.count, die, summed, selects && lowest != term.subtracted});
+        }
     }
     minValue_ = CheckedInt32(low);
     maxValue_ = CheckedInt32(high);
@@ -184,7 +231,10 @@ DicePool DicePool::Plain(std::int32_t dice, std::int32_t faces) {
     const AnalysisBounds bounds = BeginAnalysis(dice, faces);
     if (dice < 1 || bounds.MaxValue < 1)
         throw SilentAbort();
-    return DicePool({{dice, faces}}, 0);
+    DiceTerm term;
+    term.count = dice;
+    term.die = Die::Range(1, faces);
+    return DicePool({term}, 0);
 }
 
 DicePool DicePool::Plus(const DicePool& other) const {
@@ -200,26 +250,29 @@ DicePool DicePool::Negated() const {
     return DicePool(terms, -constant_);
 }
 
-std::optional<DiceGroup> DicePool::SingleSize() const {
-    DiceGroup single{0, 1};
-    for (const DiceTerm& term : terms_) {
-        const auto faces = static_cast<std::int32_t>(CountedFaces(term));
-        if (single.count != 0 && faces != single.faces)
-            return std::nullopt;
-        single = {single.count + term.count, faces};
-    }
-    return single;
-}
-
 std::vector<DiceGroup> DicePool::OutcomeFactors() const {
     std::map<std::int64_t, std::int64_t> sizes;
-    for (const DiceTerm& term : terms_)
-        if (CountedFaces(term) >= 2)
-            sizes[CountedFaces(term)] += term.count;
+    for (const DiceTerm& term : terms_) {
+        const Die die = ValueOf(term);
+        if (die.Sides() >= 2)
+            sizes[die.Sides()] += std::int64_t{term.count} * die.Rolls();
+    }
     std::vector<DiceGroup> factors;
     for (const auto& [faces, count] : sizes)
         factors.push_back({CheckedInt32(count), static_cast<std::int32_t>(faces)});
     return factors;
+}
+
+std::optional<DiceGroup> DicePool::SingleSize() const {
+    DiceGroup single{0, 1};
+    for (const DiceTerm& term : terms_) {
+        const Die die = ValueOf(term);
+        if (single.count != 0 && die.Sides() != single.faces)
+            return std::nullopt;
+        single = {CheckedInt32(Int128{single.count} + Int128{term.count} * die.Rolls()),
+                  die.Sides()};
+    }
+    return single;
 }
 
 std::int64_t DicePool::DiceCount() const {
@@ -232,7 +285,7 @@ std::int64_t DicePool::DiceCount() const {
 std::int64_t DicePool::CountedDiceCount() const {
     std::int64_t dice = 0;
     for (const DiceTerm& term : terms_)
-        if (IsSuccess(term.modifier))
+        if (Counts(term))
             dice += term.count;
     return dice;
 }
@@ -259,26 +312,22 @@ double DicePool::MeanValue() const {
     for (const SuccessGroup& group : successes_)
         if (group.successes != 0 && group.failures != 0)
             mean += static_cast<long double>(group.count) * group.successes /
-                    (group.successes + group.failures);
+                    (static_cast<long double>(group.successes) + group.failures);
     for (const KeptGroup& group : kept_)
-        mean += KeptMean(group) - group.kept;
+        mean += KeptMean(group) - static_cast<long double>(group.kept) * group.die.Min();
     return static_cast<double>(mean);
 }
 
 long double DicePool::Variance() const {
     // By number of faces, so that one kind of dice gives N·(D² − 1) / 12 as it always has.
-    std::map<std::int64_t, std::int64_t> sizes;
-    for (const DiceTerm& term : terms_)
-        if (term.modifier == Modifier::None)
-            sizes[CountedFaces(term)] += term.count;
     long double variance = 0;
-    for (const auto& [faces, count] : sizes) {
-        const long double n = count;
-        const long double d = faces;
+    for (const DiceGroup& group : groups_) {
+        const long double n = group.count;
+        const long double d = group.faces;
         variance += n * (d * d - 1) / 12;
     }
     for (const SuccessGroup& group : successes_) {
-        const long double faces = group.successes + group.failures;
+        const long double faces = static_cast<long double>(group.successes) + group.failures;
         variance += static_cast<long double>(group.count) * group.successes * group.failures /
                     (faces * faces);
     }
@@ -292,10 +341,7 @@ std::string DicePool::Notation() const {
             text += term.subtracted ? " - " : " + ";
         else if (term.subtracted)
             text += "-";
-        text += std::to_string(term.count) + "d" +
-                (term.fudge ? std::string("F") : std::to_string(term.faces));
-        if (term.modifier != Modifier::None)
-            text += ModifierText(term.modifier) + std::to_string(term.parameter);
+        text += TermNotation(term);
     }
     if (text.empty())
         return std::to_string(constant_);
@@ -306,9 +352,8 @@ std::string DicePool::Notation() const {
 }
 
 std::string DicePool::Description() const {
-    if (terms_.size() == 1 && constant_ == 0 && !terms_[0].fudge && !terms_[0].subtracted &&
-        terms_[0].modifier == Modifier::None)
-        return std::to_string(terms_[0].count) + " dice of " + std::to_string(terms_[0].faces) +
+    if (terms_.size() == 1 && constant_ == 0 && IsPlain(terms_[0]))
+        return std::to_string(terms_[0].count) + " dice of " + std::to_string(terms_[0].die.Max()) +
                " faces";
     return Notation();
 }

@@ -4,6 +4,8 @@
 // outcomes, and the groups the counts are computed from.
 #pragma once
 
+#include "die.h"
+
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -33,18 +35,46 @@ enum class Modifier {
     Equal,
 };
 
-// Dice as written: `count` dice of `faces` faces (1 … faces), or Fudge dice (−1, 0, +1),
-// added or subtracted, with at most one modifier.
+// Dice as written: `count` dice, added or subtracted, each rerolled, exploded and clamped as
+// given, then summed, some of them kept, or their successes counted.
+struct Reroll {
+    Condition when;
+    bool once = false;
+
+    friend bool operator==(const Reroll&, const Reroll&) = default;
+};
+
+struct Explosion {
+    enum class Kind { EachRoll, Compound, Penetrating }; // !, !! and !p
+    Kind kind = Kind::Compound;
+    std::optional<Condition> when; // the highest face when not given
+    std::int32_t depth = 10;       // extra rolls at most
+
+    friend bool operator==(const Explosion&, const Explosion&) = default;
+};
+
 struct DiceTerm {
     std::int32_t count = 0;
-    std::int32_t faces = 0;
-    bool fudge = false;
+    Die die;
     bool subtracted = false;
+    std::optional<Reroll> reroll;
+    std::optional<Explosion> explosion;
+    std::optional<std::int32_t> atLeast; // minT: each die's value at least T
+    std::optional<std::int32_t> atMost;  // maxT
     Modifier modifier = Modifier::None;
     std::int32_t parameter = 0; // dice kept or dropped, or the threshold
+    std::optional<Condition> failure; // fC: each die meeting C counts −1
 
     friend bool operator==(const DiceTerm&, const DiceTerm&) = default;
 };
+
+// What one die of a term gives: its value, or what it counts when successes are.
+Die ValueOf(const DiceTerm& term);
+// Whether the term's successes are counted, and whether its dice are selected by value.
+bool Counts(const DiceTerm& term);
+bool Keeps(const DiceTerm& term);
+// "3d6", "4d6kh3", "10d10!10>=8f1", "2d6ro<3".
+std::string TermNotation(const DiceTerm& term);
 
 // `count` dice of `faces` faces, all added: what the counts are computed from.
 struct DiceGroup {
@@ -54,8 +84,8 @@ struct DiceGroup {
     friend bool operator==(const DiceGroup&, const DiceGroup&) = default;
 };
 
-// `count` dice of which each succeeds on `successes` faces and fails on `failures`: its
-// outcomes are (failures + successes·x)^count, the power of x counting the successes.
+// `count` dice of which each succeeds on `successes` of its rolls and fails on `failures`:
+// its outcomes are (failures + successes·x)^count, the power of x counting the successes.
 struct SuccessGroup {
     std::int32_t count = 0;
     std::int32_t successes = 0;
@@ -64,13 +94,15 @@ struct SuccessGroup {
     friend bool operator==(const SuccessGroup&, const SuccessGroup&) = default;
 };
 
-// The sum of the `kept` highest of `count` dice of faces 1 … `faces`, or of the lowest.
+// Dice counted on their own: the sum of the `kept` highest of `count` dice, or of the lowest;
+// all of them when `kept` is `count`. Their values run from kept × the die's lowest.
 struct KeptGroup {
     std::int32_t count = 0;
-    std::int32_t faces = 0;
+    Die die;
     std::int32_t kept = 0;
     bool lowest = false;
 
+    std::int64_t Spread() const { return std::int64_t{kept} * die.Span(); }
     friend bool operator==(const KeptGroup&, const KeptGroup&) = default;
 };
 
@@ -100,20 +132,21 @@ public:
 
     const std::vector<DiceTerm>& Terms() const { return terms_; }
     std::int64_t Constant() const { return constant_; }
-    // The pool taken apart, subtracted and Fudge dice turned into added ones of faces 1 … D,
-    // the total being the sum of the parts moved by a fixed amount, since each die's faces are
-    // symmetric: plain dice of two or more faces by size, smallest first (dice of one face are
-    // part of the fixed amount); counted successes; kept dice.
+    // The pool taken apart, the total being the sum of the parts moved by a fixed amount: dice
+    // of consecutive faces, one roll each, summed, as added ones of faces 1 … D by size,
+    // smallest first (dice of one face are part of the fixed amount); successes counted 0 or 1
+    // a die; and the rest, counted on their own: kept dice, and every other die summed or
+    // counted.
     const std::vector<DiceGroup>& Groups() const { return groups_; }
     const std::vector<SuccessGroup>& Successes() const { return successes_; }
     const std::vector<KeptGroup>& Kept() const { return kept_; }
     // Whether every count equals the one as far from the other end: sums of dice, and counts of
     // successes as likely as failures, are.
     bool Symmetric() const;
-    // Every die of two or more faces, by number of faces, smallest first: the outcomes are
-    // Π D^N over them.
+    // The rolls of every die of two or more sides, by sides, smallest first: the outcomes are
+    // Π D^N over them, N counting each die as often as it may roll.
     std::vector<DiceGroup> OutcomeFactors() const;
-    // N and D when every die has the same number of faces (D^N outcomes, N = 0 for none).
+    // N and D when every die rolls the same number of sides (D^N outcomes, N = 0 for none).
     std::optional<DiceGroup> SingleSize() const;
     // Every die, and those of them whose successes are counted rather than summed.
     std::int64_t DiceCount() const;
@@ -123,15 +156,23 @@ public:
     std::int32_t MinValue() const { return minValue_; }
     std::int32_t MaxValue() const { return maxValue_; }
     // The exact mean of the totals, rounded to a double: (MinValue + MaxValue) / 2 for a
-    // symmetric pool. Kept dice take a sum over their faces and dice to work out.
+    // symmetric pool; kept dice of consecutive faces take a sum over their faces and dice, other
+    // kept dice their distribution.
     double MeanValue() const;
     // MaxValue − MinValue: the totals are MinValue + j for j = 0 … Spread().
     std::int64_t Spread() const { return std::int64_t{maxValue_} - minValue_; }
-    // Of the plain dice and successes; kept dice leave it to their distribution.
+    // Of the plain dice and successes; dice counted on their own leave it to their
+    // distribution.
     long double Variance() const;
 
-    // "3d6 + 2d8 + 5", "2d6 - 1d4", "-2d6 + 20", "4dF".
+    // "3d6 + 2d8 + 5", "2d6 - 1d4", "-2d6 + 20", "4dF", "3d6!".
     std::string Notation() const;
+    // In words: "4d6kh3: 4 six-sided dice, the 3 highest added".
+    std::string Explanation() const;
+    // For a pool with exploding dice, where the explosions stop and how rarely a die gets that
+    // far: "explosions stop after 10 extra rolls; 1 die in 60466176 gets that far". Empty for
+    // others.
+    std::string DepthNote() const;
     // What a message calls it: "3 dice of 6 faces" for one kind of dice alone, else the
     // notation.
     std::string Description() const;

@@ -2,10 +2,13 @@
 #include "kept_dice.h"
 
 #include "errors.h"
+#include "limb_kernels.h"
+#include "power_by_squaring.h"
 #include "wide_number.h"
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 namespace dorvanel {
 namespace {
@@ -75,23 +78,179 @@ std::vector<Decimal> HighestKept(std::int32_t dice, std::int32_t faces, std::int
     return counts;
 }
 
+__extension__ typedef __int128 Int128;
+
+Decimal PowerOf(const Decimal& base, std::int64_t exponent) {
+    return PowerBySquaring(base, static_cast<std::uint32_t>(exponent), Decimal(1),
+                           [](const Decimal& a, const Decimal& b) { return a * b; });
+}
+
+// A divisor as factors below 2^31, for exact division a factor at a time. Weights are products
+// of small numbers; one with a prime factor beyond 2^20 is refused.
+std::vector<std::uint32_t> DivisorFactors(std::uint64_t divisor) {
+    constexpr std::uint64_t kBelow = std::uint64_t{1} << 31;
+    std::vector<std::uint32_t> factors;
+    std::uint64_t chunk = 1;
+    auto take = [&](std::uint64_t factor) {
+        if (chunk * factor >= kBelow) {
+            factors.push_back(static_cast<std::uint32_t>(chunk));
+            chunk = 1;
+        }
+        chunk *= factor;
+    };
+    for (std::uint64_t p = 2; p * p <= divisor && p < (1u << 20); ++p)
+        while (divisor % p == 0) {
+            take(p);
+            divisor /= p;
+        }
+    if (divisor >= kBelow)
+        throw PoolLimitError("a die's weights are too irregular to be counted exactly");
+    take(divisor);
+    factors.push_back(static_cast<std::uint32_t>(chunk));
+    return factors;
+}
+
+// The counts of N dice of an irregular die, P^N for its polynomial P = Σ w·x^(v − min): from
+// P·G′ = N·P′·G, m·p_0·g(m) = Σ_(i ≥ 1) ((N + 1)·i − m)·p_i·g(m − i), every division exact.
+// Read from whichever end weighs less, so that an exploding die divides by 1.
+std::vector<Decimal> PowerOfDie(const Die& die, std::int32_t dice,
+                                const std::atomic<bool>* cancel) {
+    std::vector<std::int64_t> p(static_cast<std::size_t>(die.Span()) + 1, 0);
+    for (const Die::Face& face : die.Faces())
+        p[static_cast<std::size_t>(face.value - die.Min())] = face.weight;
+    const bool reversed = p.back() < p.front();
+    if (reversed)
+        std::reverse(p.begin(), p.end());
+    std::vector<std::size_t> used;
+    for (std::size_t i = 1; i < p.size(); ++i)
+        if (p[i] != 0)
+            used.push_back(i);
+    const std::vector<std::uint32_t> divisors = DivisorFactors(static_cast<std::uint64_t>(p[0]));
+
+    const std::size_t last = static_cast<std::size_t>(dice) * (p.size() - 1);
+    std::vector<Decimal> counts(last + 1);
+    counts[0] = PowerOf(Decimal(static_cast<std::uint64_t>(p[0])), dice);
+    double totalLog10 = 0;
+    for (const std::int64_t weight : p)
+        totalLog10 += static_cast<double>(weight);
+    totalLog10 = std::log10(totalLog10) * dice;
+    const std::size_t capacity = static_cast<std::size_t>((totalLog10 + 40) / kLimbDigits) + 3;
+    std::vector<std::uint32_t> numerator(capacity);
+    std::vector<ScaledCount> terms;
+    LimbCombiner combiner;
+    constexpr Int128 kMostCoefficient = Int128{1} << 62;
+    for (std::size_t m = 1; m <= last; ++m) {
+        if (m % 64 == 0)
+            ThrowIfCancelled(cancel);
+        terms.clear();
+        for (const std::size_t i : used) {
+            if (i > m)
+                break;
+            const Int128 coefficient =
+                (Int128{dice + 1} * static_cast<std::int64_t>(i) - static_cast<std::int64_t>(m)) *
+                p[i];
+            if (coefficient > kMostCoefficient || coefficient < -kMostCoefficient)
+                throw PoolLimitError("a die's weights are too large to be counted exactly");
+            terms.push_back({static_cast<std::int64_t>(coefficient), counts[m - i].limbs()});
+        }
+        const std::size_t length = combiner.Combine(terms, numerator.data(), capacity);
+        Decimal count = Decimal::FromLimbs({numerator.data(), length});
+        count.DivideExactlyBy(static_cast<std::uint32_t>(m));
+        for (const std::uint32_t divisor : divisors)
+            count.DivideExactlyBy(divisor);
+        counts[m] = std::move(count);
+    }
+    if (reversed)
+        std::reverse(counts.begin(), counts.end());
+    return counts;
+}
+
+// The highest K of N dice of any weights, from the highest value down: j dice placed above the
+// value at hand, fewer than K, with the counts of their sum so far; c more at the value, in
+// C(N − j, c)·w^c ways, either still fewer than K, or reaching K, when the rest all fall below
+// in Σ_(c ≥ K − j) C(N − j, c)·w^c·L^(N − j − c) ways, L the weight below.
+std::vector<Decimal> WeightedHighest(const Die& die, std::int32_t dice, std::int32_t kept,
+                                     const std::atomic<bool>* cancel) {
+    const auto k = static_cast<std::size_t>(kept);
+    const std::int64_t min = die.Min();
+    std::vector<Decimal> counts(static_cast<std::size_t>(kept * die.Span()) + 1);
+    // placed[j][s]: j dice above, their values summing to s + j·min.
+    std::vector<std::vector<Decimal>> placed(k);
+    placed[0] = {Decimal(1)};
+    std::uint64_t below = 0;
+    for (const Die::Face& face : die.Faces())
+        below += static_cast<std::uint64_t>(face.weight);
+    const std::vector<Die::Face>& faces = die.Faces();
+    for (std::size_t t = faces.size(); t-- > 0;) {
+        ThrowIfCancelled(cancel);
+        const auto w = static_cast<std::uint64_t>(faces[t].weight);
+        below -= w;
+        const auto step = static_cast<std::size_t>(faces[t].value - min);
+        std::vector<std::vector<Decimal>> next(k);
+        for (std::size_t j = 0; j < k; ++j) {
+            if (placed[j].empty())
+                continue;
+            const std::int64_t rest = dice - static_cast<std::int64_t>(j);
+            // C(rest, c)·w^c·below^(rest − c) for c < K − j, and what they leave of (w + L)^rest.
+            Decimal reaching = PowerOf(Decimal(w + below), rest);
+            Decimal ways(1); // C(rest, c)·w^c
+            for (std::size_t c = 0; j + c < k; ++c) {
+                reaching -= ways * PowerOf(Decimal(below), rest - static_cast<std::int64_t>(c));
+                std::vector<Decimal>& into = next[j + c];
+                const std::size_t shift = c * step;
+                into.resize(std::max(into.size(), placed[j].size() + shift));
+                for (std::size_t s = 0; s < placed[j].size(); ++s)
+                    into[s + shift] += placed[j][s] * ways;
+                ways = ways * Decimal(w);
+                ways.MultiplyBy(static_cast<std::uint32_t>(rest - static_cast<std::int64_t>(c)))
+                    .DivideExactlyBy(static_cast<std::uint32_t>(c + 1));
+            }
+            const std::size_t shift = (k - j) * step;
+            for (std::size_t s = 0; s < placed[j].size(); ++s)
+                counts[s + shift] += placed[j][s] * reaching;
+        }
+        placed = std::move(next);
+    }
+    return counts;
+}
+
 } // namespace
 
 std::vector<Decimal> KeptDistribution(const KeptGroup& group, const std::atomic<bool>* cancel) {
-    std::vector<Decimal> counts = HighestKept(group.count, group.faces, group.kept, cancel);
-    // The lowest K of faces x are the highest of faces D + 1 − x: the sums mirror.
+    if (!group.die.Uniform() && group.kept == group.count)
+        return PowerOfDie(group.die, group.count, cancel);
+    // The lowest K of faces x are the highest of faces −x: the sums mirror.
+    std::vector<Decimal> counts =
+        group.die.Uniform()
+            ? HighestKept(group.count, static_cast<std::int32_t>(group.die.Span() + 1),
+                          group.kept, cancel)
+            : WeightedHighest(group.lowest ? group.die.Negated() : group.die, group.count,
+                              group.kept, cancel);
     if (group.lowest)
         std::reverse(counts.begin(), counts.end());
     return counts;
 }
 
 long double KeptMean(const KeptGroup& group) {
+    if (!group.die.Uniform()) {
+        // Other dice from their distribution: the sum of value times count over the total.
+        const std::vector<Decimal> counts = KeptDistribution(group);
+        Decimal total;
+        for (const Decimal& count : counts)
+            total += count;
+        long double mean = 0;
+        for (std::size_t v = 0; v < counts.size(); ++v)
+            mean += static_cast<long double>(v) *
+                    (WideNumber::Of(counts[v]) / WideNumber::Of(total)).Value();
+        return mean + static_cast<long double>(group.kept) * group.die.Min();
+    }
+    // Faces 1 … D moved by the die's lowest value less one.
     // E[sum of the K highest] = Σ_x E[min(B_x, K)], B_x the number of dice at or above x, of
     // N with a_x = D − x + 1 faces of D. Over all outcomes:
     //   Σ_x K·D^N − Σ_(j<K) (K − j)·C(N, j)·a^j·b^(N−j), b = x − 1,
     // and x = 1, where b = 0, adds K·D^N alone.
     const auto dice = static_cast<std::uint32_t>(group.count);
-    const auto faces = static_cast<std::uint32_t>(group.faces);
+    const auto faces = static_cast<std::uint32_t>(group.die.Span() + 1);
     const auto kept = static_cast<std::uint32_t>(group.kept);
     const Decimal outcomes = Decimal::Power(faces, dice);
     Decimal total = outcomes;
@@ -106,15 +265,27 @@ long double KeptMean(const KeptGroup& group) {
         }
     }
     const long double value = (WideNumber::Of(total) / WideNumber::Of(outcomes)).Value();
-    return group.lowest ? static_cast<long double>(group.kept) * (group.faces + 1) - value : value;
+    const long double shift = static_cast<long double>(group.kept) * (group.die.Min() - 1);
+    return shift + (group.lowest ? static_cast<long double>(kept) * (faces + 1) - value : value);
 }
 
 double KeptWork(const KeptGroup& group) {
-    const double limbs = 1 + group.count * std::log10(static_cast<double>(group.faces)) / 9;
+    double weight = 0;
+    for (const Die::Face& face : group.die.Faces())
+        weight += static_cast<double>(face.weight);
+    const double limbs = 1 + group.count * std::log10(weight) / 9;
     const double k = group.kept;
-    const double d = group.faces;
-    // Horner's steps over every t: about K²·D²/4 coefficients, each added and taken away.
-    return 3 * k * k * d * d / 4 * limbs + d * k * k * limbs;
+    const double d = static_cast<double>(group.die.Span() + 1);
+    if (group.die.Uniform())
+        // Horner's steps over every t: about K²·D²/4 coefficients, each added and taken away.
+        return 3 * k * k * d * d / 4 * limbs + d * k * k * limbs;
+    const auto values = static_cast<double>(group.die.Faces().size());
+    if (group.kept == group.count)
+        // A step for every total, reading each value of the die.
+        return k * d * values * limbs / 2;
+    // Every value: each placement of fewer than K dice times each number more at the value,
+    // over sums of up to K·D, in arithmetic on whole numbers.
+    return values * k * k * k * d / 2 * limbs * 4;
 }
 
 } // namespace dorvanel

@@ -4,6 +4,7 @@
 #include "errors.h"
 
 #include <algorithm>
+#include <cctype>
 #include <limits>
 #include <optional>
 #include <string>
@@ -20,7 +21,8 @@ constexpr std::string_view kMinusSign = "\xE2\x88\x92";
 
 class Parser {
 public:
-    explicit Parser(std::string_view text) : text_(text) {}
+    Parser(std::string_view text, std::int32_t explodeDepth)
+        : text_(text), explodeDepth_(explodeDepth) {}
 
     DicePool Parse(const DicePool& before) {
         SkipSpaces();
@@ -35,7 +37,7 @@ public:
                 break;
             const std::optional<bool> sign = TakeSign();
             if (!sign) {
-                if (IsDigit(Peek()) || Peek() == 'd' || Peek() == 'D')
+                if (IsDigit(Peek()) || IsLetter('d'))
                     Fail("+ or - missing at position " + Position());
                 Stray();
             }
@@ -74,7 +76,7 @@ private:
         std::size_t characters = 0;
         for (std::size_t i = 0; i < byte; ++i)
             characters += (static_cast<unsigned char>(text_[i]) & 0xC0) != 0x80;
-        return std::to_string(characters);
+        return std::to_string(characters + 1);
     }
 
     [[noreturn]] void Fail(const std::string& what) const {
@@ -119,7 +121,8 @@ private:
     void Term(bool subtracted) {
         const std::size_t start = at_;
         const std::optional<std::int64_t> number = Number();
-        if (Peek() != 'd' && Peek() != 'D') {
+        SkipSpaces();
+        if (!IsLetter('d')) {
             if (!number)
                 AtEnd() ? Fail("a term is missing at position " + Position()) : Stray();
             if (*number > std::numeric_limits<std::int32_t>::max())
@@ -132,82 +135,323 @@ private:
             Fail("the number of dice at position " + PositionOf(start) + " must be from 1 to " +
                  std::to_string(kMaxDiceInTerm));
         ++at_; // the d
-        DiceTerm term{static_cast<std::int32_t>(count), 0, false, subtracted};
-        const std::size_t facesAt = at_;
-        if (Peek() == '%') {
-            ++at_;
-            term.faces = 100;
-        } else if (Peek() == 'F' || Peek() == 'f') {
-            ++at_;
-            term.fudge = true;
-            term.faces = 3;
-        } else if (const std::optional<std::int64_t> faces = Number()) {
-            if (*faces < 1 || *faces > kMaxFaces)
-                Fail("the number of faces at position " + PositionOf(facesAt) +
-                     " must be from 1 to " + std::to_string(kMaxFaces));
-            term.faces = static_cast<std::int32_t>(*faces);
-        } else if (AtEnd()) {
-            Fail("the number of faces is missing at position " + Position());
-        } else {
-            Stray();
+        SkipSpaces();
+        DiceTerm term;
+        term.count = static_cast<std::int32_t>(count);
+        term.subtracted = subtracted;
+        term.die = Faces();
+        Modify(term, start);
+        try {
+            ValueOf(term);
+        } catch (const DieLimitError& error) {
+            Fail("the dice at position " + PositionOf(start) + ": " + error.what() +
+                 DeepestThatFits(term));
         }
-        Modify(term);
-        const char next = Peek();
-        if (term.modifier != Modifier::None &&
-            (next == 'k' || next == 'd' || next == '>' || next == '<' || next == '='))
-            Fail("a group takes one modifier: '" + std::string(1, next) + "' at position " +
-                 Position() + " follows one");
         terms_.push_back(term);
     }
 
-    // An optional modifier after NdD: kh, k, kl, dh or dl and a number of dice; >=, >, <=, <
-    // or = and a face.
-    void Modify(DiceTerm& term) {
-        const std::size_t start = at_;
-        const std::string_view rest = text_.substr(at_);
-        struct Form {
-            std::string_view text;
-            Modifier modifier;
-        };
-        static constexpr Form kForms[] = {
-            {"kh", Modifier::KeepHighest}, {"kl", Modifier::KeepLowest},
-            {"k", Modifier::KeepHighest},  {"dh", Modifier::DropHighest},
-            {"dl", Modifier::DropLowest},  {">=", Modifier::AtLeast},
-            {">", Modifier::Above},        {"<=", Modifier::AtMost},
-            {"<", Modifier::Below},        {"=", Modifier::Equal}};
-        const auto form = std::find_if(std::begin(kForms), std::end(kForms), [&](const Form& f) {
-            return rest.substr(0, f.text.size()) == f.text;
-        });
-        if (form == std::end(kForms))
-            return;
-        at_ += form->text.size();
-        term.modifier = form->modifier;
-        const std::size_t numberAt = at_;
-        const bool keeps = form->text[0] == 'k' || form->text[0] == 'd';
+    // The deepest explosion of this term that its weights still count, when it explodes.
+    static std::string DeepestThatFits(DiceTerm term) {
+        if (!term.explosion)
+            return "";
+        while (term.explosion->depth > 0) {
+            --term.explosion->depth;
+            try {
+                ValueOf(term);
+                return "; explosions up to " + std::to_string(term.explosion->depth) +
+                       " extra rolls deep answer";
+            } catch (const DieLimitError&) {
+            }
+        }
+        return "";
+    }
+
+    // After the d: a number of faces, %, F, or a list of faces in braces.
+    Die Faces() {
+        const std::size_t facesAt = at_;
+        if (Peek() == '%') {
+            ++at_;
+            return Die::Range(1, 100);
+        }
+        if (IsLetter('f')) {
+            ++at_;
+            return Die::Range(-1, 1);
+        }
+        if (Peek() == '{')
+            return FaceList();
+        if (const std::optional<std::int64_t> faces = Number()) {
+            if (*faces < 1 || *faces > kMaxFaces)
+                Fail("the number of faces at position " + PositionOf(facesAt) +
+                     " must be from 1 to " + std::to_string(kMaxFaces));
+            return Die::Range(1, static_cast<std::int32_t>(*faces));
+        }
+        if (AtEnd())
+            Fail("the number of faces is missing at position " + Position());
+        Stray();
+    }
+
+    // {1,1,2,3}, {1..6}, {-1..1}: a repeated face weighs more.
+    Die FaceList() {
+        const std::size_t open = at_++;
+        std::vector<std::int32_t> faces;
+        SkipSpaces();
+        if (Peek() == '}')
+            Fail("the list of faces at position " + PositionOf(open) + " is empty");
+        for (;;) {
+            SkipSpaces();
+            const std::size_t itemAt = at_;
+            const std::int32_t low = FaceValue();
+            SkipSpaces();
+            std::int32_t high = low;
+            if (text_.substr(at_, 2) == "..") {
+                at_ += 2;
+                SkipSpaces();
+                high = FaceValue();
+                if (high < low)
+                    Fail("the range of faces at position " + PositionOf(itemAt) +
+                         " runs backwards");
+            }
+            if (static_cast<std::int64_t>(faces.size()) + high - low + 1 > kMaxFaces)
+                Fail("the list of faces at position " + PositionOf(open) + " has more than " +
+                     std::to_string(kMaxFaces) + " faces");
+            for (std::int64_t face = low; face <= high; ++face)
+                faces.push_back(static_cast<std::int32_t>(face));
+            SkipSpaces();
+            if (Peek() == '}') {
+                ++at_;
+                return Die::Listed(faces);
+            }
+            if (Peek() != ',')
+                AtEnd() ? Fail("the list of faces at position " + PositionOf(open) +
+                               " is not closed with }")
+                        : Stray();
+            ++at_;
+        }
+    }
+
+    std::int32_t FaceValue() {
+        const std::size_t valueAt = at_;
+        const std::optional<std::int64_t> value = SignedNumber();
+        if (!value)
+            AtEnd() ? Fail("a face is missing at position " + Position()) : Stray();
+        if (*value < -kMaxFaceValue || *value > kMaxFaceValue)
+            Fail("the face at position " + PositionOf(valueAt) + " must be from -" +
+                 std::to_string(kMaxFaceValue) + " to " + std::to_string(kMaxFaceValue));
+        return static_cast<std::int32_t>(*value);
+    }
+
+    std::optional<std::int64_t> SignedNumber() {
+        const std::size_t before = at_;
         bool negative = false;
-        if (!keeps && Peek() == '-') {
+        if (Peek() == '-') {
             ++at_;
             negative = true;
-        } else if (!keeps) {
+        } else {
             negative = TakeMinusSign();
         }
         const std::optional<std::int64_t> number = Number();
+        if (!number) {
+            at_ = before;
+            return std::nullopt;
+        }
+        return negative ? -*number : *number;
+    }
+
+    // A condition: =T, <T, <=T, >T, >=T, or a bare T for "equal". Nothing when neither a
+    // comparison nor a number is there.
+    std::optional<Condition> TakeCondition() {
+        using Compare = Condition::Compare;
+        struct Form {
+            std::string_view text;
+            Compare compare;
+        };
+        static constexpr Form kForms[] = {{">=", Compare::AtLeast}, {"<=", Compare::AtMost},
+                                          {">", Compare::Above},    {"<", Compare::Below},
+                                          {"=", Compare::Equal}};
+        const auto form = std::find_if(std::begin(kForms), std::end(kForms), [&](const Form& f) {
+            return text_.substr(at_, f.text.size()) == f.text;
+        });
+        const bool compared = form != std::end(kForms);
+        // A bare number follows at once and takes no sign: "3d6!-2" is 3d6! less 2.
+        std::optional<std::int64_t> number;
+        const std::size_t numberAt = at_ + (compared ? form->text.size() : 0);
+        if (compared) {
+            at_ += form->text.size();
+            SkipSpaces();
+            number = SignedNumber();
+            if (!number)
+                AtEnd() ? Fail("a number is missing at position " + Position()) : Stray();
+        } else {
+            number = Number();
+            if (!number)
+                return std::nullopt;
+        }
+        if (*number < std::numeric_limits<std::int32_t>::min() ||
+            *number > std::numeric_limits<std::int32_t>::max())
+            Fail("the number at position " + PositionOf(numberAt) + " is too large");
+        return Condition{compared ? form->compare : Compare::Equal,
+                         static_cast<std::int32_t>(*number)};
+    }
+
+    Condition RequiredCondition() {
+        SkipSpaces();
+        const std::optional<Condition> condition = TakeCondition();
+        if (!condition)
+            AtEnd() ? Fail("a number is missing at position " + Position()) : Stray();
+        return *condition;
+    }
+
+    // Whether the text goes on with `word`, in any case.
+    bool LooksAt(std::string_view word) const {
+        if (text_.size() - at_ < word.size())
+            return false;
+        for (std::size_t i = 0; i < word.size(); ++i)
+            if (std::tolower(static_cast<unsigned char>(text_[at_ + i])) != word[i])
+                return false;
+        return true;
+    }
+    bool IsLetter(char lower) const { return LooksAt(std::string_view(&lower, 1)); }
+
+    // The modifiers after NdD, in any order, each kind once: a reroll (r, ro), an explosion (!,
+    // !!, !p), clamps (min, max), a keep or drop (kh, k, kl, dh, dl, d) or a count of successes
+    // (>=, >, <=, <, =) and then failures (f).
+    void Modify(DiceTerm& term, std::size_t termAt) {
+        std::optional<std::size_t> keepAt, countAt, failureAt, explosionAt;
+        auto once = [&](bool given, const std::string& what, std::size_t at) {
+            if (given)
+                Fail("a second " + what + " at position " + PositionOf(at));
+        };
+        for (;;) {
+            const std::size_t spaced = at_;
+            SkipSpaces();
+            const std::size_t at = at_;
+            // Spaces then a die or a number: a + or - is missing, as between any two terms.
+            if (at != spaced && (IsLetter('d') || IsDigit(Peek()))) {
+                at_ = spaced;
+                return;
+            }
+            if (LooksAt("ro") || IsLetter('r')) {
+                once(term.reroll.has_value(), "reroll", at);
+                const bool rerollOnce = LooksAt("ro");
+                at_ += rerollOnce ? 2 : 1;
+                term.reroll = Reroll{RequiredCondition(), rerollOnce};
+                if (term.die.AllMeet(term.reroll->when))
+                    Fail("the reroll at position " + PositionOf(at) + " meets every face");
+            } else if (Peek() == '!') {
+                once(term.explosion.has_value(), "explosion", at);
+                explosionAt = at;
+                Explosion explosion;
+                explosion.depth = explodeDepth_;
+                ++at_;
+                if (Peek() == '!') {
+                    ++at_;
+                    explosion.kind = Explosion::Kind::Compound;
+                } else if (IsLetter('p')) {
+                    ++at_;
+                    explosion.kind = Explosion::Kind::Penetrating;
+                } else {
+                    explosion.kind = Explosion::Kind::EachRoll;
+                }
+                explosion.when = TakeCondition();
+                term.explosion = explosion;
+            } else if (LooksAt("min") || LooksAt("max")) {
+                const bool least = LooksAt("min");
+                once(least ? term.atLeast.has_value() : term.atMost.has_value(),
+                     least ? "min" : "max", at);
+                at_ += 3;
+                SkipSpaces();
+                const std::size_t numberAt = at_;
+                const std::optional<std::int64_t> value = SignedNumber();
+                if (!value)
+                    AtEnd() ? Fail("a number is missing at position " + Position()) : Stray();
+                if (*value < std::numeric_limits<std::int32_t>::min() ||
+                    *value > std::numeric_limits<std::int32_t>::max())
+                    Fail("the number at position " + PositionOf(numberAt) + " is too large");
+                (least ? term.atLeast : term.atMost) = static_cast<std::int32_t>(*value);
+            } else if (IsLetter('k') || IsLetter('d')) {
+                once(keepAt || countAt, "keep, drop or count", at);
+                keepAt = at;
+                Keep(term, at);
+            } else if (Peek() == '>' || Peek() == '<' || Peek() == '=') {
+                once(keepAt || countAt, "keep, drop or count", at);
+                countAt = at;
+                Count(term, RequiredCondition());
+            } else if (IsLetter('f')) {
+                once(failureAt.has_value(), "count of failures", at);
+                failureAt = at;
+                ++at_;
+                term.failure = RequiredCondition();
+            } else {
+                at_ = spaced;
+                break;
+            }
+        }
+        if (failureAt && !countAt)
+            Fail("the failures at position " + PositionOf(*failureAt) +
+                 " need a count of successes before them, as in 10d10>=8f1");
+        const bool eachRoll =
+            term.explosion && term.explosion->kind == Explosion::Kind::EachRoll;
+        if (eachRoll && keepAt)
+            Fail("the dice at position " + PositionOf(termAt) +
+                 " explode with ! and are kept: keep exploding dice with !!");
+        if (eachRoll && countAt && (term.atLeast || term.atMost))
+            Fail("the dice at position " + PositionOf(termAt) +
+                 " are counted roll by roll with !, where no die's value is clamped: clamp "
+                 "exploding dice counted with !!");
+        if (term.explosion) {
+            const Die rolled =
+                term.reroll ? term.die.Rerolled(term.reroll->when, term.reroll->once) : term.die;
+            const Condition on = term.explosion->when.value_or(
+                Condition{Condition::Compare::Equal, rolled.Max()});
+            if (rolled.AllMeet(on))
+                Fail("the explosion at position " + PositionOf(*explosionAt) +
+                     " meets every face: it would never stop");
+        }
+    }
+
+    // kh, k, kl, dh, dl or d and a number of dice.
+    void Keep(DiceTerm& term, std::size_t at) {
+        const bool keep = IsLetter('k');
+        ++at_;
+        bool lowest = !keep; // k alone keeps the highest; d alone drops the lowest
+        if (IsLetter('h') || IsLetter('l')) {
+            lowest = IsLetter('l');
+            ++at_;
+        }
+        term.modifier = keep ? (lowest ? Modifier::KeepLowest : Modifier::KeepHighest)
+                             : (lowest ? Modifier::DropLowest : Modifier::DropHighest);
+        SkipSpaces();
+        const std::optional<std::int64_t> number = Number();
         if (!number)
             AtEnd() ? Fail("a number is missing at position " + Position()) : Stray();
-        if (!keeps) {
-            if (*number > std::numeric_limits<std::int32_t>::max())
-                Fail("the face at position " + PositionOf(numberAt) + " is too large");
-            term.parameter = static_cast<std::int32_t>(negative ? -*number : *number);
-            return;
-        }
-        const bool keep = form->text[0] == 'k';
         const std::int64_t least = keep ? 1 : 0;
         const std::int64_t most = keep ? term.count : term.count - 1;
         if (*number < least || *number > most)
             Fail(std::string("the dice ") + (keep ? "kept" : "dropped") + " at position " +
-                 PositionOf(start) + " must be from " + std::to_string(least) + " to " +
+                 PositionOf(at) + " must be from " + std::to_string(least) + " to " +
                  std::to_string(most));
         term.parameter = static_cast<std::int32_t>(*number);
+    }
+
+    static void Count(DiceTerm& term, const Condition& condition) {
+        using Compare = Condition::Compare;
+        switch (condition.compare) {
+        case Compare::AtLeast:
+            term.modifier = Modifier::AtLeast;
+            break;
+        case Compare::Above:
+            term.modifier = Modifier::Above;
+            break;
+        case Compare::AtMost:
+            term.modifier = Modifier::AtMost;
+            break;
+        case Compare::Below:
+            term.modifier = Modifier::Below;
+            break;
+        default:
+            term.modifier = Modifier::Equal;
+        }
+        term.parameter = condition.value;
     }
 
     bool TakeMinusSign() {
@@ -218,6 +462,7 @@ private:
     }
 
     std::string_view text_;
+    std::int32_t explodeDepth_;
     std::size_t at_ = 0;
     std::vector<DiceTerm> terms_;
     std::int64_t constant_ = 0;
@@ -225,8 +470,8 @@ private:
 
 } // namespace
 
-DicePool ParsePool(std::string_view text, const DicePool& before) {
-    return Parser(text).Parse(before);
+DicePool ParsePool(std::string_view text, const DicePool& before, std::int32_t explodeDepth) {
+    return Parser(text, explodeDepth).Parse(before);
 }
 
 } // namespace dorvanel

@@ -76,8 +76,11 @@ struct KeptShape {
 KeptShape KeptShapeOf(const DicePool& pool) {
     KeptShape shape;
     for (const KeptGroup& group : pool.Kept()) {
-        shape.bits += group.count * std::log2(static_cast<double>(group.faces));
-        shape.width += std::int64_t{group.kept} * (group.faces - 1);
+        double weight = 0;
+        for (const Die::Face& face : group.die.Faces())
+            weight += static_cast<double>(face.weight);
+        shape.bits += group.count * std::log2(weight);
+        shape.width += group.Spread();
     }
     return shape;
 }

@@ -30,6 +30,7 @@ KeptCounts::KeptCounts(const DicePool& pool, const std::atomic<bool>* cancel,
         }
         counts_ = std::move(product);
     }
+    restSpread_ = pool.Spread() - (Width() - 1);
     constexpr std::uint64_t kLargest = std::uint64_t{1} << 62;
     if (std::all_of(counts_.begin(), counts_.end(),
                     [&](const Decimal& count) { return count < Decimal(kLargest); }))

@@ -8,6 +8,7 @@
 #include "dice_pool.h"
 #include "limb_kernels.h"
 
+#include <algorithm>
 #include <atomic>
 #include <cstdint>
 #include <functional>
@@ -36,12 +37,12 @@ public:
                         std::vector<ScaledCount>& terms) const {
         if (!coefficients_.empty()) {
             terms.clear();
-            for (std::int64_t v = 0; v < Width(); ++v)
+            for (std::int64_t v = From(j); v <= To(j); ++v)
                 terms.push_back({coefficients_[static_cast<std::size_t>(v)], rest(j - v)});
             return combiner.Combine(terms, out, capacity);
         }
         Decimal sum;
-        for (std::int64_t v = 0; v < Width(); ++v) {
+        for (std::int64_t v = From(j); v <= To(j); ++v) {
             const LimbSpan count = rest(j - v);
             if (!count.empty())
                 sum += Decimal::FromLimbs(
@@ -51,11 +52,15 @@ public:
     }
 
 private:
+    // The values v whose j − v is a total of the rest.
+    std::int64_t From(std::int64_t j) const { return std::max<std::int64_t>(0, j - restSpread_); }
+    std::int64_t To(std::int64_t j) const { return std::min(Width() - 1, j); }
     static std::size_t Store(const Decimal& sum, std::uint32_t* out, std::size_t capacity);
 
     std::vector<Decimal> counts_;
     // The counts as coefficients, when every one fits 64 bits; empty otherwise.
     std::vector<std::int64_t> coefficients_;
+    std::int64_t restSpread_ = 0;
 };
 
 } // namespace dorvanel

@@ -35,14 +35,23 @@ constexpr int kCaseStride = 7;
 constexpr int kCaseStride = 1;
 #endif
 
-// What one die of a term shows as rolled: 1 … D, or −1 … 1 for dF.
+// What one die of a term shows as rolled, a face as often as it is written.
 std::vector<std::int64_t> RolledFaces(const DiceTerm& term) {
-    if (term.fudge)
-        return {-1, 0, 1};
     std::vector<std::int64_t> faces;
-    for (std::int64_t face = 1; face <= term.faces; ++face)
-        faces.push_back(face);
+    for (const Die::Face& face : term.die.Faces())
+        faces.insert(faces.end(), static_cast<std::size_t>(face.weight), face.value);
     return faces;
+}
+
+DiceTerm Dice(std::int32_t count, std::int32_t faces, bool fudge = false, bool subtracted = false,
+              Modifier modifier = Modifier::None, std::int32_t parameter = 0) {
+    DiceTerm term;
+    term.count = count;
+    term.die = fudge ? Die::Range(-1, 1) : Die::Range(1, faces);
+    term.subtracted = subtracted;
+    term.modifier = modifier;
+    term.parameter = parameter;
+    return term;
 }
 
 // What a modified group's roll gives, straight from the faces rolled.
@@ -183,8 +192,8 @@ private slots:
         std::vector<DiceTerm> kinds;
         for (std::int32_t count = 1; count <= 6; ++count) {
             for (std::int32_t faces = 1; faces <= 8; ++faces)
-                kinds.push_back({count, faces, false, false});
-            kinds.push_back({count, 3, true, false});
+                kinds.push_back(Dice(count, faces));
+            kinds.push_back(Dice(count, 3, true));
         }
         std::mt19937 random(7);
         int pools = 0;
@@ -343,15 +352,15 @@ private slots:
                     std::vector<DiceTerm> terms;
                     for (std::int32_t k = 1; k <= count; ++k)
                         for (const Modifier keep : {Modifier::KeepHighest, Modifier::KeepLowest})
-                            terms.push_back({count, counted, fudge, subtracted, keep, k});
+                            terms.push_back(Dice(count, counted, fudge, subtracted, keep, k));
                     for (std::int32_t k = 0; k < count; ++k)
                         for (const Modifier drop : {Modifier::DropHighest, Modifier::DropLowest})
-                            terms.push_back({count, counted, fudge, subtracted, drop, k});
+                            terms.push_back(Dice(count, counted, fudge, subtracted, drop, k));
                     for (std::int32_t t = -2; t <= faces + 1; ++t)
                         for (const Modifier success :
                              {Modifier::AtLeast, Modifier::Above, Modifier::AtMost, Modifier::Below,
                               Modifier::Equal})
-                            terms.push_back({count, counted, fudge, subtracted, success, t});
+                            terms.push_back(Dice(count, counted, fudge, subtracted, success, t));
                     for (std::size_t i = 0; i < terms.size(); i += kCaseStride) {
                         const DicePool pool({terms[i]}, 0);
                         const auto expected = Convolved<UInt128>(pool);
@@ -574,7 +583,7 @@ private slots:
         QTest::addColumn<QString>("message");
         QTest::newRow("stray letter")
             << "3d6 + 2x8"
-            << "3d6 + 2x8: 'x' at position 7 is not part of a die or a number";
+            << "3d6 + 2x8: 'x' at position 8 is not part of a die or a number";
         QTest::newRow("too many dice") << "5000d6 + 5001d8"
                                        << "10001 dice: at most 10000 dice in all";
         QTest::newRow("too many counted dice")
@@ -585,39 +594,39 @@ private slots:
         QTest::newRow("empty") << "  "
                                << "  : no dice or number given";
         QTest::newRow("trailing sign") << "3d6 +"
-                                       << "3d6 +: a term is missing at position 5";
+                                       << "3d6 +: a term is missing at position 6";
         QTest::newRow("missing sign") << "3d6 2d8"
-                                      << "3d6 2d8: + or - missing at position 4";
+                                      << "3d6 2d8: + or - missing at position 5";
         QTest::newRow("no faces") << "3d"
-                                  << "3d: the number of faces is missing at position 2";
+                                  << "3d: the number of faces is missing at position 3";
         QTest::newRow("no dice in a term")
             << "0d6"
-            << "0d6: the number of dice at position 0 must be from 1 to 10000";
+            << "0d6: the number of dice at position 1 must be from 1 to 10000";
         QTest::newRow("too many faces")
             << "2d1001"
-            << "2d1001: the number of faces at position 2 must be from 1 to 1000";
-        QTest::newRow("a die after a die") << "3d6d8"
-                                           << "3d6d8: + or - missing at position 3";
+            << "2d1001: the number of faces at position 3 must be from 1 to 1000";
+        QTest::newRow("a die after a die") << "3d6 d8"
+                                           << "3d6 d8: + or - missing at position 5";
         QTest::newRow("two modifiers")
             << "3d6kh2>=4"
-            << "3d6kh2>=4: a group takes one modifier: '>' at position 6 follows one";
+            << "3d6kh2>=4: a second keep, drop or count at position 7";
         QTest::newRow("keeping more than rolled")
             << "4d6kh5"
-            << "4d6kh5: the dice kept at position 3 must be from 1 to 4";
+            << "4d6kh5: the dice kept at position 4 must be from 1 to 4";
         QTest::newRow("dropping all")
             << "4d6dl4"
-            << "4d6dl4: the dice dropped at position 3 must be from 0 to 3";
+            << "4d6dl4: the dice dropped at position 4 must be from 0 to 3";
         QTest::newRow("no threshold") << "4d6>="
-                                      << "4d6>=: a number is missing at position 5";
+                                      << "4d6>=: a number is missing at position 6";
         QTest::newRow("constant too large")
             << "1d6 + 99999999999"
-            << "1d6 + 99999999999: the number at position 6 is too large";
+            << "1d6 + 99999999999: the number at position 7 is too large";
         QTest::newRow("totals beyond 32 bits")
             << "d6 + 2147483647"
             << "d6 + 2147483647: totals must stay within -2147483648 to "
                "2147483647";
         QTest::newRow("not ASCII") << "3d6 \u00d7 2"
-                                   << "3d6 \u00d7 2: '\u00d7' at position 4 is not "
+                                   << "3d6 \u00d7 2: '\u00d7' at position 5 is not "
                                       "part of a die or a number";
     }
     void notationErrors() {

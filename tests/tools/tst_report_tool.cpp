@@ -138,14 +138,14 @@ private slots:
         // Typed text is quoted with its control characters visible, long text cut around the
         // place at fault.
         QTest::newRow("escape sequence")
-            << QStringList{"1d6\x1b[2J"} << "1d6\\x1B[2J: '\\x1B' at position 3 is not part";
+            << QStringList{"1d6\x1b[2J"} << "1d6\\x1B[2J: '\\x1B' at position 4 is not part";
         QTest::newRow("newlines") << QStringList{"1d6\n+\n2x"}
-                                  << "1d6\\n+\\n2x: '\\n' at position 3";
+                                  << "1d6\\n+\\n2x: '\\n' at position 4";
         QTest::newRow("long pool") << QStringList{QString("1d6+").repeated(20000) + "x"}
-                                   << "1d6+1d6+x: 'x' at position 80000 is not part";
+                                   << "1d6+1d6+x: 'x' at position 80001 is not part";
         QTest::newRow("malformed pool")
             << QStringList{"3d6 + 2x8"}
-            << "3d6 + 2x8: 'x' at position 7 is not part of a die or a number";
+            << "3d6 + 2x8: 'x' at position 8 is not part of a die or a number";
         QTest::newRow("an option as an option's value")
             << QStringList{"--memory-limit", "--help", "3", "6"}
             << "--memory-limit must be a positive whole number of bytes, not '--help'";

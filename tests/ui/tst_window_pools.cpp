@@ -68,7 +68,7 @@ private slots:
         TForm1& w = fixture.Start();
         Analyse(fixture, 3, 6, "+ 2x8");
         QCOMPARE(fixture.errors,
-                 QStringList{"+ 2x8: 'x' at position 3 is not part of a die or a number"});
+                 QStringList{"+ 2x8: 'x' at position 4 is not part of a die or a number"});
         QCOMPARE(Labels(w), k3d6Labels);
         QCOMPARE(w.lbPool->text(), "Analysed: 3d6");
         QCOMPARE(w.meRes->LineText(7), "10: 27");

@@ -1,0 +1,217 @@
+// SPDX-License-Identifier: MIT
+#include "die.h"
+
+#include <algorithm>
+#include <limits>
+#include <map>
+
+namespace dorvanel {
+namespace {
+
+__extension__ typedef __int128 Int128;
+
+using Weights = std::map<std::int64_t, Int128>;
+
+constexpr Int128 kMostWeight = std::numeric_limits<std::int64_t>::max();
+
+void CheckValues(const Weights& weights) {
+    if (weights.size() > kMaxDieValues)
+        throw DieLimitError("more than " + std::to_string(kMaxDieValues) +
+                            " different values on one die");
+}
+
+std::vector<Die::Face> FacesOf(const Weights& weights) {
+    CheckValues(weights);
+    std::vector<Die::Face> faces;
+    for (const auto& [value, weight] : weights) {
+        if (weight == 0)
+            continue;
+        if (weight > kMostWeight)
+            throw DieLimitError("more rolls of one die than 64 bits count");
+        if (value < std::numeric_limits<std::int32_t>::min() ||
+            value > std::numeric_limits<std::int32_t>::max())
+            throw DieLimitError("a value of one die beyond the 32-bit range");
+        faces.push_back({static_cast<std::int32_t>(value), static_cast<std::int64_t>(weight)});
+    }
+    return faces;
+}
+
+// The sums of a value of a and one of b, their weights multiplied.
+void AddProduct(Weights& into, const Weights& a, const Weights& b) {
+    for (const auto& [av, aw] : a)
+        for (const auto& [bv, bw] : b) {
+            Int128& sum = into[av + bv];
+            sum += aw * bw;
+            if (sum > kMostWeight)
+                throw DieLimitError("more rolls of one die than 64 bits count");
+        }
+}
+
+Int128 Checked(Int128 value) {
+    if (value > kMostWeight)
+        throw DieLimitError("more rolls of one die than 64 bits count");
+    return value;
+}
+
+} // namespace
+
+bool Condition::Meets(std::int64_t face) const {
+    switch (compare) {
+    case Compare::Below:
+        return face < value;
+    case Compare::AtMost:
+        return face <= value;
+    case Compare::Above:
+        return face > value;
+    case Compare::AtLeast:
+        return face >= value;
+    default:
+        return face == value;
+    }
+}
+
+std::string Condition::Text() const {
+    static constexpr const char* kSigns[] = {"=", "<", "<=", ">", ">="};
+    return kSigns[static_cast<int>(compare)] + std::to_string(value);
+}
+
+std::string Condition::Words() const {
+    const std::string number = std::to_string(value);
+    switch (compare) {
+    case Compare::Below:
+        return "below " + number;
+    case Compare::AtMost:
+        return "of " + number + " or less";
+    case Compare::Above:
+        return "above " + number;
+    case Compare::AtLeast:
+        return "of " + number + " or more";
+    default:
+        return "of " + number;
+    }
+}
+
+Die::Die(std::vector<Face> faces, std::int32_t sides, std::int32_t rolls)
+    : faces_(std::move(faces)), sides_(sides), rolls_(rolls) {}
+
+Die Die::Range(std::int32_t low, std::int32_t high) {
+    std::vector<std::int32_t> faces;
+    for (std::int64_t face = low; face <= high; ++face)
+        faces.push_back(static_cast<std::int32_t>(face));
+    return Listed(faces);
+}
+
+Die Die::Listed(const std::vector<std::int32_t>& faces) {
+    Weights weights;
+    for (const std::int32_t face : faces)
+        ++weights[face];
+    return Die(FacesOf(weights), static_cast<std::int32_t>(faces.size()), 1);
+}
+
+bool Die::Uniform() const {
+    for (std::size_t i = 0; i < faces_.size(); ++i)
+        if (faces_[i].weight != 1 || faces_[i].value != faces_[0].value + std::int64_t(i))
+            return false;
+    return rolls_ == 1;
+}
+
+bool Die::AllMeet(const Condition& condition) const {
+    return std::all_of(faces_.begin(), faces_.end(),
+                       [&](const Face& face) { return condition.Meets(face.value); });
+}
+
+bool Die::AnyMeets(const Condition& condition) const {
+    return std::any_of(faces_.begin(), faces_.end(),
+                       [&](const Face& face) { return condition.Meets(face.value); });
+}
+
+Die Die::Negated() const {
+    std::vector<Face> faces(faces_.rbegin(), faces_.rend());
+    for (Face& face : faces)
+        face.value = -face.value;
+    return Die(std::move(faces), sides_, rolls_);
+}
+
+Die Die::Rerolled(const Condition& condition, bool once) const {
+    if (once) {
+        // A face that meets the condition is replaced by a whole new roll: its weight spread
+        // over every face; the others stand, each over Sides() second rolls.
+        Int128 meeting = 0;
+        for (const Face& face : faces_)
+            meeting += condition.Meets(face.value) ? face.weight : 0;
+        Weights weights;
+        for (const Face& face : faces_)
+            weights[face.value] = Checked(
+                (condition.Meets(face.value) ? 0 : Int128{face.weight} * sides_) +
+                meeting * face.weight);
+        return Die(FacesOf(weights), sides_, rolls_ * 2);
+    }
+    std::vector<Face> faces;
+    std::int64_t sides = 0;
+    for (const Face& face : faces_)
+        if (!condition.Meets(face.value)) {
+            faces.push_back(face);
+            sides += face.weight;
+        }
+    return Die(std::move(faces), static_cast<std::int32_t>(sides), rolls_);
+}
+
+Die Die::Chained(const Condition& on, bool penetrating, std::int32_t depth,
+                 const std::function<std::int64_t(std::int64_t)>& value) const {
+    // A chain that stops early weighs as many rolls as it did not take, so that every die
+    // weighs the same: one roll's weight to the power depth + 1.
+    Weights firstStop, firstGo, extraStop, extraGo, extraAll;
+    for (const Face& face : faces_) {
+        const bool goes = on.Meets(face.value);
+        (goes ? firstGo : firstStop)[value(face.value)] += face.weight;
+        const std::int64_t extra = value(face.value - (penetrating ? 1 : 0));
+        (goes ? extraGo : extraStop)[extra] += face.weight;
+        extraAll[extra] += face.weight;
+    }
+    Int128 sides = 0;
+    for (const Face& face : faces_)
+        sides += face.weight;
+    // tail(k): a chain from an extra roll that may explode k more times.
+    Weights tail = extraAll;
+    Int128 scale = 1; // sides^k
+    for (std::int32_t k = 1; k < depth; ++k) {
+        scale = Checked(scale * sides);
+        Weights next;
+        for (const auto& [v, w] : extraStop)
+            next[v] = Checked(w * scale);
+        AddProduct(next, extraGo, tail);
+        tail = std::move(next);
+        CheckValues(tail);
+    }
+    if (depth == 0)
+        return Mapped(value);
+    scale = Checked(scale * sides);
+    Weights die;
+    for (const auto& [v, w] : firstStop)
+        die[v] = Checked(w * scale);
+    AddProduct(die, firstGo, tail);
+    return Die(FacesOf(die), sides_, rolls_ * (depth + 1));
+}
+
+Die Die::Mapped(const std::function<std::int64_t(std::int64_t)>& value) const {
+    Weights weights;
+    for (const Face& face : faces_)
+        weights[value(face.value)] += face.weight;
+    return Die(FacesOf(weights), sides_, rolls_);
+}
+
+std::string Die::FacesText() const {
+    if (Uniform() && Min() == 1)
+        return std::to_string(Max());
+    if (Uniform() && Min() == -1 && Max() == 1)
+        return "F";
+    if (Uniform() && faces_.size() > 2)
+        return "{" + std::to_string(Min()) + ".." + std::to_string(Max()) + "}";
+    std::string text;
+    for (const Face& face : faces_)
+        for (std::int64_t i = 0; i < face.weight; ++i)
+            text += (text.empty() ? "" : ",") + std::to_string(face.value);
+    return "{" + text + "}";
+}
+
+} // namespace dorvanel
