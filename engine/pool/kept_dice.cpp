@@ -232,6 +232,16 @@ std::vector<Decimal> KeptDistribution(const KeptGroup& group, const std::atomic<
 }
 
 long double KeptMean(const KeptGroup& group) {
+    if (!group.die.Uniform() && group.kept == group.count) {
+        // All of them summed: N times one die's mean.
+        long double sum = 0;
+        long double weight = 0;
+        for (const Die::Face& face : group.die.Faces()) {
+            sum += static_cast<long double>(face.value) * face.weight;
+            weight += static_cast<long double>(face.weight);
+        }
+        return group.count * (sum / weight);
+    }
     if (!group.die.Uniform()) {
         // Other dice from their distribution: the sum of value times count over the total.
         const std::vector<Decimal> counts = KeptDistribution(group);
@@ -280,12 +290,14 @@ double KeptWork(const KeptGroup& group) {
         // Horner's steps over every t: about K²·D²/4 coefficients, each added and taken away.
         return 3 * k * k * d * d / 4 * limbs + d * k * k * limbs;
     const auto values = static_cast<double>(group.die.Faces().size());
+    // Measured against the Horner steps' units: a step of the power, read in long limb kernels,
+    // costs a seventh; the placements of the kept dice, a twentieth.
     if (group.kept == group.count)
         // A step for every total, reading each value of the die.
-        return k * d * values * limbs / 2;
+        return k * d * values * limbs / 2 / 7;
     // Every value: each placement of fewer than K dice times each number more at the value,
-    // over sums of up to K·D, in arithmetic on whole numbers.
-    return values * k * k * k * d / 2 * limbs * 4;
+    // over sums of up to K·D.
+    return values * k * k * k * d / 2 * limbs * 4 / 20;
 }
 
 } // namespace dorvanel

@@ -85,6 +85,44 @@ KeptShape KeptShapeOf(const DicePool& pool) {
     return shape;
 }
 
+// The message for dice counted on their own beyond the work they may take: for plain kept dice
+// how far they go; for others how many of the slowest group's dice answer.
+std::string KeptRefusal(const DicePool& pool) {
+    const auto slowest = std::max_element(
+        pool.Kept().begin(), pool.Kept().end(),
+        [](const KeptGroup& a, const KeptGroup& b) { return KeptWork(a) < KeptWork(b); });
+    if (slowest->die.Uniform())
+        return pool.Description() +
+               " keeps too many of too many dice to be counted in reasonable time: kept dice go "
+               "as far as about 1000d6kh500, 500d20kh250 or 150d100kh75";
+    // Fewer dice never take longer: the most that do, by bisection, keeping as large a share.
+    KeptGroup fewer = *slowest;
+    auto shrunk = [&](std::int32_t dice) {
+        fewer.count = dice;
+        fewer.kept = slowest->kept == slowest->count
+                         ? dice
+                         : std::max<std::int32_t>(1, static_cast<std::int32_t>(
+                                                         std::int64_t{slowest->kept} * dice /
+                                                         slowest->count));
+        return fewer;
+    };
+    std::int32_t low = 0;
+    std::int32_t high = slowest->count;
+    while (high - low > 1) {
+        const std::int32_t middle = low + (high - low) / 2;
+        (KeptWork(shrunk(middle)) <= kMaxKeptWork ? low : high) = middle;
+    }
+    std::string answers;
+    if (low > 0) {
+        const KeptGroup within = shrunk(low);
+        answers = "; " + std::to_string(within.count) + " such dice" +
+                  (within.kept < within.count ? ", keeping " + std::to_string(within.kept) + "," : "") +
+                  " answer";
+    }
+    return pool.Description() + ": " + std::to_string(slowest->count) +
+           " dice of this kind are too many to be counted in reasonable time" + answers;
+}
+
 double KeptWorkOf(const DicePool& pool) {
     double work = 0;
     for (const KeptGroup& group : pool.Kept())
@@ -113,8 +151,10 @@ long double RunSeconds(const DicePool& pool, const PoolRecurrence& recurrence,
     const long double perLimb =
         coefficients > kNarrowCoefficientSum ? kSecondsPerWideLimb : kSecondsPerLimb;
     const KeptShape kept = KeptShapeOf(pool);
+    // A count combines only the kept values whose rest is a total of the rest.
+    const std::int64_t combined = std::min(kept.width, recurrence.Spread() + 1);
     const long double keptFactor =
-        kept.width > 1 ? static_cast<long double>(kept.width) * std::max(1.0, kept.bits / 62) : 0;
+        kept.width > 1 ? static_cast<long double>(combined) * std::max(1.0, kept.bits / 62) : 0;
     constexpr std::int64_t kStretches = 1024;
     const std::int64_t stretch = last / kStretches + 1;
     long double seconds = 0;
@@ -216,10 +256,7 @@ AnalysisPlan PlanAnalysis(const DicePool& pool, std::optional<std::uint64_t> mem
     plan.pool = pool;
     // Kept dice: their own counts first, then every count combines `width` of the rest's.
     if (KeptWorkOf(pool) > kMaxKeptWork)
-        throw PoolLimitError(pool.Description() +
-                             " keeps too many of too many dice to be counted in reasonable time: "
-                             "kept dice go as far as about 1000d6kh500, 500d20kh250 or "
-                             "150d100kh75");
+        throw PoolLimitError(KeptRefusal(pool));
     try {
         plan.recurrence = std::make_shared<const PoolRecurrence>(pool, cancel);
     } catch (const PoolLimitError& error) {
