@@ -6,6 +6,7 @@
 #include "distribution.h"
 #include "errors.h"
 #include "memory_limits.h"
+#include "pool_explanation.h"
 #include "pool_notation.h"
 #include "report.h"
 #include "table_export.h"
@@ -23,7 +24,8 @@
 namespace {
 
 constexpr const char* kUsage =
-    "Usage: dorvanel-report [--summary | --csv] [--memory-limit BYTES] POOL\n"
+    "Usage: dorvanel-report [--summary | --csv | --explain] [--memory-limit BYTES]\n"
+    "                       [--explode-depth K] POOL\n"
     "       dorvanel-report [--summary | --csv] [--memory-limit BYTES] DICE FACES\n"
     "\n"
     "Counts, exactly, in how many of the ordered outcomes of rolling the dice of POOL, or\n"
@@ -32,15 +34,27 @@ constexpr const char* kUsage =
     "Prints five summary lines (possible rolls, range, mean total, the count of the mean\n"
     "total and its probability), then one line per total with its exact count.\n"
     "\n"
-    "  POOL       dice notation: terms joined by + and -, each NdD (N dice of D faces;\n"
-    "             N left out means 1; d% is d100; dF is a die of faces -1, 0, +1) or a\n"
-    "             whole number, as in \"3d6 + 2d8 + 5\"; N from 1 to 10000, D from 1 to\n"
-    "             1000, at most 10000 dice in all. After NdD, khK (or kK) keeps the K\n"
-    "             highest dice, klK the K lowest, dhK and dlK drop them; >=T, >T, <=T, <T\n"
-    "             or =T counts the dice that meet it: \"4d6kh3\", \"10d10>=8 + 2\"\n"
+    "  POOL       dice notation, in any case: terms joined by + and -, each NdD (N dice\n"
+    "             of D faces; N left out means 1; d% is d100; dF is a die of faces -1, 0,\n"
+    "             +1; d{0,0,1,1,2} or d{-1..1} a die of the faces listed) or a whole\n"
+    "             number, as in \"3d6 + 2d8 + 5\"; N from 1 to 10000, D from 1 to 1000, at\n"
+    "             most 10000 dice in all. After NdD, in any order, each at most once:\n"
+    "             rC rerolls while a roll meets C, roC rerolls once; !C explodes (rolls\n"
+    "             again and adds) while a roll meets C, by default the highest face, !!C\n"
+    "             the same with the die's sum counted as one, !pC less 1 each extra roll;\n"
+    "             minT and maxT clamp each die's value; khK (or kK) keeps the K highest\n"
+    "             dice, klK the K lowest, dhK and dlK (or dK) drop them; or C counts the\n"
+    "             dice that meet it, then fC takes away 1 for each that meets C. C is T,\n"
+    "             =T, >T, >=T, <T or <=T (> and < strict): \"4d6kh3\", \"2d6ro<3\",\n"
+    "             \"10d10!10>=8f1\", \"3d{0,0,1,1,2}\"\n"
     "  DICE       number of dice, 1 to 10000; with FACES the same as DICEdFACES\n"
     "  FACES      number of faces, 1 to 1000\n"
-    "  --summary  print only the five summary lines\n"
+    "  --summary  print only the five summary lines (and, for exploding dice, where\n"
+    "             explosions stop)\n"
+    "  --explain  print how POOL is read, in words, and count nothing\n"
+    "  --explode-depth K\n"
+    "             each exploding die rolls at most K extra times, 0 to 100 (10 by\n"
+    "             default): the counts are exact over all those rolls\n"
     "  --csv      print instead one row per total: total,count,probability,at_most,at_least,\n"
     "             the shares of all outcomes with 17 significant digits\n"
     "  --memory-limit BYTES\n"
@@ -57,6 +71,7 @@ struct Arguments {
     dorvanel::DicePool pool;
     bool summaryOnly = false;
     bool csv = false;
+    bool explain = false;
     bool help = false;
     bool version = false;
     std::optional<std::uint64_t> memoryLimit;
@@ -118,6 +133,7 @@ std::uint64_t ParseBytes(const std::string& text) {
 
 Arguments Parse(const std::vector<std::string>& args) {
     Arguments parsed;
+    std::int32_t explodeDepth = dorvanel::kDefaultExplodeDepth;
     std::vector<std::string> operands;
     bool options = true;
     for (std::size_t i = 0; i < args.size(); ++i) {
@@ -137,22 +153,27 @@ Arguments Parse(const std::vector<std::string>& args) {
             parsed.summaryOnly = true;
         else if (arg == "--csv")
             parsed.csv = true;
+        else if (arg == "--explain")
+            parsed.explain = true;
         else if (arg == "--memory-limit")
             parsed.memoryLimit = ParseBytes(i + 1 < args.size() ? args[++i] : std::string());
+        else if (arg == "--explode-depth")
+            explodeDepth = ParseInRange(i + 1 < args.size() ? args[++i] : std::string(),
+                                        "--explode-depth", 0, dorvanel::kMaxExplodeDepth);
         else
             throw UsageError{"unknown option '" + dorvanel::QuotedInput(arg) + "'"};
     }
     if (parsed.help || parsed.version)
         return parsed;
-    if (parsed.csv && parsed.summaryOnly)
-        throw UsageError{"--csv and --summary do not go together"};
+    if (parsed.csv + parsed.summaryOnly + parsed.explain > 1)
+        throw UsageError{"--csv, --summary and --explain do not go together"};
     if (operands.size() == 2) {
         const std::int32_t dice = ParseInRange(operands[0], "DICE", 1, dorvanel::kMaxDiceInTerm);
         const std::int32_t faces = ParseInRange(operands[1], "FACES", 1, dorvanel::kMaxFaces);
         parsed.pool = dorvanel::DicePool::Plain(dice, faces);
     } else if (operands.size() == 1) {
         try {
-            parsed.pool = dorvanel::ParsePool(operands[0]);
+            parsed.pool = dorvanel::ParsePool(operands[0], {}, explodeDepth);
         } catch (const dorvanel::NotationError& error) {
             throw UsageError{error.what()};
         }
@@ -191,6 +212,12 @@ int main(int argc, char** argv) {
         return 0;
     }
 
+    if (parsed.explain) {
+        std::printf("%s\n", dorvanel::Explanation(parsed.pool).c_str());
+        if (const std::string note = dorvanel::DepthNote(parsed.pool); !note.empty())
+            std::printf("%s\n", note.c_str());
+        return std::fflush(stdout) == 0 ? 0 : 1;
+    }
     try {
         const dorvanel::DicePool& pool = parsed.pool;
         const std::string possibleRolls = dorvanel::TotalPossibleRollsText(pool);
@@ -217,6 +244,8 @@ int main(int argc, char** argv) {
                         dorvanel::ValueText(pool.Bounds()).c_str(),
                         dorvanel::ValuePossibilitiesText(table).c_str(),
                         dorvanel::ProbabilityText(table).c_str());
+            if (const std::string note = dorvanel::DepthNote(pool); !note.empty())
+                std::printf("%s\n", note.c_str());
             if (!parsed.summaryOnly)
                 dorvanel::WriteListingText(table, WriteOut);
         }

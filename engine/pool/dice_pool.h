@@ -167,12 +167,6 @@ public:
 
     // "3d6 + 2d8 + 5", "2d6 - 1d4", "-2d6 + 20", "4dF", "3d6!".
     std::string Notation() const;
-    // In words: "4d6kh3: 4 six-sided dice, the 3 highest added".
-    std::string Explanation() const;
-    // For a pool with exploding dice, where the explosions stop and how rarely a die gets that
-    // far: "explosions stop after 10 extra rolls; 1 die in 60466176 gets that far". Empty for
-    // others.
-    std::string DepthNote() const;
     // What a message calls it: "3 dice of 6 faces" for one kind of dice alone, else the
     // notation.
     std::string Description() const;

@@ -56,6 +56,31 @@ private slots:
                                      "Probability of Value: 7.269%\n"));
     }
 
+    // How a pool is read, and where its explosions stop, at the depth asked for.
+    void explainedAndSummarised_data() {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<QString>("out");
+        QTest::newRow("explain a keep") << QStringList{"--explain", "4d6k3"}
+                                        << "4d6kh3: 4 six-sided dice, the 3 highest added\n";
+        QTest::newRow("explain counts of exploding dice")
+            << QStringList{"--explain", "10d10!10>=8f1"}
+            << "10d10!10>=8f1: 10 ten-sided dice, a 10 rolls again; each roll of 8 or more "
+               "counts 1, each 1 counts \u22121\nexplosions stop after 10 extra rolls; 1 die in "
+               "10000000000 gets that far\n";
+        QTest::newRow("summary at depth 2")
+            << QStringList{"--summary", "--explode-depth", "2", "3d10!>=8"}
+            << "Total Possible Rolls: 1000000000\nMin.: 3    Max.: 90\nValue: 22.935\n"
+               "Value Possibilities: 33780000\nProbability of Value: 3.378%\n"
+               "explosions stop after 2 extra rolls; 1 die in 11.1 gets that far\n";
+    }
+    void explainedAndSummarised() {
+        QFETCH(QStringList, arguments);
+        QFETCH(QString, out);
+        const Run run = RunTool(arguments);
+        QCOMPARE(run.exitCode, 0);
+        QCOMPARE(QString::fromUtf8(run.out), out);
+    }
+
     void listingOfALargeRun() {
         const Run run = RunTool({"300", "100"});
         QCOMPARE(run.exitCode, 0);
@@ -93,8 +118,8 @@ private slots:
         QTest::addColumn<QStringList>("arguments");
         QTest::addColumn<QByteArray>("expected");
         QTest::newRow("help") << QStringList{"--help"}
-                              << QByteArray("Usage: dorvanel-report [--summary | --csv] "
-                                            "[--memory-limit BYTES] POOL\n");
+                              << QByteArray("Usage: dorvanel-report [--summary | --csv | "
+                                            "--explain] [--memory-limit BYTES]\n");
         QTest::newRow("version") << QStringList{"--version"}
                                  << QByteArray("dorvanel-report " DORVANEL_VERSION "\n");
     }
@@ -155,6 +180,11 @@ private slots:
             << "--memory-limit must be a positive whole number of bytes";
         QTest::newRow("csv and summary")
             << QStringList{"--csv", "--summary", "3", "6"} << "do not go together";
+        QTest::newRow("explode depth too deep")
+            << QStringList{"--explode-depth", "101", "3d6!"}
+            << "--explode-depth must be between 0 and 100: 101 is too large";
+        QTest::newRow("explain and csv")
+            << QStringList{"--explain", "--csv", "3d6"} << "do not go together";
         QTest::newRow("memory limit missing")
             << QStringList{"3", "6", "--memory-limit"} << "--memory-limit must be a positive";
     }
