@@ -17,7 +17,7 @@ constexpr std::int64_t kSamples = 512;
 double LogCountBound(const DicePool& pool, std::uint64_t j) {
     const double fullLog10 = OutcomesLog10(pool);
     // The bound below is for sums of plain dice only.
-    if (!pool.Successes().empty() || !pool.Kept().empty())
+    if (!pool.Successes().empty() || !pool.Kept().empty() || !pool.Ratios().empty())
         return fullLog10;
     if (j == 0)
         return 0.0;

@@ -5,6 +5,7 @@
 #include "kept_dice.h"
 
 #include <algorithm>
+#include <cmath>
 #include <limits>
 #include <map>
 
@@ -93,6 +94,22 @@ std::string ConditionText(const Condition& condition) {
                                                           : condition.Text();
 }
 
+// One die's mean and variance.
+std::pair<long double, long double> DieMoments(const Die& die) {
+    long double weight = 0;
+    long double sum = 0;
+    for (const Die::Face& face : die.Faces()) {
+        weight += static_cast<long double>(face.weight);
+        sum += static_cast<long double>(face.weight) * face.value;
+    }
+    const long double mean = sum / weight;
+    long double variance = 0;
+    for (const Die::Face& face : die.Faces())
+        variance += static_cast<long double>(face.weight) * (face.value - mean) *
+                    (face.value - mean) / weight;
+    return {mean, variance};
+}
+
 // Dice of faces 1 … D added, nothing done to them.
 bool IsPlain(const DiceTerm& term) {
     DiceTerm plain;
@@ -111,24 +128,97 @@ bool Keeps(const DiceTerm& term) {
     return IsKeep(term.modifier);
 }
 
-Die ValueOf(const DiceTerm& term) {
-    Die die = term.die;
-    if (term.reroll)
-        die = die.Rerolled(term.reroll->when, term.reroll->once);
-    const Condition success = SuccessCondition(term);
-    const auto score = [&](std::int64_t value) -> std::int64_t {
-        return (success.Meets(value) ? 1 : 0) -
-               (term.failure && term.failure->Meets(value) ? 1 : 0);
+namespace {
+
+// How a term's dice explode: the die each roll of the chain is, and what each roll counts.
+struct Chain {
+    Die rolled;
+    Condition on;
+    bool penetrating = false;
+    std::function<std::int64_t(std::int64_t)> value;
+};
+
+std::function<std::int64_t(std::int64_t)> Score(const DiceTerm& term) {
+    return [success = SuccessCondition(term), failure = term.failure](std::int64_t value) {
+        return std::int64_t{success.Meets(value) ? 1 : 0} -
+               (failure && failure->Meets(value) ? 1 : 0);
     };
-    const auto same = [](std::int64_t value) { return value; };
-    if (term.explosion) {
-        const Explosion& explosion = *term.explosion;
-        const Condition on = explosion.when.value_or(Condition{Condition::Compare::Equal, die.Max()});
-        const bool penetrating = explosion.kind == Explosion::Kind::Penetrating;
-        // Counting with ! scores every roll of the chain; otherwise the die's value is the sum.
-        if (Counts(term) && explosion.kind == Explosion::Kind::EachRoll)
-            return die.Chained(on, penetrating, explosion.depth, score);
-        die = die.Chained(on, penetrating, explosion.depth, same);
+}
+
+// The chain of an exploding term: counting with ! scores every roll, otherwise the die's value
+// is the sum of its rolls.
+std::optional<Chain> ChainOf(const DiceTerm& term) {
+    if (!term.explosion)
+        return std::nullopt;
+    Chain chain;
+    chain.rolled = term.reroll ? term.die.Rerolled(term.reroll->when, term.reroll->once) : term.die;
+    chain.on = term.explosion->when.value_or(
+        Condition{Condition::Compare::Equal, chain.rolled.Max()});
+    chain.penetrating = term.explosion->kind == Explosion::Kind::Penetrating;
+    if (Counts(term) && term.explosion->kind == Explosion::Kind::EachRoll)
+        chain.value = Score(term);
+    else
+        chain.value = [](std::int64_t value) { return value; };
+    return chain;
+}
+
+// Whether the term's value is its chain's, untouched afterwards.
+bool ChainIsValue(const DiceTerm& term) {
+    return !term.atLeast && !term.atMost &&
+           (!Counts(term) || term.explosion->kind == Explosion::Kind::EachRoll);
+}
+
+// The ratio form of a term's exploding dice, when it is sparser than their faces.
+std::optional<DieRatio> RatioOf(const DiceTerm& term, const Die& value) {
+    const std::optional<Chain> chain = ChainOf(term);
+    if (!chain || !ChainIsValue(term))
+        return std::nullopt;
+    std::optional<DieRatio> ratio =
+        chain->rolled.ChainRatio(chain->on, chain->penetrating, term.explosion->depth,
+                                 chain->value);
+    if (!ratio)
+        return std::nullopt;
+    auto terms = [](const std::vector<std::int64_t>& p) {
+        return static_cast<std::size_t>(std::count_if(p.begin(), p.end(),
+                                                       [](std::int64_t c) { return c != 0; }));
+    };
+    if (terms(ratio->numerator) + terms(ratio->denominator) >= value.Faces().size())
+        return std::nullopt;
+    // Subtracted, the values mirror: the polynomials read from the top.
+    if (term.subtracted) {
+        std::reverse(ratio->numerator.begin(), ratio->numerator.end());
+        std::reverse(ratio->denominator.begin(), ratio->denominator.end());
+    }
+    return ratio;
+}
+
+// Whether the recurrence's coefficients, products of every exploding die's factors times the
+// dice and the totals, stay well within 64 bits with this ratio too; `scale` gathers the
+// products so far. Dice beyond it are counted on their own.
+bool RecurrenceFits(long double& scale, const DieRatio& ratio, std::int32_t dice,
+                    std::int64_t span) {
+    auto magnitude = [](const std::vector<std::int64_t>& p) {
+        long double sum = 0;
+        for (const std::int64_t c : p)
+            sum += std::abs(static_cast<long double>(c));
+        return sum;
+    };
+    const long double next = scale * magnitude(ratio.numerator) * magnitude(ratio.denominator);
+    if (next * 2 * (dice + 1.0L) * (static_cast<long double>(span) + 1) > 0x1p56L)
+        return false;
+    scale = next;
+    return true;
+}
+
+} // namespace
+
+Die ValueOf(const DiceTerm& term) {
+    Die die = term.reroll ? term.die.Rerolled(term.reroll->when, term.reroll->once) : term.die;
+    if (const std::optional<Chain> chain = ChainOf(term)) {
+        die = chain->rolled.Chained(chain->on, chain->penetrating, term.explosion->depth,
+                                    chain->value);
+        if (Counts(term) && term.explosion->kind == Explosion::Kind::EachRoll)
+            return die;
     }
     if (term.atLeast || term.atMost)
         die = die.Mapped([&](std::int64_t value) {
@@ -138,7 +228,7 @@ Die ValueOf(const DiceTerm& term) {
                 value = std::min<std::int64_t>(value, *term.atMost);
             return value;
         });
-    return Counts(term) ? die.Mapped(score) : die;
+    return Counts(term) ? die.Mapped(Score(term)) : die;
 }
 
 std::string TermNotation(const DiceTerm& term) {
@@ -186,6 +276,7 @@ void DicePool::Derive() {
     Int128 low = constant_;
     Int128 high = constant_;
     std::map<std::int64_t, std::int64_t> sizes;
+    long double ratioScale = 1;
     constexpr std::int64_t kInt32Max = std::numeric_limits<std::int32_t>::max();
     for (const DiceTerm& term : terms_) {
         Die die = ValueOf(term);
@@ -204,6 +295,10 @@ void DicePool::Derive() {
                                faces.back().weight <= kInt32Max - faces.front().weight;
         if (!selects && !Counts(term) && die.Uniform()) {
             sizes[die.Span() + 1] += term.count;
+        } else if (std::optional<DieRatio> ratio;
+                   !selects && !twoValues && (ratio = RatioOf(term, die)) &&
+                   RecurrenceFits(ratioScale, *ratio, term.count, die.Span())) {
+            ratios_.push_back({term.count, die, std::move(*ratio)});
         } else if (!selects && twoValues) {
             // Each die adds 0 or 1 to its lowest value (one value: never 1).
             const std::int64_t upper = faces.size() == 2 ? faces.back().weight : 0;
@@ -291,7 +386,7 @@ std::int64_t DicePool::CountedDiceCount() const {
 }
 
 bool DicePool::Symmetric() const {
-    return kept_.empty() &&
+    return kept_.empty() && ratios_.empty() &&
            std::all_of(successes_.begin(), successes_.end(), [](const SuccessGroup& group) {
                return group.successes == group.failures || group.successes == 0 ||
                       group.failures == 0;
@@ -315,6 +410,8 @@ double DicePool::MeanValue() const {
                     (static_cast<long double>(group.successes) + group.failures);
     for (const KeptGroup& group : kept_)
         mean += KeptMean(group) - static_cast<long double>(group.kept) * group.die.Min();
+    for (const RatioGroup& group : ratios_)
+        mean += group.count * (DieMoments(group.die).first - group.die.Min());
     return static_cast<double>(mean);
 }
 
@@ -326,6 +423,8 @@ long double DicePool::Variance() const {
         const long double d = group.faces;
         variance += n * (d * d - 1) / 12;
     }
+    for (const RatioGroup& group : ratios_)
+        variance += group.count * DieMoments(group.die).second;
     for (const SuccessGroup& group : successes_) {
         const long double faces = static_cast<long double>(group.successes) + group.failures;
         variance += static_cast<long double>(group.count) * group.successes * group.failures /

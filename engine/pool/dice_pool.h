@@ -111,6 +111,16 @@ struct KeptGroup {
 // throws IntegerOverflowError.
 AnalysisBounds BeginAnalysis(std::int32_t dice, std::int32_t faces);
 
+// `count` dice whose outcomes are a ratio of sparse polynomials (exploding dice), its powers
+// counted by the recurrence as plain dice are.
+struct RatioGroup {
+    std::int32_t count = 0;
+    Die die;
+    DieRatio ratio;
+
+    friend bool operator==(const RatioGroup&, const RatioGroup&) = default;
+};
+
 class DicePool {
 public:
     // Nothing rolled: one outcome, the total 0.
@@ -135,11 +145,12 @@ public:
     // The pool taken apart, the total being the sum of the parts moved by a fixed amount: dice
     // of consecutive faces, one roll each, summed, as added ones of faces 1 … D by size,
     // smallest first (dice of one face are part of the fixed amount); successes counted 0 or 1
-    // a die; and the rest, counted on their own: kept dice, and every other die summed or
-    // counted.
+    // a die; exploding dice as ratios of polynomials; and the rest, counted on their own: kept
+    // dice, and every other die summed or counted.
     const std::vector<DiceGroup>& Groups() const { return groups_; }
     const std::vector<SuccessGroup>& Successes() const { return successes_; }
     const std::vector<KeptGroup>& Kept() const { return kept_; }
+    const std::vector<RatioGroup>& Ratios() const { return ratios_; }
     // Whether every count equals the one as far from the other end: sums of dice, and counts of
     // successes as likely as failures, are.
     bool Symmetric() const;
@@ -183,6 +194,7 @@ private:
     std::vector<DiceGroup> groups_;
     std::vector<SuccessGroup> successes_;
     std::vector<KeptGroup> kept_;
+    std::vector<RatioGroup> ratios_;
     std::int32_t minValue_ = 0;
     std::int32_t maxValue_ = 0;
 };

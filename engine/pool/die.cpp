@@ -200,6 +200,120 @@ Die Die::Mapped(const std::function<std::int64_t(std::int64_t)>& value) const {
     return Die(FacesOf(weights), sides_, rolls_);
 }
 
+namespace {
+
+// Polynomials in x and 1/x, by power, every coefficient checked against 64 bits.
+using Laurent = std::map<std::int64_t, Int128>;
+
+class RatioOverflow {};
+
+Int128 Fits(Int128 value) {
+    constexpr Int128 kMost = std::numeric_limits<std::int64_t>::max();
+    if (value > kMost || value < -kMost)
+        throw RatioOverflow();
+    return value;
+}
+
+Laurent Times(const Laurent& a, const Laurent& b) {
+    Laurent product;
+    for (const auto& [ap, ac] : a)
+        for (const auto& [bp, bc] : b) {
+            if ((ac > 0 ? ac : -ac) > (Int128{1} << 63) / ((bc > 0 ? bc : -bc) + 1))
+                throw RatioOverflow();
+            Int128& sum = product[ap + bp];
+            sum = Fits(sum + ac * bc);
+        }
+    std::erase_if(product, [](const auto& term) { return term.second == 0; });
+    return product;
+}
+
+Laurent Plus(Laurent a, const Laurent& b, Int128 scale = 1) {
+    for (const auto& [p, c] : b) {
+        Int128& sum = a[p];
+        sum = Fits(sum + Fits(scale * c));
+    }
+    std::erase_if(a, [](const auto& term) { return term.second == 0; });
+    return a;
+}
+
+Laurent Power(const Laurent& base, std::int32_t exponent) {
+    Laurent result{{0, 1}};
+    for (std::int32_t i = 0; i < exponent; ++i)
+        result = Times(result, base);
+    return result;
+}
+
+// Dense from the lowest power, its sign made positive at the constant term.
+std::vector<std::int64_t> Dense(const Laurent& p, bool negate) {
+    const std::int64_t low = p.begin()->first;
+    std::vector<std::int64_t> dense(static_cast<std::size_t>(p.rbegin()->first - low) + 1, 0);
+    for (const auto& [power, c] : p)
+        dense[static_cast<std::size_t>(power - low)] = static_cast<std::int64_t>(negate ? -c : c);
+    return dense;
+}
+
+// numerator / denominator as a power series to `terms` terms, or nothing when the division
+// leaves a remainder.
+std::optional<std::vector<Int128>> Quotient(const std::vector<std::int64_t>& numerator,
+                                            const std::vector<std::int64_t>& denominator,
+                                            std::size_t terms) {
+    std::vector<Int128> rest(std::max(numerator.size(), terms + denominator.size()), 0);
+    std::copy(numerator.begin(), numerator.end(), rest.begin());
+    std::vector<Int128> quotient(terms, 0);
+    for (std::size_t i = 0; i < terms; ++i) {
+        if (rest[i] % denominator[0] != 0)
+            return std::nullopt;
+        quotient[i] = rest[i] / denominator[0];
+        for (std::size_t j = 0; j < denominator.size(); ++j)
+            rest[i + j] -= quotient[i] * denominator[j];
+    }
+    if (std::any_of(rest.begin(), rest.end(), [](Int128 c) { return c != 0; }))
+        return std::nullopt;
+    return quotient;
+}
+
+} // namespace
+
+std::optional<DieRatio> Die::ChainRatio(const Condition& on, bool penetrating, std::int32_t depth,
+                                        const std::function<std::int64_t(std::int64_t)>& value) const {
+    if (depth < 1)
+        return std::nullopt;
+    Laurent firstGo, firstStop, extraGo, extraStop;
+    Int128 total = 0;
+    for (const Face& face : faces_) {
+        const bool goes = on.Meets(face.value);
+        (goes ? firstGo : firstStop)[value(face.value)] += face.weight;
+        (goes ? extraGo : extraStop)[value(face.value - (penetrating ? 1 : 0))] += face.weight;
+        total += face.weight;
+    }
+    try {
+        const Laurent t{{0, total}};
+        const Laurent over = Plus(t, extraGo, -1); // T − A′
+        Laurent numerator =
+            Plus(Times(Power(t, depth), Plus(Times(firstStop, over), Times(firstGo, extraStop))),
+                 Times(Times(firstGo, Power(extraGo, depth)), Plus(over, extraStop, -1)));
+        Laurent denominator = over;
+        const Laurent oneLess{{0, 1}, {1, -1}};
+        const Laurent sparser = Times(numerator, oneLess);
+        if (sparser.size() < numerator.size()) {
+            numerator = sparser;
+            denominator = Times(denominator, oneLess);
+        }
+        DieRatio ratio{Dense(numerator, numerator.begin()->second < 0),
+                       Dense(denominator, denominator.begin()->second < 0)};
+        // The ratio must be the chain, face for face, before any count is built on it.
+        const Die chain = Chained(on, penetrating, depth, value);
+        std::vector<Int128> expected(static_cast<std::size_t>(chain.Span()) + 1, 0);
+        for (const Face& face : chain.faces_)
+            expected[static_cast<std::size_t>(face.value - chain.Min())] = face.weight;
+        if (Quotient(ratio.numerator, ratio.denominator, expected.size()) != expected)
+            return std::nullopt;
+        return ratio;
+    } catch (const RatioOverflow&) {
+        return std::nullopt;
+    }
+}
+
 std::string Die::FacesText() const {
     if (Uniform() && Min() == 1)
         return std::to_string(Max());

@@ -8,6 +8,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -34,6 +35,16 @@ struct Condition {
 class DieLimitError : public std::range_error {
 public:
     using std::range_error::range_error;
+};
+
+// A die's outcomes as a ratio of polynomials, x^k standing for the value lowest + k: the sum
+// over its faces of weight·x^k is numerator / denominator, both with a positive constant term.
+// Sparse where the die's own faces are many: an exploding die is a few terms over a few.
+struct DieRatio {
+    std::vector<std::int64_t> numerator;
+    std::vector<std::int64_t> denominator;
+
+    friend bool operator==(const DieRatio&, const DieRatio&) = default;
 };
 
 class Die {
@@ -75,6 +86,13 @@ public:
     // one when penetrating) counts `value(face)`; the die's value is their sum.
     Die Chained(const Condition& on, bool penetrating, std::int32_t depth,
                 const std::function<std::int64_t(std::int64_t)>& value) const;
+    // The same chain as a ratio of polynomials, for depth 1 or more: with A and B the first
+    // roll's faces that go on and stop, A′ and B′ an extra roll's, and T one roll's weight,
+    //   P = (T^K·(B·(T − A′) + A·B′) + A·A′^K·(T − A′ − B′)) / (T − A′),
+    // both sides times 1 − x where that leaves fewer terms. Nothing when a coefficient would
+    // leave 64 bits. The ratio is checked against the chain's faces before it is given.
+    std::optional<DieRatio> ChainRatio(const Condition& on, bool penetrating, std::int32_t depth,
+                                       const std::function<std::int64_t(std::int64_t)>& value) const;
     // Every value v as value(v), the weights of values that meet added.
     Die Mapped(const std::function<std::int64_t(std::int64_t)>& value) const;
 

@@ -3,6 +3,7 @@
 
 #include "errors.h"
 #include "limb_kernels.h"
+#include "pool_recurrence.h"
 #include "power_by_squaring.h"
 #include "wide_number.h"
 
@@ -85,31 +86,6 @@ Decimal PowerOf(const Decimal& base, std::int64_t exponent) {
                            [](const Decimal& a, const Decimal& b) { return a * b; });
 }
 
-// A divisor as factors below 2^31, for exact division a factor at a time. Weights are products
-// of small numbers; one with a prime factor beyond 2^20 is refused.
-std::vector<std::uint32_t> DivisorFactors(std::uint64_t divisor) {
-    constexpr std::uint64_t kBelow = std::uint64_t{1} << 31;
-    std::vector<std::uint32_t> factors;
-    std::uint64_t chunk = 1;
-    auto take = [&](std::uint64_t factor) {
-        if (chunk * factor >= kBelow) {
-            factors.push_back(static_cast<std::uint32_t>(chunk));
-            chunk = 1;
-        }
-        chunk *= factor;
-    };
-    for (std::uint64_t p = 2; p * p <= divisor && p < (1u << 20); ++p)
-        while (divisor % p == 0) {
-            take(p);
-            divisor /= p;
-        }
-    if (divisor >= kBelow)
-        throw PoolLimitError("a die's weights are too irregular to be counted exactly");
-    take(divisor);
-    factors.push_back(static_cast<std::uint32_t>(chunk));
-    return factors;
-}
-
 // The counts of N dice of an irregular die, P^N for its polynomial P = Σ w·x^(v − min): from
 // P·G′ = N·P′·G, m·p_0·g(m) = Σ_(i ≥ 1) ((N + 1)·i − m)·p_i·g(m − i), every division exact.
 // Read from whichever end weighs less, so that an exploding die divides by 1.
@@ -125,7 +101,7 @@ std::vector<Decimal> PowerOfDie(const Die& die, std::int32_t dice,
     for (std::size_t i = 1; i < p.size(); ++i)
         if (p[i] != 0)
             used.push_back(i);
-    const std::vector<std::uint32_t> divisors = DivisorFactors(static_cast<std::uint64_t>(p[0]));
+    const std::vector<std::uint32_t> divisors = FactorsBelow2To31(static_cast<std::uint64_t>(p[0]));
 
     const std::size_t last = static_cast<std::size_t>(dice) * (p.size() - 1);
     std::vector<Decimal> counts(last + 1);

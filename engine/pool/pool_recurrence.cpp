@@ -2,6 +2,7 @@
 #include "pool_recurrence.h"
 
 #include "errors.h"
+#include "power_by_squaring.h"
 
 #include <algorithm>
 #include <limits>
@@ -21,7 +22,7 @@ using Polynomial = std::vector<std::int64_t>;
 class Limits {
 public:
     Limits(const DicePool& pool, std::size_t sizes, std::size_t odds)
-        : pool_(pool), sizes_(sizes), odds_(odds) {}
+        : pool_(pool), sizes_(sizes), odds_(odds), exploding_(pool.Ratios().size()) {}
 
     std::int64_t Checked(Int128 value) const {
         if (value < std::numeric_limits<std::int64_t>::min() ||
@@ -33,7 +34,10 @@ public:
 private:
     [[noreturn]] void Refuse() const {
         std::string what;
-        if (odds_ <= 1)
+        if (exploding_ > 0)
+            what = std::to_string(sizes_ + odds_ + exploding_) +
+                   " kinds of dice, exploding ones among them, are";
+        else if (odds_ <= 1)
             what = std::to_string(sizes_) + " different sizes of dice are";
         else if (sizes_ <= 1)
             what = "successes at " + std::to_string(odds_) + " different odds are";
@@ -46,6 +50,7 @@ private:
     const DicePool& pool_;
     std::size_t sizes_;
     std::size_t odds_;
+    std::size_t exploding_;
 };
 
 // p·(1 − x^d), in place: from the top down, each coefficient reads one not yet changed.
@@ -92,6 +97,43 @@ Polynomial OverLinear(const Polynomial& p, std::int64_t f, std::int64_t s, const
     return t;
 }
 
+// p·f, in place, for any f.
+void TimesPolynomial(Polynomial& p, const Polynomial& f, const Limits& limits) {
+    std::vector<Int128> product(p.size() + f.size() - 1, 0);
+    for (std::size_t i = 0; i < p.size(); ++i)
+        if (p[i] != 0)
+            for (std::size_t j = 0; j < f.size(); ++j)
+                product[i + j] = limits.Checked(product[i + j] + Int128{p[i]} * f[j]);
+    p.assign(product.begin(), product.end());
+}
+
+// p / f, which divides it: t_i = (p_i − Σ_(j ≥ 1) f_j·t_(i−j)) / f_0, every division exact.
+Polynomial OverPolynomial(const Polynomial& p, const Polynomial& f, const Limits& limits) {
+    const std::size_t degree = f.size() - 1;
+    std::vector<Int128> rest(p.begin(), p.end());
+    Polynomial t(p.size() - degree, 0);
+    for (std::size_t i = 0; i < t.size(); ++i) {
+        if (rest[i] % f[0] != 0)
+            throw InternalError("a die's factor does not divide the product");
+        t[i] = limits.Checked(rest[i] / f[0]);
+        if (t[i] != 0)
+            for (std::size_t j = 1; j <= degree; ++j)
+                rest[i + j] = limits.Checked(rest[i + j] - Int128{t[i]} * f[j]);
+    }
+    for (std::size_t i = t.size(); i < rest.size(); ++i)
+        if (rest[i] != 0)
+            throw InternalError("a die's factor does not divide the product");
+    return t;
+}
+
+// The derivative of p.
+Polynomial Derivative(const Polynomial& p, const Limits& limits) {
+    Polynomial d(p.size() > 1 ? p.size() - 1 : 1, 0);
+    for (std::size_t i = 1; i < p.size(); ++i)
+        d[i - 1] = limits.Checked(Int128{p[i]} * static_cast<std::int64_t>(i));
+    return d;
+}
+
 // Σ weight·p·x^shift into `sum`, which is long enough.
 void AddScaled(std::vector<Int128>& sum, const Polynomial& p, Int128 weight, std::size_t shift,
                const Limits& limits) {
@@ -108,6 +150,29 @@ struct SuccessFactor {
 };
 
 } // namespace
+
+std::vector<std::uint32_t> FactorsBelow2To31(std::uint64_t divisor) {
+    constexpr std::uint64_t kBelow = std::uint64_t{1} << 31;
+    std::vector<std::uint32_t> factors;
+    std::uint64_t chunk = 1;
+    auto take = [&](std::uint64_t factor) {
+        if (chunk * factor >= kBelow) {
+            factors.push_back(static_cast<std::uint32_t>(chunk));
+            chunk = 1;
+        }
+        chunk *= factor;
+    };
+    for (std::uint64_t p = 2; p * p <= divisor && p < (std::uint64_t{1} << 20); ++p)
+        while (divisor % p == 0) {
+            take(p);
+            divisor /= p;
+        }
+    if (divisor >= kBelow)
+        throw PoolLimitError("a die's weights are too irregular to be counted exactly");
+    take(divisor);
+    factors.push_back(static_cast<std::uint32_t>(chunk));
+    return factors;
+}
 
 PoolRecurrence::PoolRecurrence(const DicePool& pool, const std::atomic<bool>* cancel) {
     std::int64_t dice = 0;
@@ -138,10 +203,23 @@ PoolRecurrence::PoolRecurrence(const DicePool& pool, const std::atomic<bool>* ca
         spread_ += group.count;
         symmetric_ &= group.successes == group.failures;
     }
-    symmetric_ &= pool.Kept().empty();
+    symmetric_ &= pool.Kept().empty() && pool.Ratios().empty();
     for (const SuccessFactor& factor : successes)
         if (factor.failures > 1)
             leadingFactors_.push_back(static_cast<std::uint32_t>(factor.failures));
+    // Exploding dice: numerator^N / denominator^N, g(0) the lowest value's weight to the N.
+    for (const RatioGroup& group : pool.Ratios()) {
+        spread_ += std::int64_t{group.count} * group.die.Span();
+        start_ = start_ * PowerBySquaring(Decimal(static_cast<std::uint64_t>(
+                                              group.die.Faces().front().weight)),
+                                          static_cast<std::uint32_t>(group.count), Decimal(1),
+                                          [](const Decimal& a, const Decimal& b) { return a * b; });
+        for (const auto* factor : {&group.ratio.numerator, &group.ratio.denominator})
+            for (const std::uint32_t divisor :
+                 FactorsBelow2To31(static_cast<std::uint64_t>(factor->front())))
+                if (divisor > 1)
+                    leadingFactors_.push_back(divisor);
+    }
 
     const std::vector<DiceGroup>& groups = pool.Groups();
     const Limits limits(pool, groups.size(), successes.size());
@@ -155,7 +233,12 @@ PoolRecurrence::PoolRecurrence(const DicePool& pool, const std::atomic<bool>* ca
         ThrowIfCancelled(cancel);
         TimesLinear(q, factor.failures, factor.successes, limits);
     }
-    const Polynomial plainAndSuccesses = q; // P·S
+    for (const RatioGroup& group : pool.Ratios()) {
+        ThrowIfCancelled(cancel);
+        TimesPolynomial(q, group.ratio.numerator, limits);
+        TimesPolynomial(q, group.ratio.denominator, limits);
+    }
+    const Polynomial plainAndSuccesses = q; // P·S and the exploding dice's factors
     TimesOneMinusPower(q, 1, limits);
     std::vector<Int128> r(q.size(), 0);
     AddScaled(r, plainAndSuccesses, dice, 0, limits);
@@ -170,6 +253,20 @@ PoolRecurrence::PoolRecurrence(const DicePool& pool, const std::atomic<bool>* ca
         AddScaled(r, OverLinear(q, factor.failures, factor.successes, limits),
                   Int128{factor.count} * factor.successes, 0, limits);
     }
+    // Each factor F raised to e adds e·F′·Q / F.
+    for (const RatioGroup& group : pool.Ratios())
+        for (const auto& [factor, exponent] :
+             {std::pair{&group.ratio.numerator, Int128{group.count}},
+              std::pair{&group.ratio.denominator, -Int128{group.count}}}) {
+            ThrowIfCancelled(cancel);
+            if (factor->size() == 1)
+                continue;
+            Polynomial term = OverPolynomial(q, *factor, limits);
+            TimesPolynomial(term, Derivative(*factor, limits), limits);
+            if (r.size() < term.size())
+                r.resize(term.size(), 0);
+            AddScaled(r, term, exponent, 0, limits);
+        }
 
     // Σ_s (R_s + s·Q_(s+1) − Q_(s+1)·n)·g(n − s), every coefficient within 64 bits for all n
     // up to the spread.

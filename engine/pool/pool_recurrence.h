@@ -13,6 +13,7 @@
 // the division exact. One size of dice gives three terms reaching back D totals; k sizes at
 // most 2^(k+1) − 1 reaching back the sum of their faces. Where the counts are symmetric,
 // g(S − n) = g(n) for the spread S, the same step read from the other end goes backwards.
+// An exploding die's ratio N(x) / M(x) adds the factors N^count and M^(−count) in the same way.
 // Kept dice are not part of it: their counts are worked out on their own.
 #pragma once
 
@@ -25,6 +26,10 @@
 #include <vector>
 
 namespace dorvanel {
+
+// A divisor as factors below 2^31, for exact division one factor at a time. Weights are
+// products of small numbers: PoolLimitError for one with a prime factor of 2^31 or more.
+std::vector<std::uint32_t> FactorsBelow2To31(std::uint64_t divisor);
 
 class PoolRecurrence {
 public:

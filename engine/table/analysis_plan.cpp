@@ -39,6 +39,8 @@ constexpr long double kMostSeconds = 65;
 // What a refusal names must answer within a minute even where the estimate runs low.
 constexpr long double kNamedSeconds = 45;
 constexpr long double kSecondsPerKeptLimb = kMostSeconds / 2e12L;
+// Kept counts beyond 62 bits are multiplied with the rest's limb by limb: each pair of limbs.
+constexpr long double kSecondsPerLimbPair = 1e-9L;
 // A table this small is kept whole even for a first screen or a summary: filled on two threads
 // it comes sooner than checkpoints. A larger one keeps checkpoints within the second figure:
 // 1000d1000 then shows as soon with 30 MB as whole with 590 MB, its lines recomputed on demand.
@@ -153,8 +155,14 @@ long double RunSeconds(const DicePool& pool, const PoolRecurrence& recurrence,
     const KeptShape kept = KeptShapeOf(pool);
     // A count combines only the kept values whose rest is a total of the rest.
     const std::int64_t combined = std::min(kept.width, recurrence.Spread() + 1);
+    // Kept counts within 62 bits are coefficients; longer ones multiply the rest's counts limb
+    // by limb, about half their length on average.
+    const long double keptLimbs = kept.bits * std::log10(2.0) / kLimbDigits / 2 + 1;
     const long double keptFactor =
-        kept.width > 1 ? static_cast<long double>(combined) * std::max(1.0, kept.bits / 62) : 0;
+        kept.width <= 1 ? 0
+        : kept.bits <= 62
+            ? static_cast<long double>(combined) * kSecondsPerKeptLimb
+            : static_cast<long double>(combined) * keptLimbs * kSecondsPerLimbPair;
     constexpr std::int64_t kStretches = 1024;
     const std::int64_t stretch = last / kStretches + 1;
     long double seconds = 0;
@@ -167,7 +175,7 @@ long double RunSeconds(const DicePool& pool, const PoolRecurrence& recurrence,
         const auto totals = static_cast<long double>(to - from + 1);
         const auto limbs = static_cast<long double>(profile.At(to));
         seconds += totals * (static_cast<long double>(read) * (kSecondsPerTerm + limbs * perLimb) +
-                             limbs * (kSecondsPerResultLimb + keptFactor * kSecondsPerKeptLimb));
+                             limbs * (kSecondsPerResultLimb + keptFactor));
     }
     return seconds;
 }

@@ -178,6 +178,9 @@ private slots:
             {"2d4ro<3!min3", 1},   {"3d{1,2,4,8}dh1", 10}, {"2d6!0", 0},
             {"2d4!p>=3>2f=1", 2},  {"4d3!!k2", 2},         {"3d4!!d1", 2},
             {"2d5r>4!", 2},        {"2d4!!<2", 2},
+            // Sparser as a ratio of polynomials than as faces: counted by the recurrence.
+            {"2d6!", 3},           {"-2d6!p", 3},          {"2d10!>=9", 2},
+            {"2d6ro1!", 2},        {"3d6!>=5>=5f1", 3},       {"2d{0,1,1,3}!", 3},
         };
         for (const auto& [notation, depth] : rows)
             QTest::newRow(notation) << QString(notation) << depth;
@@ -196,6 +199,12 @@ private slots:
             const unsigned long long count = found == expected.end() ? 0 : found->second;
             QCOMPARE(table.Digits(t), std::to_string(count));
         }
+    }
+
+    // The rows above that the recurrence counts, lest they all fall back to their faces.
+    void sparseExplosionsAreRatios() {
+        for (const char* notation : {"2d6!", "-2d6!p", "2d10!>=9", "2d6ro1!", "2d{0,1,1,3}!"})
+            QVERIFY2(!ParsePool(notation, {}, 3).Ratios().empty(), notation);
     }
 
     // Readings that other dice rollers differ on, and the refusals, with where they point.
