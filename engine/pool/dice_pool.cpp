@@ -182,7 +182,7 @@ std::optional<DieRatio> RatioOf(const DiceTerm& term, const Die& value) {
         return static_cast<std::size_t>(std::count_if(p.begin(), p.end(),
                                                        [](std::int64_t c) { return c != 0; }));
     };
-    if (terms(ratio->numerator) + terms(ratio->denominator) >= value.Faces().size())
+    if (terms(ratio->numerator) + terms(ratio->denominator) >= value.ValueCount())
         return std::nullopt;
     // Subtracted, the values mirror: the polynomials read from the top.
     if (term.subtracted) {
@@ -283,15 +283,15 @@ void DicePool::Derive() {
         // Subtracted, a die's values are negated, its highest the lowest.
         if (term.subtracted)
             die = die.Negated();
-        const std::vector<Die::Face>& faces = die.Faces();
         const auto [summed, lowest] = SummedDice(term);
         low += Int128{summed} * die.Min();
         high += Int128{summed} * die.Max();
         // A die of one value that rolls one way only moves the totals.
-        if (faces.size() == 1 && faces[0].weight == 1)
+        if (die.ValueCount() == 1 && die.LowestWeight() == 1)
             continue;
         const bool selects = summed < term.count;
-        const bool twoValues = die.Span() <= 1 && faces.front().weight <= kInt32Max &&
+        const std::vector<Die::Face> faces = die.Span() <= 1 ? die.Faces() : std::vector<Die::Face>{};
+        const bool twoValues = !faces.empty() && faces.front().weight <= kInt32Max &&
                                faces.back().weight <= kInt32Max - faces.front().weight;
         if (!selects && !Counts(term) && die.Uniform()) {
             sizes[die.Span() + 1] += term.count;

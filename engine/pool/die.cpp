@@ -92,13 +92,43 @@ std::string Condition::Words() const {
 }
 
 Die::Die(std::vector<Face> faces, std::int32_t sides, std::int32_t rolls)
-    : faces_(std::move(faces)), sides_(sides), rolls_(rolls) {}
+    : faces_(std::move(faces)), sides_(sides), rolls_(rolls) {
+    bool consecutive = rolls_ == 1 && !faces_.empty();
+    for (std::size_t i = 0; consecutive && i < faces_.size(); ++i)
+        consecutive = faces_[i].weight == 1 && faces_[i].value == faces_[0].value + std::int64_t(i);
+    if (consecutive) {
+        range_ = true;
+        low_ = faces_.front().value;
+        high_ = faces_.back().value;
+        faces_.clear();
+    }
+}
 
 Die Die::Range(std::int32_t low, std::int32_t high) {
-    std::vector<std::int32_t> faces;
-    for (std::int64_t face = low; face <= high; ++face)
-        faces.push_back(static_cast<std::int32_t>(face));
-    return Listed(faces);
+    Die die;
+    die.range_ = true;
+    die.low_ = low;
+    die.high_ = high;
+    die.sides_ = static_cast<std::int32_t>(std::int64_t{high} - low + 1);
+    return die;
+}
+
+std::vector<Die::Face> Die::Faces() const {
+    if (!range_)
+        return faces_;
+    std::vector<Face> faces;
+    for (std::int64_t value = low_; value <= high_; ++value)
+        faces.push_back({static_cast<std::int32_t>(value), 1});
+    return faces;
+}
+
+long double Die::Weight() const {
+    if (range_)
+        return Sides();
+    long double weight = 0;
+    for (const Face& face : faces_)
+        weight += static_cast<long double>(face.weight);
+    return weight;
 }
 
 Die Die::Listed(const std::vector<std::int32_t>& faces) {
@@ -108,24 +138,21 @@ Die Die::Listed(const std::vector<std::int32_t>& faces) {
     return Die(FacesOf(weights), static_cast<std::int32_t>(faces.size()), 1);
 }
 
-bool Die::Uniform() const {
-    for (std::size_t i = 0; i < faces_.size(); ++i)
-        if (faces_[i].weight != 1 || faces_[i].value != faces_[0].value + std::int64_t(i))
-            return false;
-    return rolls_ == 1;
-}
-
 bool Die::AllMeet(const Condition& condition) const {
-    return std::all_of(faces_.begin(), faces_.end(),
+    const std::vector<Face> faces = Faces();
+    return std::all_of(faces.begin(), faces.end(),
                        [&](const Face& face) { return condition.Meets(face.value); });
 }
 
 bool Die::AnyMeets(const Condition& condition) const {
-    return std::any_of(faces_.begin(), faces_.end(),
+    const std::vector<Face> faces = Faces();
+    return std::any_of(faces.begin(), faces.end(),
                        [&](const Face& face) { return condition.Meets(face.value); });
 }
 
 Die Die::Negated() const {
+    if (range_)
+        return Range(-high_, -low_);
     std::vector<Face> faces(faces_.rbegin(), faces_.rend());
     for (Face& face : faces)
         face.value = -face.value;
@@ -136,11 +163,12 @@ Die Die::Rerolled(const Condition& condition, bool once) const {
     if (once) {
         // A face that meets the condition is replaced by a whole new roll: its weight spread
         // over every face; the others stand, each over Sides() second rolls.
+        const std::vector<Face> faces = Faces();
         Int128 meeting = 0;
-        for (const Face& face : faces_)
+        for (const Face& face : faces)
             meeting += condition.Meets(face.value) ? face.weight : 0;
         Weights weights;
-        for (const Face& face : faces_)
+        for (const Face& face : faces)
             weights[face.value] = Checked(
                 (condition.Meets(face.value) ? 0 : Int128{face.weight} * sides_) +
                 meeting * face.weight);
@@ -148,7 +176,7 @@ Die Die::Rerolled(const Condition& condition, bool once) const {
     }
     std::vector<Face> faces;
     std::int64_t sides = 0;
-    for (const Face& face : faces_)
+    for (const Face& face : Faces())
         if (!condition.Meets(face.value)) {
             faces.push_back(face);
             sides += face.weight;
@@ -161,7 +189,7 @@ Die Die::Chained(const Condition& on, bool penetrating, std::int32_t depth,
     // A chain that stops early weighs as many rolls as it did not take, so that every die
     // weighs the same: one roll's weight to the power depth + 1.
     Weights firstStop, firstGo, extraStop, extraGo, extraAll;
-    for (const Face& face : faces_) {
+    for (const Face& face : Faces()) {
         const bool goes = on.Meets(face.value);
         (goes ? firstGo : firstStop)[value(face.value)] += face.weight;
         const std::int64_t extra = value(face.value - (penetrating ? 1 : 0));
@@ -169,7 +197,7 @@ Die Die::Chained(const Condition& on, bool penetrating, std::int32_t depth,
         extraAll[extra] += face.weight;
     }
     Int128 sides = 0;
-    for (const Face& face : faces_)
+    for (const Face& face : Faces())
         sides += face.weight;
     // tail(k): a chain from an extra roll that may explode k more times.
     Weights tail = extraAll;
@@ -195,7 +223,7 @@ Die Die::Chained(const Condition& on, bool penetrating, std::int32_t depth,
 
 Die Die::Mapped(const std::function<std::int64_t(std::int64_t)>& value) const {
     Weights weights;
-    for (const Face& face : faces_)
+    for (const Face& face : Faces())
         weights[value(face.value)] += face.weight;
     return Die(FacesOf(weights), sides_, rolls_);
 }
@@ -280,7 +308,7 @@ std::optional<DieRatio> Die::ChainRatio(const Condition& on, bool penetrating, s
         return std::nullopt;
     Laurent firstGo, firstStop, extraGo, extraStop;
     Int128 total = 0;
-    for (const Face& face : faces_) {
+    for (const Face& face : Faces()) {
         const bool goes = on.Meets(face.value);
         (goes ? firstGo : firstStop)[value(face.value)] += face.weight;
         (goes ? extraGo : extraStop)[value(face.value - (penetrating ? 1 : 0))] += face.weight;
@@ -304,7 +332,7 @@ std::optional<DieRatio> Die::ChainRatio(const Condition& on, bool penetrating, s
         // The ratio must be the chain, face for face, before any count is built on it.
         const Die chain = Chained(on, penetrating, depth, value);
         std::vector<Int128> expected(static_cast<std::size_t>(chain.Span()) + 1, 0);
-        for (const Face& face : chain.faces_)
+        for (const Face& face : chain.Faces())
             expected[static_cast<std::size_t>(face.value - chain.Min())] = face.weight;
         if (Quotient(ratio.numerator, ratio.denominator, expected.size()) != expected)
             return std::nullopt;
@@ -319,7 +347,7 @@ std::string Die::FacesText() const {
         return std::to_string(Max());
     if (Uniform() && Min() == -1 && Max() == 1)
         return "F";
-    if (Uniform() && faces_.size() > 2)
+    if (Uniform() && Sides() > 2)
         return "{" + std::to_string(Min()) + ".." + std::to_string(Max()) + "}";
     std::string text;
     for (const Face& face : faces_)

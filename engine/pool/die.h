@@ -63,15 +63,19 @@ public:
     // Faces as listed, a repeated one weighing more: {0, 0, 1, 1, 2}.
     static Die Listed(const std::vector<std::int32_t>& faces);
 
-    // By value, smallest first, every weight above 0.
-    const std::vector<Face>& Faces() const { return faces_; }
-    std::int32_t Min() const { return faces_.front().value; }
-    std::int32_t Max() const { return faces_.back().value; }
+    // By value, smallest first, every weight above 0; built afresh for consecutive faces.
+    std::vector<Face> Faces() const;
+    std::size_t ValueCount() const { return range_ ? Sides() : faces_.size(); }
+    std::int32_t Min() const { return range_ ? low_ : faces_.front().value; }
+    std::int32_t Max() const { return range_ ? high_ : faces_.back().value; }
     std::int64_t Span() const { return std::int64_t{Max()} - Min(); }
+    // The weight of the lowest value, and of all, this one rounded.
+    std::int64_t LowestWeight() const { return range_ ? 1 : faces_.front().weight; }
+    long double Weight() const;
     std::int32_t Sides() const { return sides_; }
     std::int32_t Rolls() const { return rolls_; }
     // Consecutive values, one roll each: what the counts of plain dice are built on.
-    bool Uniform() const;
+    bool Uniform() const { return range_; }
     // Whether every face meets `condition`, and whether any does.
     bool AllMeet(const Condition& condition) const;
     bool AnyMeets(const Condition& condition) const;
@@ -102,9 +106,14 @@ public:
     friend bool operator==(const Die&, const Die&) = default;
 
 private:
+    // Consecutive faces of weight 1 rolled once are kept as their range alone: a plain die of
+    // a million faces is two numbers.
     Die(std::vector<Face> faces, std::int32_t sides, std::int32_t rolls);
 
-    std::vector<Face> faces_;
+    std::vector<Face> faces_; // empty for a range
+    bool range_ = false;
+    std::int32_t low_ = 0;
+    std::int32_t high_ = -1;
     std::int32_t sides_ = 0;
     std::int32_t rolls_ = 1;
 };

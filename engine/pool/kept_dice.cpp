@@ -256,16 +256,14 @@ long double KeptMean(const KeptGroup& group) {
 }
 
 double KeptWork(const KeptGroup& group) {
-    double weight = 0;
-    for (const Die::Face& face : group.die.Faces())
-        weight += static_cast<double>(face.weight);
-    const double limbs = 1 + group.count * std::log10(weight) / 9;
+    const double limbs =
+        1 + group.count * std::log10(static_cast<double>(group.die.Weight())) / 9;
     const double k = group.kept;
     const double d = static_cast<double>(group.die.Span() + 1);
     if (group.die.Uniform())
         // Horner's steps over every t: about K²·D²/4 coefficients, each added and taken away.
         return 3 * k * k * d * d / 4 * limbs + d * k * k * limbs;
-    const auto values = static_cast<double>(group.die.Faces().size());
+    const auto values = static_cast<double>(group.die.ValueCount());
     // Measured against the Horner steps' units: a step of the power, read in long limb kernels,
     // costs a seventh; the placements of the kept dice, a twentieth.
     if (group.kept == group.count)

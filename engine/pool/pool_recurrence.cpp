@@ -211,7 +211,7 @@ PoolRecurrence::PoolRecurrence(const DicePool& pool, const std::atomic<bool>* ca
     for (const RatioGroup& group : pool.Ratios()) {
         spread_ += std::int64_t{group.count} * group.die.Span();
         start_ = start_ * PowerBySquaring(Decimal(static_cast<std::uint64_t>(
-                                              group.die.Faces().front().weight)),
+                                              group.die.LowestWeight())),
                                           static_cast<std::uint32_t>(group.count), Decimal(1),
                                           [](const Decimal& a, const Decimal& b) { return a * b; });
         for (const auto* factor : {&group.ratio.numerator, &group.ratio.denominator})

@@ -78,10 +78,7 @@ struct KeptShape {
 KeptShape KeptShapeOf(const DicePool& pool) {
     KeptShape shape;
     for (const KeptGroup& group : pool.Kept()) {
-        double weight = 0;
-        for (const Die::Face& face : group.die.Faces())
-            weight += static_cast<double>(face.weight);
-        shape.bits += group.count * std::log2(weight);
+        shape.bits += group.count * std::log2(static_cast<double>(group.die.Weight()));
         shape.width += group.Spread();
     }
     return shape;
