@@ -15,6 +15,9 @@ constexpr std::string_view kPenColor = "PENCOLOR";
 constexpr std::string_view kFillColor = "FILLCOLOR";
 constexpr std::string_view kBackgroundColor = "BACKGROUNDCOLOR";
 constexpr std::string_view kGraphStyle = "GRAPHSTYLE";
+constexpr std::string_view kExplodeDepth = "EXPLODEDEPTH";
+constexpr std::int32_t kDefaultExplodeDepth = DisplaySettings{}.explodeDepth;
+constexpr std::int32_t kMostExplodeDepth = 100;
 
 // The integer setting a key line names, or none for a flag or a line that is no such key.
 std::int32_t* ValueSetting(std::string_view line, DisplaySettings& settings) {
@@ -26,6 +29,8 @@ std::int32_t* ValueSetting(std::string_view line, DisplaySettings& settings) {
         return &settings.fillColor;
     if (line == kBackgroundColor)
         return &settings.backgroundColor;
+    if (line == kExplodeDepth)
+        return &settings.explodeDepth;
     return nullptr;
 }
 
@@ -50,6 +55,8 @@ std::vector<std::string> FormatSettingsLines(const DisplaySettings& settings) {
     add(kFillColor, settings.fillColor);
     add(kBackgroundColor, settings.backgroundColor);
     add(kGraphStyle, settings.graphStyle);
+    if (settings.explodeDepth != kDefaultExplodeDepth)
+        add(kExplodeDepth, settings.explodeDepth);
     return lines;
 }
 
@@ -61,6 +68,7 @@ ApplyResult ApplySettingsLines(const std::vector<std::string>& lines,
     result.applied = true;
     result.settings.showX = false;
     result.settings.showY = false;
+    result.settings.explodeDepth = kDefaultExplodeDepth;
     for (std::size_t i = 0; i < lines.size(); ++i) {
         const std::string& line = lines[i];
         if (line == kShowX) {
@@ -71,7 +79,12 @@ ApplyResult ApplySettingsLines(const std::vector<std::string>& lines,
             const std::string_view value =
                 i + 1 < lines.size() ? std::string_view(lines[i + 1]) : std::string_view();
             try {
-                *setting = StrToInt(value);
+                const std::int32_t read = StrToInt(value);
+                if (setting == &result.settings.explodeDepth &&
+                    (read < 0 || read > kMostExplodeDepth))
+                    throw ConvertError("the explosion depth " + std::string(value) +
+                                       " is not from 0 to " + std::to_string(kMostExplodeDepth));
+                *setting = read;
             } catch (const ConvertError& error) {
                 result.error = error.what();
                 result.errorLine = i + 2;

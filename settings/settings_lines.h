@@ -16,7 +16,7 @@ namespace dorvanel {
 const std::vector<std::string>& DefaultSettingsLines();
 
 // The lines "Save settings" writes: the flags that are set, then the three colours and the
-// style, each key followed by its value in decimal.
+// style, each key followed by its value in decimal, then the explosion depth unless it is 10.
 std::vector<std::string> FormatSettingsLines(const DisplaySettings& settings);
 
 struct ApplyResult {
@@ -31,9 +31,10 @@ struct ApplyResult {
     std::size_t errorLine = 0;
 };
 
-// Applies the lines to `current`: both flags are cleared first, every line is compared with
-// the keys exactly (so value lines too), and the last occurrence of a key wins. A value that is
-// not a 32-bit integer, or a missing value line, which reads as an empty line, stops the apply.
+// Applies the lines to `current`: both flags are cleared and the explosion depth is 10 first,
+// every line is compared with the keys exactly (so value lines too), and the last occurrence of
+// a key wins. A value that is not a 32-bit integer, an explosion depth outside 0 … 100, or a
+// missing value line, which reads as an empty line, stops the apply.
 ApplyResult ApplySettingsLines(const std::vector<std::string>& lines,
                                const DisplaySettings& current);
 

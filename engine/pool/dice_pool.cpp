@@ -152,8 +152,8 @@ std::optional<Chain> ChainOf(const DiceTerm& term) {
         return std::nullopt;
     Chain chain;
     chain.rolled = term.reroll ? term.die.Rerolled(term.reroll->when, term.reroll->once) : term.die;
-    chain.on = term.explosion->when.value_or(
-        Condition{Condition::Compare::Equal, chain.rolled.Max()});
+    chain.on =
+        term.explosion->when.value_or(Condition{Condition::Compare::Equal, chain.rolled.Max()});
     chain.penetrating = term.explosion->kind == Explosion::Kind::Penetrating;
     if (Counts(term) && term.explosion->kind == Explosion::Kind::EachRoll)
         chain.value = Score(term);
@@ -173,14 +173,13 @@ std::optional<DieRatio> RatioOf(const DiceTerm& term, const Die& value) {
     const std::optional<Chain> chain = ChainOf(term);
     if (!chain || !ChainIsValue(term))
         return std::nullopt;
-    std::optional<DieRatio> ratio =
-        chain->rolled.ChainRatio(chain->on, chain->penetrating, term.explosion->depth,
-                                 chain->value);
+    std::optional<DieRatio> ratio = chain->rolled.ChainRatio(chain->on, chain->penetrating,
+                                                             term.explosion->depth, chain->value);
     if (!ratio)
         return std::nullopt;
     auto terms = [](const std::vector<std::int64_t>& p) {
-        return static_cast<std::size_t>(std::count_if(p.begin(), p.end(),
-                                                       [](std::int64_t c) { return c != 0; }));
+        return static_cast<std::size_t>(
+            std::count_if(p.begin(), p.end(), [](std::int64_t c) { return c != 0; }));
     };
     if (terms(ratio->numerator) + terms(ratio->denominator) >= value.ValueCount())
         return std::nullopt;
@@ -290,7 +289,8 @@ void DicePool::Derive() {
         if (die.ValueCount() == 1 && die.LowestWeight() == 1)
             continue;
         const bool selects = summed < term.count;
-        const std::vector<Die::Face> faces = die.Span() <= 1 ? die.Faces() : std::vector<Die::Face>{};
+        const std::vector<Die::Face> faces =
+            die.Span() <= 1 ? die.Faces() : std::vector<Die::Face>{};
         const bool twoValues = !faces.empty() && faces.front().weight <= kInt32Max &&
                                faces.back().weight <= kInt32Max - faces.front().weight;
         if (!selects && !Counts(term) && die.Uniform()) {

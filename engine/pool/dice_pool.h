@@ -62,7 +62,7 @@ struct DiceTerm {
     std::optional<std::int32_t> atLeast; // minT: each die's value at least T
     std::optional<std::int32_t> atMost;  // maxT
     Modifier modifier = Modifier::None;
-    std::int32_t parameter = 0; // dice kept or dropped, or the threshold
+    std::int32_t parameter = 0;       // dice kept or dropped, or the threshold
     std::optional<Condition> failure; // fC: each die meeting C counts −1
 
     friend bool operator==(const DiceTerm&, const DiceTerm&) = default;

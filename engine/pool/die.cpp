@@ -169,9 +169,9 @@ Die Die::Rerolled(const Condition& condition, bool once) const {
             meeting += condition.Meets(face.value) ? face.weight : 0;
         Weights weights;
         for (const Face& face : faces)
-            weights[face.value] = Checked(
-                (condition.Meets(face.value) ? 0 : Int128{face.weight} * sides_) +
-                meeting * face.weight);
+            weights[face.value] =
+                Checked((condition.Meets(face.value) ? 0 : Int128{face.weight} * sides_) +
+                        meeting * face.weight);
         return Die(FacesOf(weights), sides_, rolls_ * 2);
     }
     std::vector<Face> faces;
@@ -302,8 +302,9 @@ std::optional<std::vector<Int128>> Quotient(const std::vector<std::int64_t>& num
 
 } // namespace
 
-std::optional<DieRatio> Die::ChainRatio(const Condition& on, bool penetrating, std::int32_t depth,
-                                        const std::function<std::int64_t(std::int64_t)>& value) const {
+std::optional<DieRatio>
+Die::ChainRatio(const Condition& on, bool penetrating, std::int32_t depth,
+                const std::function<std::int64_t(std::int64_t)>& value) const {
     if (depth < 1)
         return std::nullopt;
     Laurent firstGo, firstStop, extraGo, extraStop;

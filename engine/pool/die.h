@@ -95,8 +95,9 @@ public:
     //   P = (T^K·(B·(T − A′) + A·B′) + A·A′^K·(T − A′ − B′)) / (T − A′),
     // both sides times 1 − x where that leaves fewer terms. Nothing when a coefficient would
     // leave 64 bits. The ratio is checked against the chain's faces before it is given.
-    std::optional<DieRatio> ChainRatio(const Condition& on, bool penetrating, std::int32_t depth,
-                                       const std::function<std::int64_t(std::int64_t)>& value) const;
+    std::optional<DieRatio>
+    ChainRatio(const Condition& on, bool penetrating, std::int32_t depth,
+               const std::function<std::int64_t(std::int64_t)>& value) const;
     // Every value v as value(v), the weights of values that meet added.
     Die Mapped(const std::function<std::int64_t(std::int64_t)>& value) const;
 

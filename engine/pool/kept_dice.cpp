@@ -198,8 +198,8 @@ std::vector<Decimal> KeptDistribution(const KeptGroup& group, const std::atomic<
     // The lowest K of faces x are the highest of faces −x: the sums mirror.
     std::vector<Decimal> counts =
         group.die.Uniform()
-            ? HighestKept(group.count, static_cast<std::int32_t>(group.die.Span() + 1),
-                          group.kept, cancel)
+            ? HighestKept(group.count, static_cast<std::int32_t>(group.die.Span() + 1), group.kept,
+                          cancel)
             : WeightedHighest(group.lowest ? group.die.Negated() : group.die, group.count,
                               group.kept, cancel);
     if (group.lowest)
@@ -256,8 +256,7 @@ long double KeptMean(const KeptGroup& group) {
 }
 
 double KeptWork(const KeptGroup& group) {
-    const double limbs =
-        1 + group.count * std::log10(static_cast<double>(group.die.Weight())) / 9;
+    const double limbs = 1 + group.count * std::log10(static_cast<double>(group.die.Weight())) / 9;
     const double k = group.kept;
     const double d = static_cast<double>(group.die.Span() + 1);
     if (group.die.Uniform())

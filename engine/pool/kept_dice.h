@@ -11,8 +11,8 @@
 
 namespace dorvanel {
 
-// The count of every kept sum from K × the die's lowest to K × its highest, in that order. Throws AnalysisCancelled when
-// `cancel` is raised.
+// The count of every kept sum from K × the die's lowest to K × its highest, in that order. Throws
+// AnalysisCancelled when `cancel` is raised.
 std::vector<Decimal> KeptDistribution(const KeptGroup& group,
                                       const std::atomic<bool>* cancel = nullptr);
 

@@ -265,8 +265,10 @@ private:
             std::string_view text;
             Compare compare;
         };
-        static constexpr Form kForms[] = {{">=", Compare::AtLeast}, {"<=", Compare::AtMost},
-                                          {">", Compare::Above},    {"<", Compare::Below},
+        static constexpr Form kForms[] = {{">=", Compare::AtLeast},
+                                          {"<=", Compare::AtMost},
+                                          {">", Compare::Above},
+                                          {"<", Compare::Below},
                                           {"=", Compare::Equal}};
         const auto form = std::find_if(std::begin(kForms), std::end(kForms), [&](const Form& f) {
             return text_.substr(at_, f.text.size()) == f.text;
@@ -389,8 +391,7 @@ private:
         if (failureAt && !countAt)
             Fail("the failures at position " + PositionOf(*failureAt) +
                  " need a count of successes before them, as in 10d10>=8f1");
-        const bool eachRoll =
-            term.explosion && term.explosion->kind == Explosion::Kind::EachRoll;
+        const bool eachRoll = term.explosion && term.explosion->kind == Explosion::Kind::EachRoll;
         if (eachRoll && keepAt)
             Fail("the dice at position " + PositionOf(termAt) +
                  " explode with ! and are kept: keep exploding dice with !!");
@@ -401,8 +402,8 @@ private:
         if (term.explosion) {
             const Die rolled =
                 term.reroll ? term.die.Rerolled(term.reroll->when, term.reroll->once) : term.die;
-            const Condition on = term.explosion->when.value_or(
-                Condition{Condition::Compare::Equal, rolled.Max()});
+            const Condition on =
+                term.explosion->when.value_or(Condition{Condition::Compare::Equal, rolled.Max()});
             if (rolled.AllMeet(on))
                 Fail("the explosion at position " + PositionOf(*explosionAt) +
                      " meets every face: it would never stop");

@@ -210,10 +210,10 @@ PoolRecurrence::PoolRecurrence(const DicePool& pool, const std::atomic<bool>* ca
     // Exploding dice: numerator^N / denominator^N, g(0) the lowest value's weight to the N.
     for (const RatioGroup& group : pool.Ratios()) {
         spread_ += std::int64_t{group.count} * group.die.Span();
-        start_ = start_ * PowerBySquaring(Decimal(static_cast<std::uint64_t>(
-                                              group.die.LowestWeight())),
-                                          static_cast<std::uint32_t>(group.count), Decimal(1),
-                                          [](const Decimal& a, const Decimal& b) { return a * b; });
+        start_ =
+            start_ * PowerBySquaring(Decimal(static_cast<std::uint64_t>(group.die.LowestWeight())),
+                                     static_cast<std::uint32_t>(group.count), Decimal(1),
+                                     [](const Decimal& a, const Decimal& b) { return a * b; });
         for (const auto* factor : {&group.ratio.numerator, &group.ratio.denominator})
             for (const std::uint32_t divisor :
                  FactorsBelow2To31(static_cast<std::uint64_t>(factor->front())))

@@ -98,11 +98,11 @@ std::string KeptRefusal(const DicePool& pool) {
     KeptGroup fewer = *slowest;
     auto shrunk = [&](std::int32_t dice) {
         fewer.count = dice;
-        fewer.kept = slowest->kept == slowest->count
-                         ? dice
-                         : std::max<std::int32_t>(1, static_cast<std::int32_t>(
-                                                         std::int64_t{slowest->kept} * dice /
-                                                         slowest->count));
+        fewer.kept =
+            slowest->kept == slowest->count
+                ? dice
+                : std::max<std::int32_t>(1, static_cast<std::int32_t>(std::int64_t{slowest->kept} *
+                                                                      dice / slowest->count));
         return fewer;
     };
     std::int32_t low = 0;
@@ -114,9 +114,10 @@ std::string KeptRefusal(const DicePool& pool) {
     std::string answers;
     if (low > 0) {
         const KeptGroup within = shrunk(low);
-        answers = "; " + std::to_string(within.count) + " such dice" +
-                  (within.kept < within.count ? ", keeping " + std::to_string(within.kept) + "," : "") +
-                  " answer";
+        answers =
+            "; " + std::to_string(within.count) + " such dice" +
+            (within.kept < within.count ? ", keeping " + std::to_string(within.kept) + "," : "") +
+            " answer";
     }
     return pool.Description() + ": " + std::to_string(slowest->count) +
            " dice of this kind are too many to be counted in reasonable time" + answers;
@@ -156,10 +157,9 @@ long double RunSeconds(const DicePool& pool, const PoolRecurrence& recurrence,
     // by limb, about half their length on average.
     const long double keptLimbs = kept.bits * std::log10(2.0) / kLimbDigits / 2 + 1;
     const long double keptFactor =
-        kept.width <= 1 ? 0
-        : kept.bits <= 62
-            ? static_cast<long double>(combined) * kSecondsPerKeptLimb
-            : static_cast<long double>(combined) * keptLimbs * kSecondsPerLimbPair;
+        kept.width <= 1   ? 0
+        : kept.bits <= 62 ? static_cast<long double>(combined) * kSecondsPerKeptLimb
+                          : static_cast<long double>(combined) * keptLimbs * kSecondsPerLimbPair;
     constexpr std::int64_t kStretches = 1024;
     const std::int64_t stretch = last / kStretches + 1;
     long double seconds = 0;

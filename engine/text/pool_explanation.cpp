@@ -12,9 +12,9 @@ namespace {
 
 std::string SidesWord(std::int64_t sides) {
     static constexpr const char* kWords[] = {
-        "",         "one",     "two",      "three",    "four",     "five",     "six",
-        "seven",    "eight",   "nine",     "ten",      "eleven",   "twelve",   "thirteen",
-        "fourteen", "fifteen", "sixteen",  "seventeen", "eighteen", "nineteen", "twenty"};
+        "",         "one",     "two",     "three",     "four",     "five",     "six",
+        "seven",    "eight",   "nine",    "ten",       "eleven",   "twelve",   "thirteen",
+        "fourteen", "fifteen", "sixteen", "seventeen", "eighteen", "nineteen", "twenty"};
     return sides <= 20 ? kWords[sides] : std::to_string(sides);
 }
 
@@ -43,15 +43,15 @@ std::string Meeting(const char* article, const char* noun, const Condition& cond
 std::string TermWords(const DiceTerm& term) {
     std::string text = DiceWords(term);
     if (term.reroll)
-        text += term.reroll->once ? ", " + Meeting("a", "roll", term.reroll->when) +
-                                        " rerolled once, the second roll standing"
-                                  : ", " + Meeting("a", "roll", term.reroll->when) +
-                                        " rerolled until it is not";
+        text += term.reroll->once
+                    ? ", " + Meeting("a", "roll", term.reroll->when) +
+                          " rerolled once, the second roll standing"
+                    : ", " + Meeting("a", "roll", term.reroll->when) + " rerolled until it is not";
     if (term.explosion) {
-        const Die rolled = term.reroll ? term.die.Rerolled(term.reroll->when, term.reroll->once)
-                                       : term.die;
-        const Condition on = term.explosion->when.value_or(
-            Condition{Condition::Compare::Equal, rolled.Max()});
+        const Die rolled =
+            term.reroll ? term.die.Rerolled(term.reroll->when, term.reroll->once) : term.die;
+        const Condition on =
+            term.explosion->when.value_or(Condition{Condition::Compare::Equal, rolled.Max()});
         text += ", " + Meeting("a", "roll", on) + " rolls again";
         if (term.explosion->kind == Explosion::Kind::Penetrating)
             text += ", each extra roll less 1";
@@ -130,10 +130,10 @@ std::string DepthNote(const DicePool& pool) {
     for (const DiceTerm& term : pool.Terms()) {
         if (!term.explosion)
             continue;
-        const Die rolled = term.reroll ? term.die.Rerolled(term.reroll->when, term.reroll->once)
-                                       : term.die;
-        const Condition on = term.explosion->when.value_or(
-            Condition{Condition::Compare::Equal, rolled.Max()});
+        const Die rolled =
+            term.reroll ? term.die.Rerolled(term.reroll->when, term.reroll->once) : term.die;
+        const Condition on =
+            term.explosion->when.value_or(Condition{Condition::Compare::Equal, rolled.Max()});
         std::int64_t total = 0;
         std::int64_t meeting = 0;
         for (const Die::Face& face : rolled.Faces()) {

@@ -78,9 +78,8 @@ std::int64_t PlayDie(const DiceTerm& term, const std::vector<std::int64_t>& tape
         for (const Die::Face& f : term.die.Faces())
             if (!term.reroll || term.reroll->once || !Meets(f.value, term.reroll->when))
                 highest = std::max<std::int64_t>(highest, f.value);
-        const Condition on =
-            term.explosion->when.value_or(Condition{Condition::Compare::Equal,
-                                                    static_cast<std::int32_t>(highest)});
+        const Condition on = term.explosion->when.value_or(
+            Condition{Condition::Compare::Equal, static_cast<std::int32_t>(highest)});
         for (std::int32_t extra = 0; extra < term.explosion->depth && Meets(face, on); ++extra) {
             face = roll();
             const std::int64_t shown =
@@ -169,18 +168,39 @@ private slots:
         QTest::addColumn<QString>("notation");
         QTest::addColumn<int>("depth");
         const std::pair<const char*, int> rows[] = {
-            {"2d6ro<3", 10},       {"3d4ro1", 10},         {"2d4r1", 10},
-            {"2d{1,1,2,3}r=1", 10}, {"2d4!", 2},           {"2d3!!", 3},
-            {"2d3!p", 3},          {"2d4!>=3", 2},         {"3d4min2", 10},
-            {"2d6max4min2", 10},   {"3d4>=3f1", 10},       {"2d4!4>=3f1", 2},
-            {"2d4!4>=3", 2},       {"2d4!!>=5", 2},        {"3d4!!kh2", 2},
-            {"3d{0,0,1,2}kl2", 10}, {"2d{-1..1}!", 3},     {"-2d4ro1!", 2},
-            {"2d4ro<3!min3", 1},   {"3d{1,2,4,8}dh1", 10}, {"2d6!0", 0},
-            {"2d4!p>=3>2f=1", 2},  {"4d3!!k2", 2},         {"3d4!!d1", 2},
-            {"2d5r>4!", 2},        {"2d4!!<2", 2},
+            {"2d6ro<3", 10},
+            {"3d4ro1", 10},
+            {"2d4r1", 10},
+            {"2d{1,1,2,3}r=1", 10},
+            {"2d4!", 2},
+            {"2d3!!", 3},
+            {"2d3!p", 3},
+            {"2d4!>=3", 2},
+            {"3d4min2", 10},
+            {"2d6max4min2", 10},
+            {"3d4>=3f1", 10},
+            {"2d4!4>=3f1", 2},
+            {"2d4!4>=3", 2},
+            {"2d4!!>=5", 2},
+            {"3d4!!kh2", 2},
+            {"3d{0,0,1,2}kl2", 10},
+            {"2d{-1..1}!", 3},
+            {"-2d4ro1!", 2},
+            {"2d4ro<3!min3", 1},
+            {"3d{1,2,4,8}dh1", 10},
+            {"2d6!0", 0},
+            {"2d4!p>=3>2f=1", 2},
+            {"4d3!!k2", 2},
+            {"3d4!!d1", 2},
+            {"2d5r>4!", 2},
+            {"2d4!!<2", 2},
             // Sparser as a ratio of polynomials than as faces: counted by the recurrence.
-            {"2d6!", 3},           {"-2d6!p", 3},          {"2d10!>=9", 2},
-            {"2d6ro1!", 2},        {"3d6!>=5>=5f1", 3},       {"2d{0,1,1,3}!", 3},
+            {"2d6!", 3},
+            {"-2d6!p", 3},
+            {"2d10!>=9", 2},
+            {"2d6ro1!", 2},
+            {"3d6!>=5>=5f1", 3},
+            {"2d{0,1,1,3}!", 3},
         };
         for (const auto& [notation, depth] : rows)
             QTest::newRow(notation) << QString(notation) << depth;
