@@ -51,7 +51,7 @@ void ListingView::SetTable(std::shared_ptr<const DistributionTable> table, LineW
             connect(arriving_.get(), &ListingBlocks::Failed, this, &ListingView::Failed);
         }
         // The largest count's line is the longest.
-        longestLine_ = listing_->LineLength(std::int64_t{table_->PeakTotal()} - table_->MinValue());
+        longestLine_ = listing_->LineLength(table_->LineOf(table_->PeakTotal()));
     }
     anchor_ = cursor_ = -1;
     verticalScrollBar()->setValue(0);

@@ -61,11 +61,25 @@ void DistributionTable::Complete() {
     }
     const std::int64_t last = index_.Entries() - 1;
     sumsFromTop_ = CountSums(static_cast<std::uint64_t>(last) + 1);
+    std::vector<std::int64_t> zeros; // from the top down
     for (std::int64_t j = last; j >= 0; --j) {
         const auto [top, below] = Top(j);
         CountTop count = TopOf(top);
         count.below += below;
         sumsFromTop_.Add(count);
+        if (below == 0 &&
+            std::all_of(top.begin(), top.end(), [](std::uint32_t limb) { return limb == 0; }))
+            zeros.push_back(j);
+    }
+    // Runs of totals no roll gives, lowest first, with the totals skipped before each.
+    std::int64_t skipped = 0;
+    for (auto zero = zeros.rbegin(); zero != zeros.rend(); ++zero) {
+        if (!gaps_.empty() && gaps_.back().start + gaps_.back().length == *zero) {
+            ++gaps_.back().length;
+        } else {
+            skipped += gaps_.empty() ? 0 : gaps_.back().length;
+            gaps_.push_back({*zero, 1, skipped});
+        }
     }
     // The largest counts by their length and top limbs; where those tie and are not the whole
     // count, by the whole counts.
@@ -118,6 +132,35 @@ std::pair<LimbSpan, std::size_t> DistributionTable::Top(std::int64_t j) const {
         return {summary.Top(), summary.Below()};
     }
     return {WholeCount(j), 0};
+}
+
+std::int64_t DistributionTable::ListedCount() const {
+    if (empty_)
+        return 0;
+    const std::int64_t all = std::int64_t{MaxValue()} - MinValue() + 1;
+    return gaps_.empty() ? all : all - gaps_.back().skippedBefore - gaps_.back().length;
+}
+
+std::int32_t DistributionTable::ListedTotal(std::int64_t line) const {
+    // The gaps that start at or before where the line would fall with all of them skipped.
+    const auto after =
+        std::upper_bound(gaps_.begin(), gaps_.end(), line, [](std::int64_t l, const Gap& gap) {
+            return l < gap.start - gap.skippedBefore;
+        });
+    const std::int64_t skipped =
+        after == gaps_.begin() ? 0 : std::prev(after)->skippedBefore + std::prev(after)->length;
+    return static_cast<std::int32_t>(MinValue() + line + skipped);
+}
+
+std::int64_t DistributionTable::LineOf(std::int32_t total) const {
+    const std::int64_t j = std::int64_t{total} - MinValue();
+    const auto after =
+        std::upper_bound(gaps_.begin(), gaps_.end(), j,
+                         [](std::int64_t i, const Gap& gap) { return i < gap.start; });
+    if (after == gaps_.begin())
+        return j;
+    const Gap& gap = *std::prev(after);
+    return j - gap.skippedBefore - std::min(gap.length, j - gap.start);
 }
 
 bool DistributionTable::IsZero(std::int64_t total) const {

@@ -58,6 +58,12 @@ public:
     // Whether counts other than the summary's are recomputed when read.
     bool IsCheckpointed() const { return checkpointed_ != nullptr; }
 
+    // The totals a listing shows, one a line: every one from MinValue to MaxValue that some roll
+    // gives. Immediate in both forms. LineOf a total no roll gives is the line of the next.
+    std::int64_t ListedCount() const;
+    std::int32_t ListedTotal(std::int64_t line) const;
+    std::int64_t LineOf(std::int32_t total) const;
+
     // Totals are indexed FirstTotal … LastTotal; any other index throws RangeCheckError. Totals
     // outside MinValue … MaxValue are zero. These four are immediate in both forms.
     bool IsZero(std::int64_t total) const;
@@ -104,6 +110,14 @@ private:
     double mean_ = 0.0;
     long double variance_ = 0.0L;
     std::vector<std::int32_t> mostLikely_;
+    // Runs of totals between MinValue and MaxValue that no roll gives, by index from MinValue,
+    // lowest first: only pools that are not symmetric have any.
+    struct Gap {
+        std::int64_t start = 0;
+        std::int64_t length = 0;
+        std::int64_t skippedBefore = 0;
+    };
+    std::vector<Gap> gaps_;
     std::int32_t peak_ = 0;
     LimbBuffer limbs_;
     LargeArray<std::uint64_t> offsets_;

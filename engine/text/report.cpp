@@ -217,7 +217,7 @@ Listing::Listing(const DistributionTable& table, const std::atomic<bool>* cancel
       reader_(table, cancel) {}
 
 std::int64_t Listing::LineCount() const {
-    return table_.empty() ? 0 : std::int64_t{table_.MaxValue()} - table_.MinValue() + 1;
+    return table_.ListedCount();
 }
 
 std::size_t Listing::LineLength(std::int64_t line) const {

@@ -31,19 +31,17 @@ std::string ValuePossibilitiesText(const DistributionTable& table, char decimalS
 // rounded) to three decimals, then "%".
 std::string ProbabilityText(const DistributionTable& table, char decimalSeparator = '.');
 
-// The listing: one line per total from MinValue to MaxValue, every one of which has a count
-// above zero: the total, with its sign, padded with spaces to the width of the longer of
-// MinValue and MaxValue, ": " and the count. Lines
-// read in order cost one step each in the checkpointed form; for one thread at a time.
+// The listing: one line per total from MinValue to MaxValue that some roll gives (for sums of
+// plain dice, every one): the total, with its sign, padded with spaces to the width of the
+// longer of MinValue and MaxValue, ": " and the count. Lines read in order cost one step each
+// in the checkpointed form; for one thread at a time.
 class Listing {
 public:
     // A walk between checkpoints stops with AnalysisCancelled when `cancel` is raised.
     explicit Listing(const DistributionTable& table, const std::atomic<bool>* cancel = nullptr);
 
     std::int64_t LineCount() const;
-    std::int32_t TotalAt(std::int64_t line) const {
-        return table_.MinValue() + static_cast<std::int32_t>(line);
-    }
+    std::int32_t TotalAt(std::int64_t line) const { return table_.ListedTotal(line); }
     std::size_t LineLength(std::int64_t line) const;
     // The start of every line: the padded total and ": ".
     std::size_t HeadingLength() const { return width_ + 2; }

@@ -4,6 +4,7 @@
 #include "distribution.h"
 #include "errors.h"
 #include "pool_notation.h"
+#include "report.h"
 
 #include <QTest>
 
@@ -218,6 +219,35 @@ private slots:
             const auto found = expected.find(t);
             const unsigned long long count = found == expected.end() ? 0 : found->second;
             QCOMPARE(table.Digits(t), std::to_string(count));
+        }
+    }
+
+    // Totals no roll gives get no line, whole or checkpointed.
+    void listingLeavesOutImpossibleTotals_data() {
+        QTest::addColumn<QString>("notation");
+        QTest::addColumn<QString>("totals");
+        QTest::newRow("kept") << "4d{1,2,4,8}kh2"
+                              << "2 3 4 5 6 8 9 10 12 16";
+        QTest::newRow("exploding") << "1d4!"
+                                   << "1 2 3 5 6 7 9 10 11 12";
+        QTest::newRow("gaps at both ends") << "d{0,10,11} + 3"
+                                           << "3 13 14";
+    }
+    void listingLeavesOutImpossibleTotals() {
+        QFETCH(QString, notation);
+        QFETCH(QString, totals);
+        const DicePool pool = ParsePool(notation.toStdString(), {}, 2);
+        for (const std::uint64_t budget : {std::uint64_t{1} << 30, std::uint64_t{1}}) {
+            RunControl control;
+            control.memoryBudget = budget;
+            const DistributionTable table = ComputeDistribution(pool, control);
+            const Listing listing(table);
+            QStringList listed;
+            for (std::int64_t line = 0; line < listing.LineCount(); ++line) {
+                listed << QString::number(listing.TotalAt(line));
+                QCOMPARE(table.LineOf(listing.TotalAt(line)), line);
+            }
+            QCOMPARE(listed.join(' '), totals);
         }
     }
 
