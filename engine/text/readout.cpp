@@ -19,6 +19,8 @@ constexpr std::size_t kLeadingDigits = 19;
 // Odds below this show three significant digits, from it up to kWholeOddsLimit whole.
 constexpr long double kWholeOddsFrom = 999.5L;
 constexpr long double kWholeOddsLimit = 1e15L;
+// As many as a share carries.
+constexpr int kMaxOddsDigits = 18;
 
 // "1 in 10.8": one outcome in how many, for a share above zero.
 std::string Odds(const WideNumber& share, char decimalSeparator) {
@@ -26,7 +28,12 @@ std::string Odds(const WideNumber& share, char decimalSeparator) {
     const long double value = odds.Value();
     if (value >= kWholeOddsFrom && value < kWholeOddsLimit)
         return "1 in " + std::to_string(std::llround(value));
-    return "1 in " + odds.Format(3, decimalSeparator);
+    // A share below 100 % keeps the digits that tell its odds from 1: "1 in 1.005", not
+    // "1 in 1", at 215/216.
+    std::string text = odds.Format(3, decimalSeparator);
+    for (int digits = 4; text == "1" && odds.Value() > 1.0L && digits <= kMaxOddsDigits; ++digits)
+        text = odds.Format(digits, decimalSeparator);
+    return "1 in " + text;
 }
 
 // "9.25926% (1 in 10.8)", then ", exactly 20/216" when the fraction is known.
