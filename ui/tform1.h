@@ -45,6 +45,10 @@ class PlotImage;
 class RadioGroup;
 class SpinEdit;
 
+// Whether the pool field's text is the whole pool: any text but one that starts with + or -,
+// which adds to the boxes' dice.
+bool PoolStandsAlone(const QString& fieldText);
+
 class TForm1 : public QMainWindow {
     Q_OBJECT
 public:
@@ -103,7 +107,8 @@ public:
     QAction* Savegraphimage1;
     QAction* N2;
     QAction* Quit1;
-    // Further terms in dice notation, added to the spin edits' dice ("+ 2d8 + 5").
+    // Dice notation: further terms added to the spin edits' dice ("+ 2d8 + 5"), or, unless it
+    // starts with + or -, the whole pool ("4d6kh3"), the spin edits then not in use.
     QLineEdit* edPool;
     // The pool the labels, the listing and the graph belong to.
     QLabel* lbPool;
@@ -163,6 +168,8 @@ private:
     void FormResize();
     void FormClose();
     void Splitter1Moved();
+    // The boxes are drawn as not in use while the field holds a whole pool.
+    void PoolFieldEdited();
     GraphOptions CurrentGraphOptions() const;
     // The counts of the current analysis in plot units, scaled again only when the analysis or
     // the Y mode has changed since the last redraw: a resize redraws many times.

@@ -108,13 +108,6 @@ void TForm1::BuildLayout() {
     const int shift = dieNoGrowth + dieTypeGrowth;
     edPool = Placed(new QLineEdit(Panel1), 5, 60, 119 + shift, 20);
     edPool->setPlaceholderText(QStringLiteral("+ 2d8 + 5"));
-    edPool->setToolTip(QStringLiteral(
-        "Further dice and numbers, added to the dice above:\n"
-        "terms joined by + and -, each NdD (N dice of D faces; N left out means 1),\n"
-        "d% (a die of 100 faces), dF (a die of faces -1, 0, +1) or a whole number.\n"
-        "After NdD: khK or kK keeps the K highest, klK the K lowest, dhK and dlK drop them;\n"
-        ">=T, >T, <=T, <T or =T counts the dice that meet it.\n"
-        "For example: + 2d8 + 5, - 1d4, + 4d6kh3, + 10d10>=8. Empty: the dice above alone."));
     lbNum = PlacedLabel(Panel1, QStringLiteral("Total Possible Rolls: NA"), 127 + shift, 3);
     lbRng = PlacedLabel(Panel1, QStringLiteral("Ranges: NA"), 127 + shift, 15);
     lbVal = PlacedLabel(Panel1, QStringLiteral("Value: NA"), 127 + shift, 28);
