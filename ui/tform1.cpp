@@ -184,12 +184,15 @@ void TForm1::FormResize() {
 
 void TForm1::closeEvent(QCloseEvent* event) {
     // A person may still want the export; a request to stop the process cannot wait for one.
-    if (exporter_.IsRunning() && !TerminationRequested() &&
-        !services_.ask(this,
-                       QStringLiteral("An export is still being written: stop it and quit?")) &&
-        !TerminationRequested()) {
-        event->ignore();
-        return;
+    if (exporter_.IsRunning() && !TerminationRequested()) {
+        askingToStopExport_ = true;
+        const bool stop = services_.ask(this, kStopExportQuestion);
+        askingToStopExport_ = false;
+        // An export that ended meanwhile leaves nothing to ask about: the quit goes on.
+        if (!stop && exporter_.IsRunning() && !TerminationRequested()) {
+            event->ignore();
+            return;
+        }
     }
     FormClose();
     event->accept();

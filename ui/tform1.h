@@ -45,6 +45,9 @@ class PlotImage;
 class RadioGroup;
 class SpinEdit;
 
+inline const QString kStopExportQuestion =
+    QStringLiteral("An export is still being written: stop it and quit?");
+
 // Whether the pool field's text is the whole pool: any text but one that starts with + or -,
 // which adds to the boxes' dice.
 bool PoolStandsAlone(const QString& fieldText);
@@ -233,6 +236,8 @@ private:
     std::optional<VisibleState> beforeRun_;
     std::optional<std::int64_t> markedTotal_;
     bool resizePending_ = false;
+    // Closing asks whether to stop the export being written.
+    bool askingToStopExport_ = false;
     // The options file was refused at start-up as not a settings file; only an explicit save
     // replaces it.
     bool optionsFileRefused_ = false;

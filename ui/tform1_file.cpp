@@ -15,6 +15,7 @@
 #include <QBuffer>
 #include <QFileInfo>
 #include <QImageWriter>
+#include <QMessageBox>
 #include <QProgressDialog>
 #include <QStorageInfo>
 
@@ -128,6 +129,11 @@ void TForm1::ShowExportProgress(double whole) {
 
 void TForm1::ExportEnded() {
     dlgExport->reset();
+    // The question whether to stop it goes away with the export.
+    if (askingToStopExport_)
+        for (QMessageBox* question : findChildren<QMessageBox*>())
+            if (question->text() == kStopExportQuestion)
+                question->done(QMessageBox::No);
 }
 
 void TForm1::Savegraphimage1Click() {

@@ -191,19 +191,19 @@ void TForm1::BuildLayout() {
     MainMenu1 = menuBar();
     // Alt and the underlined letter open a menu.
     File1 = MainMenu1->addMenu(QStringLiteral("&File"));
-    Exporttable1 = File1->addAction(QStringLiteral("Export table\u2026"));
+    Exporttable1 = File1->addAction(QStringLiteral("&Export table\u2026"));
     Exporttable1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_E));
-    Savegraphimage1 = File1->addAction(QStringLiteral("Save graph image\u2026"));
+    Savegraphimage1 = File1->addAction(QStringLiteral("&Save graph image\u2026"));
     N2 = File1->addSeparator();
-    Quit1 = File1->addAction(QStringLiteral("Quit"));
+    Quit1 = File1->addAction(QStringLiteral("&Quit"));
     Quit1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
     Options1 = MainMenu1->addMenu(QStringLiteral("&Options"));
-    Reverttoinitialsettings1 = Options1->addAction(QStringLiteral("Revert to initial settings"));
-    Restoredefaultsettings1 = Options1->addAction(QStringLiteral("Restore default settings"));
+    Reverttoinitialsettings1 = Options1->addAction(QStringLiteral("&Revert to initial settings"));
+    Restoredefaultsettings1 = Options1->addAction(QStringLiteral("Restore &default settings"));
     N1 = Options1->addSeparator();
-    Savesettings1 = Options1->addAction(QStringLiteral("Save settings"));
+    Savesettings1 = Options1->addAction(QStringLiteral("&Save settings"));
     Help1 = MainMenu1->addMenu(QStringLiteral("&Help"));
-    Aboutdorvanel1 = Help1->addAction(QStringLiteral("About Dorvanel"));
+    Aboutdorvanel1 = Help1->addAction(QStringLiteral("&About Dorvanel"));
     // Enter runs an analysis wherever the focus is: a shortcut of a hidden menu item, also
     // held by the window itself so that it works while the menu is hidden.
     X1 = MainMenu1->addMenu(QStringLiteral("X"));
@@ -218,6 +218,8 @@ void TForm1::BuildLayout() {
     dlgExport->setRange(0, 1000);
     dlgExport->setMinimumDuration(1000);
     dlgExport->reset(); // hidden until an export has taken a while
+    // Quitting asks about the export, also from its progress.
+    dlgExport->addAction(Quit1);
 
     setTabOrder(seDieNo, seDieType);
     setTabOrder(seDieType, Analyze);

@@ -8,6 +8,7 @@
 #include "window_fixture.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCheckBox>
 #include <QDir>
 #include <QFile>
@@ -15,11 +16,14 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
+#include <QMessageBox>
+#include <QProgressDialog>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QScopeGuard>
 #include <QStorageInfo>
 #include <QTest>
+#include <QTimer>
 
 #include <optional>
 
@@ -150,11 +154,17 @@ private slots:
         QStringList items;
         for (QAction* action : w.File1->actions())
             items << (action->isSeparator() ? "-" : action->text());
-        QCOMPARE(items, (QStringList{"Export table\u2026", "Save graph image\u2026", "-", "Quit"}));
+        QCOMPARE(items,
+                 (QStringList{"&Export table\u2026", "&Save graph image\u2026", "-", "&Quit"}));
+        items.clear();
+        for (QAction* action : w.Options1->actions())
+            items << (action->isSeparator() ? "-" : action->text());
+        QCOMPARE(items, (QStringList{"&Revert to initial settings", "Restore &default settings",
+                                     "-", "&Save settings"}));
         QCOMPARE(w.Exporttable1->shortcut(), QKeySequence("Ctrl+E"));
         QCOMPARE(w.Quit1->shortcut(), QKeySequence("Ctrl+Q"));
         QCOMPARE(w.Help1->actions(), QList<QAction*>{w.Aboutdorvanel1});
-        QCOMPARE(w.Aboutdorvanel1->text(), "About Dorvanel");
+        QCOMPARE(w.Aboutdorvanel1->text(), "&About Dorvanel");
 
         w.Aboutdorvanel1->trigger();
         QCOMPARE(about.value(0), "About Dorvanel");
@@ -462,6 +472,41 @@ private slots:
         WaitForExport(w);
         QTest::qWait(200); // a stopped export's thread lets go of its file
         QCOMPARE(Contents(path).startsWith("total,count,"), !stop);
+        QCOMPARE(fixture.errors, QStringList());
+    }
+
+    // Ctrl+Q from the export's progress asks too; the question goes away by itself once the
+    // export is written, and the quit goes on.
+    void quittingFromTheProgressAsksUntilTheExportEnds() {
+        QString path;
+        QStringList asked;
+        bool fellBack = false;
+        WindowFixture fixture;
+        fixture.services.ask = [&](QWidget* parent, const QString& question) {
+            asked << question;
+            // Answers no after a minute, should nothing else.
+            QTimer::singleShot(60000, parent, [parent, &fellBack] {
+                for (QMessageBox* box : parent->findChildren<QMessageBox*>()) {
+                    fellBack = true;
+                    box->done(QMessageBox::No);
+                }
+            });
+            return AskInDialog(parent, question);
+        };
+        TForm1& w = StartAnswering(fixture, path);
+        Analyse(fixture, 1000, 100);
+        path = fixture.DirPath() + "/table.csv";
+        w.Exporttable1->trigger();
+        QVERIFY(w.IsExportRunning());
+        w.dlgExport->show();
+        w.dlgExport->activateWindow();
+        QTRY_COMPARE(QApplication::activeWindow(), w.dlgExport);
+        QTest::keyClick(w.dlgExport, Qt::Key_Q, Qt::ControlModifier);
+        QCOMPARE(asked, QStringList{kStopExportQuestion});
+        QVERIFY(!fellBack);
+        QVERIFY(!w.IsExportRunning());
+        QVERIFY(!w.isVisible());
+        QVERIFY(Contents(path).startsWith("total,count,"));
         QCOMPARE(fixture.errors, QStringList());
     }
 
