@@ -97,7 +97,29 @@ std::string MedianText(const DistributionTable& table, char decimalSeparator) {
                : std::to_string(low);
 }
 
+// A tenth of a percent, "< 0.1" and "> 99.9" for what would round to nought or to all.
+std::string TenthsOfPercent(const Decimal& part, const Decimal& whole, char decimalSeparator) {
+    if (part == Decimal())
+        return "0";
+    if (part == whole)
+        return "100";
+    const long double percent = (WideNumber::Of(part) / WideNumber::Of(whole)).Value() * 100.0L;
+    if (percent < 0.05L)
+        return std::string("< 0") + decimalSeparator + "1";
+    if (percent >= 99.95L)
+        return std::string("> 99") + decimalSeparator + "9";
+    const long long tenths = std::llround(percent * 10.0L);
+    return std::to_string(tenths / 10) + decimalSeparator + std::to_string(tenths % 10);
+}
+
 } // namespace
+
+std::string VersusText(const std::string& a, const std::string& b, const VersusCounts& counts,
+                       char decimalSeparator) {
+    const Decimal all = counts.Outcomes();
+    return a + " beats " + b + ": " + TenthsOfPercent(counts.higher, all, decimalSeparator) +
+           " %, ties " + TenthsOfPercent(counts.ties, all, decimalSeparator) + " %";
+}
 
 std::string CountText(const DistributionTable& table, std::int64_t total, char decimalSeparator) {
     const std::size_t digits = table.DigitCount(total);
