@@ -90,6 +90,7 @@ TForm1::TForm1(WindowServices services, QWidget* parent)
     connect(Xa1, &QAction::triggered, this, &TForm1::AnalyzeClick);
     connect(edPool, &QLineEdit::textChanged, this, &TForm1::PoolFieldEdited);
     PoolFieldEdited();
+    UpdateComparisonActions();
     connect(new QShortcut(QKeySequence(Qt::Key_Escape), this), &QShortcut::activated, this,
             &TForm1::CancelLatestJob);
     connect(Splitter1, &QSplitter::splitterMoved, this, &TForm1::Splitter1Moved);
@@ -102,6 +103,10 @@ TForm1::TForm1(WindowServices services, QWidget* parent)
     connect(Savegraphimage1, &QAction::triggered, this, &TForm1::Savegraphimage1Click);
     connect(Quit1, &QAction::triggered, this, &QWidget::close);
     connect(Aboutdorvanel1, &QAction::triggered, this, &TForm1::Aboutdorvanel1Click);
+    connect(Keepforcomparison1, &QAction::triggered, this, &TForm1::Keepforcomparison1Click);
+    connect(Clearcomparison1, &QAction::triggered, this, &TForm1::Clearcomparison1Click);
+    for (QAction* view : {Exactly1, Atleast1, Atmost1, Showaxes1, Likelytotalsonly1})
+        connect(view, &QAction::triggered, this, &TForm1::DrawGraph);
     // F10 opens the menus, as Alt and a menu's letter do.
     connect(new QShortcut(QKeySequence(Qt::Key_F10), this), &QShortcut::activated, this,
             [this] { MainMenu1->setActiveAction(File1->menuAction()); });
@@ -341,6 +346,8 @@ void TForm1::AnalysisFinished(std::shared_ptr<const DistributionTable> table) {
         AnalysisEnded();
         SetCaption(lbValNo, possibilities);
         SetCaption(lbValPerc, probability);
+        StartVersus();
+        UpdateComparisonActions();
         DrawGraph();
     });
 }

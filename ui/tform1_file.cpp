@@ -139,7 +139,8 @@ void TForm1::ExportEnded() {
 void TForm1::Savegraphimage1Click() {
     if (!analysis_)
         return;
-    // The plot as shown now, in the screen's pixels, with what it shows below it.
+    // The plot as shown now, in the screen's pixels, with axes, and with what it shows below
+    // it.
     const std::shared_ptr<const DistributionTable> table = analysis_;
     const GraphOptions options = CurrentGraphOptions();
     QStringList caption;
@@ -147,7 +148,7 @@ void TForm1::Savegraphimage1Click() {
          GraphCaptionLines(*table, options.wholeXRange, options.wholeYRange, DecimalSeparator()))
         caption << QString::fromStdString(line);
     const QImage image =
-        CaptionedGraph(vidGraf->Picture(), caption, font(), ColorFromBgr(dlgBG.Color()));
+        CaptionedGraph(GraphForSaving(), caption, font(), ColorFromBgr(dlgBG.Color()));
 
     const auto target = ChooseSaveTarget(QStringLiteral("Save graph image"), *table, kImageTypes);
     if (!target)

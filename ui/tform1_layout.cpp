@@ -11,6 +11,7 @@
 #include "spin_edit.h"
 
 #include <QAction>
+#include <QActionGroup>
 #include <QCheckBox>
 #include <QFrame>
 #include <QHBoxLayout>
@@ -197,6 +198,25 @@ void TForm1::BuildLayout() {
     N2 = File1->addSeparator();
     Quit1 = File1->addAction(QStringLiteral("&Quit"));
     Quit1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
+    View1 = MainMenu1->addMenu(QStringLiteral("&View"));
+    Keepforcomparison1 = View1->addAction(QStringLiteral("&Keep for comparison"));
+    Keepforcomparison1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_K));
+    Clearcomparison1 = View1->addAction(QStringLiteral("&Clear comparison"));
+    N3 = View1->addSeparator();
+    ShareViews = new QActionGroup(this);
+    Exactly1 = View1->addAction(QStringLiteral("E&xactly"));
+    Atleast1 = View1->addAction(QStringLiteral("At &least"));
+    Atmost1 = View1->addAction(QStringLiteral("At &most"));
+    for (QAction* view : {Exactly1, Atleast1, Atmost1}) {
+        view->setCheckable(true);
+        ShareViews->addAction(view);
+    }
+    Exactly1->setChecked(true);
+    N4 = View1->addSeparator();
+    Showaxes1 = View1->addAction(QStringLiteral("Show &axes"));
+    Showaxes1->setCheckable(true);
+    Likelytotalsonly1 = View1->addAction(QStringLiteral("Likely &totals only"));
+    Likelytotalsonly1->setCheckable(true);
     Options1 = MainMenu1->addMenu(QStringLiteral("&Options"));
     Reverttoinitialsettings1 = Options1->addAction(QStringLiteral("&Revert to initial settings"));
     Restoredefaultsettings1 = Options1->addAction(QStringLiteral("Restore &default settings"));
@@ -285,6 +305,17 @@ void TForm1::BuildLayout() {
              {lbPool, "lbPool"},
              {dlgExport, "dlgExport"},
              {Help1, "Help1"},
+             {View1, "View1"},
+             {Keepforcomparison1, "Keepforcomparison1"},
+             {Clearcomparison1, "Clearcomparison1"},
+             {N3, "N3"},
+             {ShareViews, "ShareViews"},
+             {Exactly1, "Exactly1"},
+             {Atleast1, "Atleast1"},
+             {Atmost1, "Atmost1"},
+             {N4, "N4"},
+             {Showaxes1, "Showaxes1"},
+             {Likelytotalsonly1, "Likelytotalsonly1"},
              {Aboutdorvanel1, "Aboutdorvanel1"}})
         object->setObjectName(QString::fromLatin1(name));
 

@@ -150,7 +150,7 @@ private slots:
         for (QAction* action : w.MainMenu1->actions())
             if (action->isVisible())
                 menus << action->text();
-        QCOMPARE(menus, (QStringList{"&File", "&Options", "&Help"}));
+        QCOMPARE(menus, (QStringList{"&File", "&View", "&Options", "&Help"}));
         QStringList items;
         for (QAction* action : w.File1->actions())
             items << (action->isSeparator() ? "-" : action->text());
@@ -169,7 +169,7 @@ private slots:
         w.Aboutdorvanel1->trigger();
         QCOMPARE(about.value(0), "About Dorvanel");
         for (const char* told : {"Version " DORVANEL_VERSION, "MIT licence", "Ctrl+E", "Ctrl+Q",
-                                 "Escape", "F10", "Page Up"})
+                                 "Ctrl+K", "Alt+V", "Escape", "F10", "Page Up"})
             QVERIFY2(about.value(1).contains(told), told);
         w.Quit1->trigger();
         QVERIFY(!w.isVisible());
@@ -510,14 +510,36 @@ private slots:
         QCOMPARE(fixture.errors, QStringList());
     }
 
+    // A saved graph always carries axes, and the legend when pools are compared: the plot as
+    // shown with axes, whether they are shown or not when it is saved.
+    void savesTheGraphAsShown_data() {
+        QTest::addColumn<bool>("axesShown");
+        QTest::addColumn<bool>("compared");
+        QTest::newRow("with axes") << true << false;
+        QTest::newRow("axes not shown") << false << false;
+        QTest::newRow("compared, axes not shown") << false << true;
+    }
     void savesTheGraphAsShown() {
+        QFETCH(bool, axesShown);
+        QFETCH(bool, compared);
         QString path;
         WindowFixture fixture;
         TForm1& w = StartAnswering(fixture, path);
+        if (compared) {
+            w.Keepforcomparison1->trigger();
+            Analyse(fixture, 4, 6);
+        }
+        if (axesShown)
+            w.Showaxes1->trigger();
+        const QImage withoutAxes = w.vidGraf->Picture();
         path = fixture.DirPath() + "/graph.png";
         w.Savegraphimage1->trigger();
         QCOMPARE(fixture.errors, QStringList());
         const QImage saved(path);
+        if (!axesShown) {
+            w.Showaxes1->trigger();
+            QVERIFY(w.vidGraf->Picture() != withoutAxes);
+        }
         // The plot as shown, then a strip with its caption: not only the background there.
         const QImage& plot = w.vidGraf->Picture();
         QCOMPARE(saved.width(), plot.width());
