@@ -16,6 +16,8 @@ struct DisplaySettings {
     std::int32_t fillColor = 16711680; // blue
     std::int32_t backgroundColor = 0;  // black
     std::int32_t graphStyle = 0;       // 0 line, 1 bar; any other index is kept as it is
+    bool showAxes = false;             // ticks and labels of totals, and a scale
+    bool likelyOnly = false;           // the X range narrowed to the likely totals
 
     friend bool operator==(const DisplaySettings&, const DisplaySettings&) = default;
 };

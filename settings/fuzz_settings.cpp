@@ -24,7 +24,8 @@ DisplaySettings SavedAndLoaded(const DisplaySettings& settings) {
     const std::vector<std::string> lines =
         ParseOptionsText(JoinLines(FormatSettingsLines(settings)), "fuzz");
     DisplaySettings other{!settings.showX,     !settings.showY,           ~settings.penColor,
-                          ~settings.fillColor, ~settings.backgroundColor, ~settings.graphStyle};
+                          ~settings.fillColor, ~settings.backgroundColor, ~settings.graphStyle,
+                          !settings.showAxes,  !settings.likelyOnly};
     const ApplyResult result = ApplySettingsLines(lines, other);
     Check(result.applied && !result.error);
     return result.settings;

@@ -16,7 +16,8 @@ namespace dorvanel {
 const std::vector<std::string>& DefaultSettingsLines();
 
 // The lines "Save settings" writes: the flags that are set, then the three colours and the
-// style, each key followed by its value in decimal.
+// style, each key followed by its value in decimal. The flags SHOWAXES and LIKELYONLY came
+// later: a file without them means off.
 std::vector<std::string> FormatSettingsLines(const DisplaySettings& settings);
 
 struct ApplyResult {

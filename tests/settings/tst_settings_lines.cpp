@@ -14,13 +14,16 @@ Q_DECLARE_METATYPE(dorvanel::DisplaySettings)
 
 namespace dorvanel {
 char* toString(const DisplaySettings& s) {
-    return QTest::toString(QString("{showX %1, showY %2, pen %3, fill %4, background %5, style %6}")
+    return QTest::toString(QString("{showX %1, showY %2, pen %3, fill %4, background %5, style "
+                                   "%6, axes %7, likely only %8}")
                                .arg(s.showX)
                                .arg(s.showY)
                                .arg(s.penColor)
                                .arg(s.fillColor)
                                .arg(s.backgroundColor)
-                               .arg(s.graphStyle));
+                               .arg(s.graphStyle)
+                               .arg(s.showAxes)
+                               .arg(s.likelyOnly));
 }
 } // namespace dorvanel
 
@@ -30,7 +33,8 @@ namespace {
 const DisplaySettings kCurrent{true, false, 11, 22, 33, 1};
 
 DisplaySettings Opposite(const DisplaySettings& s) {
-    return {!s.showX, !s.showY, ~s.penColor, ~s.fillColor, ~s.backgroundColor, ~s.graphStyle};
+    return {!s.showX,           !s.showY,      ~s.penColor, ~s.fillColor,
+            ~s.backgroundColor, ~s.graphStyle, !s.showAxes, !s.likelyOnly};
 }
 
 } // namespace
@@ -68,6 +72,9 @@ private slots:
         QTest::newRow("missing last value line")
             << QStringList{"GRAPHSTYLE", "0", "BACKGROUNDCOLOR"} << true
             << DisplaySettings{false, false, 11, 22, 33, 0} << "'' is not a valid integer value";
+        QTest::newRow("axes and likely totals only")
+            << QStringList{"LIKELYONLY", "SHOWAXES"} << true
+            << DisplaySettings{false, false, 11, 22, 33, 1, true, true} << "";
         QTest::newRow("a key in a value line")
             << QStringList{"SHOWX", "GRAPHSTYLE", "PENCOLOR", "5"} << true << kCurrent
             << "'PENCOLOR' is not a valid integer value";
@@ -105,6 +112,11 @@ private slots:
             << DisplaySettings{true, true, 1, 2, 3, -1}
             << QStringList{"SHOWX", "SHOWY",           "PENCOLOR", "1",          "FILLCOLOR",
                            "2",     "BACKGROUNDCOLOR", "3",        "GRAPHSTYLE", "-1"};
+        // After the flags of old, so that older versions read the file as before.
+        QTest::newRow("axes and likely totals only")
+            << DisplaySettings{true, false, 1, 2, 3, 0, true, true}
+            << QStringList{"SHOWX", "SHOWAXES",        "LIKELYONLY", "PENCOLOR",   "1", "FILLCOLOR",
+                           "2",     "BACKGROUNDCOLOR", "3",          "GRAPHSTYLE", "0"};
     }
     void format() {
         QFETCH(DisplaySettings, settings);
@@ -124,6 +136,9 @@ private slots:
         QTest::newRow("high bytes set") << DisplaySettings{false, true, -16777216, kMin, kMax, 0};
         QTest::newRow("extreme styles") << DisplaySettings{true, false, 0, 0, 0, kMin};
         QTest::newRow("every colour") << DisplaySettings{false, false, 255, 65535, 8421504, kMax};
+        QTest::newRow("axes only") << DisplaySettings{true, false, 65280, 16711680, 0, 0, true};
+        QTest::newRow("likely totals only")
+            << DisplaySettings{true, false, 65280, 16711680, 0, 0, false, true};
     }
     void roundTrip() {
         // Saved from one set of settings, then reverted to from any other.
