@@ -16,6 +16,8 @@ struct DisplaySettings {
     std::int32_t fillColor = 16711680; // blue
     std::int32_t backgroundColor = 0;  // black
     std::int32_t graphStyle = 0;       // 0 line, 1 bar; any other index is kept as it is
+    bool showAxes = false;             // ticks and labels of totals, and a scale
+    bool likelyOnly = false;           // the X range narrowed to the likely totals
     // Extra rolls an exploding die makes at most, 0 … 100: written only when not 10, so that
     // a file of the other settings reads as it always has.
     std::int32_t explodeDepth = 10;

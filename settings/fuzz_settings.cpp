@@ -23,8 +23,10 @@ void Check(bool condition) {
 DisplaySettings SavedAndLoaded(const DisplaySettings& settings) {
     const std::vector<std::string> lines =
         ParseOptionsText(JoinLines(FormatSettingsLines(settings)), "fuzz");
-    DisplaySettings other{!settings.showX,     !settings.showY,           ~settings.penColor,
-                          ~settings.fillColor, ~settings.backgroundColor, ~settings.graphStyle};
+    DisplaySettings other{
+        !settings.showX,     !settings.showY,           ~settings.penColor,
+        ~settings.fillColor, ~settings.backgroundColor, ~settings.graphStyle,
+        !settings.showAxes,  !settings.likelyOnly,      100 - settings.explodeDepth};
     const ApplyResult result = ApplySettingsLines(lines, other);
     Check(result.applied && !result.error);
     return result.settings;

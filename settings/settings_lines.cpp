@@ -18,6 +18,9 @@ constexpr std::string_view kGraphStyle = "GRAPHSTYLE";
 constexpr std::string_view kExplodeDepth = "EXPLODEDEPTH";
 constexpr std::int32_t kDefaultExplodeDepth = DisplaySettings{}.explodeDepth;
 constexpr std::int32_t kMostExplodeDepth = 100;
+// Flags added later, on lines of their own: older versions pass over lines they do not know.
+constexpr std::string_view kShowAxes = "SHOWAXES";
+constexpr std::string_view kLikelyOnly = "LIKELYONLY";
 
 // The integer setting a key line names, or none for a flag or a line that is no such key.
 std::int32_t* ValueSetting(std::string_view line, DisplaySettings& settings) {
@@ -47,6 +50,10 @@ std::vector<std::string> FormatSettingsLines(const DisplaySettings& settings) {
         lines.emplace_back(kShowX);
     if (settings.showY)
         lines.emplace_back(kShowY);
+    if (settings.showAxes)
+        lines.emplace_back(kShowAxes);
+    if (settings.likelyOnly)
+        lines.emplace_back(kLikelyOnly);
     const auto add = [&lines](std::string_view key, std::int32_t value) {
         lines.emplace_back(key);
         lines.push_back(IntToStr(value));
@@ -69,12 +76,18 @@ ApplyResult ApplySettingsLines(const std::vector<std::string>& lines,
     result.settings.showX = false;
     result.settings.showY = false;
     result.settings.explodeDepth = kDefaultExplodeDepth;
+    result.settings.showAxes = false;
+    result.settings.likelyOnly = false;
     for (std::size_t i = 0; i < lines.size(); ++i) {
         const std::string& line = lines[i];
         if (line == kShowX) {
             result.settings.showX = true;
         } else if (line == kShowY) {
             result.settings.showY = true;
+        } else if (line == kShowAxes) {
+            result.settings.showAxes = true;
+        } else if (line == kLikelyOnly) {
+            result.settings.likelyOnly = true;
         } else if (std::int32_t* setting = ValueSetting(line, result.settings)) {
             const std::string_view value =
                 i + 1 < lines.size() ? std::string_view(lines[i + 1]) : std::string_view();

@@ -17,6 +17,7 @@ const std::vector<std::string>& DefaultSettingsLines();
 
 // The lines "Save settings" writes: the flags that are set, then the three colours and the
 // style, each key followed by its value in decimal, then the explosion depth unless it is 10.
+// The flags SHOWAXES and LIKELYONLY came later: a file without them means off.
 std::vector<std::string> FormatSettingsLines(const DisplaySettings& settings);
 
 struct ApplyResult {

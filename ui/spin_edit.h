@@ -17,6 +17,8 @@ public:
              QWidget* parent = nullptr);
 
     std::int32_t Value() const;
+    std::int32_t Minimum() const { return minValue_; }
+    std::int32_t Maximum() const { return maxValue_; }
     void SetValue(std::int32_t value);
 
     // Wide enough for the widest value of the range in the box's font.

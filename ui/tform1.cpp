@@ -31,6 +31,7 @@
 #include <QSplitter>
 
 #include <exception>
+#include <stdexcept>
 #include <utility>
 
 namespace dorvanel {
@@ -54,7 +55,26 @@ std::optional<std::uint64_t> TableBudget() {
     return budget ? std::optional<std::uint64_t>(*budget / 2) : std::nullopt;
 }
 
+// A value typed below a box's range and confirmed with Enter reaches the command as typed;
+// a pool of no dice or no faces is no pool, so it is refused with the box's range.
+void RequireAtLeastMinimum(const SpinEdit& box, const char* what) {
+    if (box.Value() < box.Minimum())
+        throw std::invalid_argument(
+            QStringLiteral("The number of %1 must be from %2 to %3: %4 was typed")
+                .arg(QLatin1String(what))
+                .arg(box.Minimum())
+                .arg(box.Maximum())
+                .arg(box.Value())
+                .toStdString());
+}
+
 } // namespace
+
+bool PoolStandsAlone(const QString& fieldText) {
+    const QString text = fieldText.trimmed();
+    return !text.isEmpty() && text[0] != QLatin1Char('+') && text[0] != QLatin1Char('-') &&
+           text[0] != QChar(0x2212);
+}
 
 TForm1::TForm1(WindowServices services, QWidget* parent)
     : QMainWindow(parent), services_(std::move(services)) {
@@ -68,6 +88,9 @@ TForm1::TForm1(WindowServices services, QWidget* parent)
     connect(cbRange1, &QCheckBox::clicked, this, &TForm1::radGrafClick);
     connect(cbWholeY, &QCheckBox::clicked, this, &TForm1::radGrafClick);
     connect(Xa1, &QAction::triggered, this, &TForm1::AnalyzeClick);
+    connect(edPool, &QLineEdit::textChanged, this, &TForm1::PoolFieldEdited);
+    PoolFieldEdited();
+    UpdateComparisonActions();
     connect(new QShortcut(QKeySequence(Qt::Key_Escape), this), &QShortcut::activated, this,
             &TForm1::CancelLatestJob);
     connect(Splitter1, &QSplitter::splitterMoved, this, &TForm1::Splitter1Moved);
@@ -80,6 +103,10 @@ TForm1::TForm1(WindowServices services, QWidget* parent)
     connect(Savegraphimage1, &QAction::triggered, this, &TForm1::Savegraphimage1Click);
     connect(Quit1, &QAction::triggered, this, &QWidget::close);
     connect(Aboutdorvanel1, &QAction::triggered, this, &TForm1::Aboutdorvanel1Click);
+    connect(Keepforcomparison1, &QAction::triggered, this, &TForm1::Keepforcomparison1Click);
+    connect(Clearcomparison1, &QAction::triggered, this, &TForm1::Clearcomparison1Click);
+    for (QAction* view : {Exactly1, Atleast1, Atmost1, Showaxes1, Likelytotalsonly1})
+        connect(view, &QAction::triggered, this, &TForm1::DrawGraph);
     // F10 opens the menus, as Alt and a menu's letter do.
     connect(new QShortcut(QKeySequence(Qt::Key_F10), this), &QShortcut::activated, this,
             [this] { MainMenu1->setActiveAction(File1->menuAction()); });
@@ -162,12 +189,15 @@ void TForm1::FormResize() {
 
 void TForm1::closeEvent(QCloseEvent* event) {
     // A person may still want the export; a request to stop the process cannot wait for one.
-    if (exporter_.IsRunning() && !TerminationRequested() &&
-        !services_.ask(this,
-                       QStringLiteral("An export is still being written: stop it and quit?")) &&
-        !TerminationRequested()) {
-        event->ignore();
-        return;
+    if (exporter_.IsRunning() && !TerminationRequested()) {
+        askingToStopExport_ = true;
+        const bool stop = services_.ask(this, kStopExportQuestion);
+        askingToStopExport_ = false;
+        // An export that ended meanwhile leaves nothing to ask about: the quit goes on.
+        if (!stop && exporter_.IsRunning() && !TerminationRequested()) {
+            event->ignore();
+            return;
+        }
     }
     FormClose();
     event->accept();
@@ -187,19 +217,32 @@ void TForm1::AnalyzeClick() {
     RunReportingErrors([this] {
         const std::int32_t faces = seDieType->Value();
         const std::int32_t dice = seDieNo->Value();
-        const std::string terms = edPool->text().trimmed().toStdString();
-        // A malformed pool is refused before anything on the window changes; the spin edits'
-        // own verdicts, the overflow and the silent stop, come in the command's order below. A
-        // pool that cannot be counted in time or memory is refused by its run, which may take a
-        // while to find out, and puts back what the window showed.
-        if (!terms.empty())
-            ParsePool(terms);
+        const QString text = edPool->text().trimmed();
+        const std::string terms = text.toStdString();
+        // The field is parsed once on every path. A malformed pool, a box typed below its range
+        // and a pool beyond the limits are refused before anything on the window changes; an
+        // overflow of the boxes' own figures shows what they give, then stops. A pool that
+        // cannot be counted in time or memory is refused by its run, which may take a while to
+        // find out, and puts back what the window showed.
         std::optional<DicePool> pool;
-        try {
-            const DicePool plain = DicePool::Plain(dice, faces);
-            pool = terms.empty() ? plain : ParsePool(terms, plain);
-        } catch (const IntegerOverflowError&) {
-        } catch (const SilentAbort&) {
+        if (PoolStandsAlone(text)) {
+            pool = ParsePool(terms);
+        } else {
+            std::optional<DicePool> plain;
+            const bool inRange = dice >= seDieNo->Minimum() && faces >= seDieType->Minimum();
+            if (inRange) {
+                try {
+                    plain = DicePool::Plain(dice, faces);
+                } catch (const IntegerOverflowError&) {
+                }
+            }
+            // The field's own errors come first, as when the boxes are fine.
+            if (!plain && !terms.empty())
+                ParsePool(terms);
+            RequireAtLeastMinimum(*seDieNo, "dice");
+            RequireAtLeastMinimum(*seDieType, "faces");
+            if (plain)
+                pool = terms.empty() ? *plain : ParsePool(terms, *plain);
         }
 
         // A cancelled run puts back what the window showed before the first of any runs that
@@ -213,7 +256,8 @@ void TForm1::AnalyzeClick() {
         meRes->Clear();
         pb1->setValue(0);
         if (!pool) {
-            // Values typed beyond the spin edits' ranges show what they give, then stop.
+            // Values typed beyond the spin edits' ranges show what they give, up to the
+            // overflow that ends the command.
             SetCaption(lbNum, Text(TotalPossibleRollsText(dice, faces, DecimalSeparator())));
             const AnalysisBounds bounds = BeginAnalysis(dice, faces);
             SetCaption(lbRng, Text(RangeText(bounds)));
@@ -230,6 +274,25 @@ void TForm1::AnalyzeClick() {
         runner_.Start(*pool, TableBudget());
         MarkPreviousAnalysis(true);
     });
+}
+
+void TForm1::PoolFieldEdited() {
+    static const QString kNotation = QStringLiteral(
+        "Terms joined by + and -, each NdD (N dice of D faces; N left out means 1),\n"
+        "d% (a die of 100 faces), dF (a die of faces -1, 0, +1) or a whole number.\n"
+        "After NdD: khK or kK keeps the K highest, klK the K lowest, dhK and dlK drop them;\n"
+        ">=T, >T, <=T, <T or =T counts the dice that meet it.");
+    const bool alone = PoolStandsAlone(edPool->text());
+    for (QWidget* box : std::initializer_list<QWidget*>{seDieNo, Label1, seDieType})
+        box->setEnabled(!alone);
+    edPool->setToolTip(
+        alone ? QStringLiteral("The whole pool: the dice above are not in use.\n") + kNotation +
+                    QStringLiteral("\nStart with + or - to add to the dice above instead.")
+              : QStringLiteral("Starting with + or -: further dice and numbers, added to the dice "
+                               "above (+ 2d8 + 5, - 1d4, + 4d6kh3, + 10d10>=8).\n"
+                               "Anything else is the whole pool on its own (4d6kh3, "
+                               "5000d1000 + 5000d999).\n") +
+                    kNotation + QStringLiteral("\nEmpty: the dice above alone."));
 }
 
 void TForm1::JobStarted(Job job) {
@@ -283,6 +346,8 @@ void TForm1::AnalysisFinished(std::shared_ptr<const DistributionTable> table) {
         AnalysisEnded();
         SetCaption(lbValNo, possibilities);
         SetCaption(lbValPerc, probability);
+        StartVersus();
+        UpdateComparisonActions();
         DrawGraph();
     });
 }

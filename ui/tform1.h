@@ -4,16 +4,20 @@
 #pragma once
 
 #include "analysis_runner.h"
+#include "background_job.h"
 #include "color_dialog.h"
 #include "display_settings.h"
 #include "distribution_table.h"
 #include "graph_scaling.h"
 #include "listing_view.h"
 #include "settings_lines.h"
+#include "share_plot.h"
 #include "table_exporter.h"
+#include "versus_counts.h"
 #include "window_services.h"
 
 #include <QMainWindow>
+#include <QRect>
 #include <QString>
 #include <QStringList>
 
@@ -26,6 +30,7 @@
 #include <vector>
 
 class QAction;
+class QActionGroup;
 class QCheckBox;
 class QKeyEvent;
 class QLineEdit;
@@ -44,6 +49,13 @@ class ColorSwatch;
 class PlotImage;
 class RadioGroup;
 class SpinEdit;
+
+inline const QString kStopExportQuestion =
+    QStringLiteral("An export is still being written: stop it and quit?");
+
+// Whether the pool field's text is the whole pool: any text but one that starts with + or -,
+// which adds to the boxes' dice.
+bool PoolStandsAlone(const QString& fieldText);
 
 class TForm1 : public QMainWindow {
     Q_OBJECT
@@ -103,7 +115,8 @@ public:
     QAction* Savegraphimage1;
     QAction* N2;
     QAction* Quit1;
-    // Further terms in dice notation, added to the spin edits' dice ("+ 2d8 + 5").
+    // Dice notation: further terms added to the spin edits' dice ("+ 2d8 + 5"), or, unless it
+    // starts with + or -, the whole pool ("4d6kh3"), the spin edits then not in use.
     QLineEdit* edPool;
     // The pool the labels, the listing and the graph belong to.
     QLabel* lbPool;
@@ -111,6 +124,26 @@ public:
     QProgressDialog* dlgExport;
     QMenu* Help1;
     QAction* Aboutdorvanel1;
+    QMenu* View1;
+    QAction* Keepforcomparison1;
+    QAction* Clearcomparison1;
+    QAction* N3;
+    QActionGroup* ShareViews;
+    QAction* Exactly1;
+    QAction* Atleast1;
+    QAction* Atmost1;
+    QAction* N4;
+    QAction* Showaxes1;
+    QAction* Likelytotalsonly1;
+
+    // The analyses kept for comparison, in the order kept; at most kMaxPins.
+    static constexpr std::size_t kMaxPins = 6;
+    const std::vector<std::shared_ptr<const DistributionTable>>& Pins() const { return pins_; }
+    // The exact counts of the analysis shown against the one kept pool, once worked out.
+    const std::optional<VersusCounts>& Versus() const { return versus_; }
+    bool IsVersusRunning() const { return versusJob_.IsRunning(); }
+    // The graph as a saved image shows it: with axes, and the legend when pools are compared.
+    QImage GraphForSaving();
 
     // The readout of the plot at a point in it: the lines of the total there, joined; empty
     // before the first analysis.
@@ -133,6 +166,8 @@ public slots:
     void Exporttable1Click();
     void Savegraphimage1Click();
     void Aboutdorvanel1Click();
+    void Keepforcomparison1Click();
+    void Clearcomparison1Click();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -163,7 +198,24 @@ private:
     void FormResize();
     void FormClose();
     void Splitter1Moved();
+    // The boxes are drawn as not in use while the field holds a whole pool.
+    void PoolFieldEdited();
     GraphOptions CurrentGraphOptions() const;
+    ShareView CurrentShareView() const;
+    // Whether the graph is drawn as shares: pools compared, a view other than Exactly, or the
+    // likely totals only. Otherwise it is the counts' graph.
+    bool UsesSharePlot() const;
+    SharePlotOptions CurrentSharePlotOptions() const;
+    // The analysis shown, then the pools kept.
+    std::vector<std::shared_ptr<const DistributionTable>> PlottedTables() const;
+    // Paints the graph on `canvas`, with axes or without, and records where the plot lies.
+    void RenderGraph(QImage& canvas, bool axes);
+    SharePlot CurrentSharePlot() const;
+    // The readout of a total: the analysis shown, and each pool compared.
+    QStringList ReadoutLinesAt(std::int64_t total) const;
+    // Works out the analysis shown against the one pool kept, off the window's thread.
+    void StartVersus();
+    void UpdateComparisonActions();
     // The counts of the current analysis in plot units, scaled again only when the analysis or
     // the Y mode has changed since the last redraw: a resize redraws many times.
     const std::shared_ptr<const ScaledCounts>& ScaledCountsFor(bool wholeYRange);
@@ -225,7 +277,16 @@ private:
     std::vector<Job> jobsByStart_;
     std::optional<VisibleState> beforeRun_;
     std::optional<std::int64_t> markedTotal_;
+    std::vector<std::shared_ptr<const DistributionTable>> pins_;
+    // Where the plot lies in the picture, in its pixels: all of it but for axes.
+    QRect plotArea_;
+    std::optional<VersusCounts> versus_;
+    QString versusError_;
+    // Last, so that it is gone, with its thread, before what its work reports to.
+    BackgroundJob versusJob_{this};
     bool resizePending_ = false;
+    // Closing asks whether to stop the export being written.
+    bool askingToStopExport_ = false;
     // The options file was refused at start-up as not a settings file; only an explicit save
     // replaces it.
     bool optionsFileRefused_ = false;

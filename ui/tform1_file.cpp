@@ -15,6 +15,7 @@
 #include <QBuffer>
 #include <QFileInfo>
 #include <QImageWriter>
+#include <QMessageBox>
 #include <QProgressDialog>
 #include <QStorageInfo>
 
@@ -128,12 +129,18 @@ void TForm1::ShowExportProgress(double whole) {
 
 void TForm1::ExportEnded() {
     dlgExport->reset();
+    // The question whether to stop it goes away with the export.
+    if (askingToStopExport_)
+        for (QMessageBox* question : findChildren<QMessageBox*>())
+            if (question->text() == kStopExportQuestion)
+                question->done(QMessageBox::No);
 }
 
 void TForm1::Savegraphimage1Click() {
     if (!analysis_)
         return;
-    // The plot as shown now, in the screen's pixels, with what it shows below it.
+    // The plot as shown now, in the screen's pixels, with axes, and with what it shows below
+    // it.
     const std::shared_ptr<const DistributionTable> table = analysis_;
     const GraphOptions options = CurrentGraphOptions();
     QStringList caption;
@@ -141,7 +148,7 @@ void TForm1::Savegraphimage1Click() {
          GraphCaptionLines(*table, options.wholeXRange, options.wholeYRange, DecimalSeparator()))
         caption << QString::fromStdString(line);
     const QImage image =
-        CaptionedGraph(vidGraf->Picture(), caption, font(), ColorFromBgr(dlgBG.Color()));
+        CaptionedGraph(GraphForSaving(), caption, font(), ColorFromBgr(dlgBG.Color()));
 
     const auto target = ChooseSaveTarget(QStringLiteral("Save graph image"), *table, kImageTypes);
     if (!target)

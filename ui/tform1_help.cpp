@@ -20,22 +20,23 @@ void TForm1::Aboutdorvanel1Click() {
                    Row(QStringLiteral("Escape"),
                        QStringLiteral("Cancel the analysis, or the export if started later"));
     // The menus' own shortcuts, as they stand.
-    for (const QMenu* menu : {File1, Options1, Help1})
+    for (const QMenu* menu : {File1, View1, Options1, Help1})
         for (const QAction* action : menu->actions())
             if (!action->shortcut().isEmpty())
                 keys += Row(action->shortcut().toString(QKeySequence::NativeText),
                             QString(action->text()).remove(QLatin1Char('&')));
-    keys += Row(QStringLiteral("Alt+F, Alt+O, Alt+H, F10"), QStringLiteral("Open the menus")) +
-            Row(QStringLiteral("Tab"),
-                QStringLiteral("Move through the inputs, the listing and the graph")) +
-            Row(QStringLiteral("Ctrl+A, Ctrl+C"),
-                QStringLiteral("In the listing: select all lines, copy the selected ones")) +
-            Row(QStringLiteral("Left, Right"),
-                QStringLiteral("On the graph: mark the total before or after, with its readout")) +
-            Row(QStringLiteral("Page Up, Page Down"),
-                QStringLiteral("On the graph: move the mark by a tenth of the range")) +
-            Row(QStringLiteral("Home, End"),
-                QStringLiteral("On the graph: mark the smallest or the largest total"));
+    keys +=
+        Row(QStringLiteral("Alt+F, Alt+V, Alt+O, Alt+H, F10"), QStringLiteral("Open the menus")) +
+        Row(QStringLiteral("Tab"),
+            QStringLiteral("Move through the inputs, the listing and the graph")) +
+        Row(QStringLiteral("Ctrl+A, Ctrl+C"),
+            QStringLiteral("In the listing: select all lines, copy the selected ones")) +
+        Row(QStringLiteral("Left, Right"),
+            QStringLiteral("On the graph: mark the total before or after, with its readout")) +
+        Row(QStringLiteral("Page Up, Page Down"),
+            QStringLiteral("On the graph: move the mark by a tenth of the range")) +
+        Row(QStringLiteral("Home, End"),
+            QStringLiteral("On the graph: mark the smallest or the largest total"));
     services_.showAbout(
         this, QStringLiteral("About Dorvanel"),
         QStringLiteral("<h3>Dorvanel</h3><p>Version %1</p>"

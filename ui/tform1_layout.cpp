@@ -11,6 +11,7 @@
 #include "spin_edit.h"
 
 #include <QAction>
+#include <QActionGroup>
 #include <QCheckBox>
 #include <QFrame>
 #include <QHBoxLayout>
@@ -108,13 +109,6 @@ void TForm1::BuildLayout() {
     const int shift = dieNoGrowth + dieTypeGrowth;
     edPool = Placed(new QLineEdit(Panel1), 5, 60, 119 + shift, 20);
     edPool->setPlaceholderText(QStringLiteral("+ 2d8 + 5"));
-    edPool->setToolTip(QStringLiteral(
-        "Further dice and numbers, added to the dice above:\n"
-        "terms joined by + and -, each NdD (N dice of D faces; N left out means 1),\n"
-        "d% (a die of 100 faces), dF (a die of faces -1, 0, +1) or a whole number.\n"
-        "After NdD: khK or kK keeps the K highest, klK the K lowest, dhK and dlK drop them;\n"
-        ">=T, >T, <=T, <T or =T counts the dice that meet it.\n"
-        "For example: + 2d8 + 5, - 1d4, + 4d6kh3, + 10d10>=8. Empty: the dice above alone."));
     lbNum = PlacedLabel(Panel1, QStringLiteral("Total Possible Rolls: NA"), 127 + shift, 3);
     lbRng = PlacedLabel(Panel1, QStringLiteral("Ranges: NA"), 127 + shift, 15);
     lbVal = PlacedLabel(Panel1, QStringLiteral("Value: NA"), 127 + shift, 28);
@@ -198,19 +192,38 @@ void TForm1::BuildLayout() {
     MainMenu1 = menuBar();
     // Alt and the underlined letter open a menu.
     File1 = MainMenu1->addMenu(QStringLiteral("&File"));
-    Exporttable1 = File1->addAction(QStringLiteral("Export table\u2026"));
+    Exporttable1 = File1->addAction(QStringLiteral("&Export table\u2026"));
     Exporttable1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_E));
-    Savegraphimage1 = File1->addAction(QStringLiteral("Save graph image\u2026"));
+    Savegraphimage1 = File1->addAction(QStringLiteral("&Save graph image\u2026"));
     N2 = File1->addSeparator();
-    Quit1 = File1->addAction(QStringLiteral("Quit"));
+    Quit1 = File1->addAction(QStringLiteral("&Quit"));
     Quit1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
+    View1 = MainMenu1->addMenu(QStringLiteral("&View"));
+    Keepforcomparison1 = View1->addAction(QStringLiteral("&Keep for comparison"));
+    Keepforcomparison1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_K));
+    Clearcomparison1 = View1->addAction(QStringLiteral("&Clear comparison"));
+    N3 = View1->addSeparator();
+    ShareViews = new QActionGroup(this);
+    Exactly1 = View1->addAction(QStringLiteral("E&xactly"));
+    Atleast1 = View1->addAction(QStringLiteral("At &least"));
+    Atmost1 = View1->addAction(QStringLiteral("At &most"));
+    for (QAction* view : {Exactly1, Atleast1, Atmost1}) {
+        view->setCheckable(true);
+        ShareViews->addAction(view);
+    }
+    Exactly1->setChecked(true);
+    N4 = View1->addSeparator();
+    Showaxes1 = View1->addAction(QStringLiteral("Show &axes"));
+    Showaxes1->setCheckable(true);
+    Likelytotalsonly1 = View1->addAction(QStringLiteral("Likely &totals only"));
+    Likelytotalsonly1->setCheckable(true);
     Options1 = MainMenu1->addMenu(QStringLiteral("&Options"));
-    Reverttoinitialsettings1 = Options1->addAction(QStringLiteral("Revert to initial settings"));
-    Restoredefaultsettings1 = Options1->addAction(QStringLiteral("Restore default settings"));
+    Reverttoinitialsettings1 = Options1->addAction(QStringLiteral("&Revert to initial settings"));
+    Restoredefaultsettings1 = Options1->addAction(QStringLiteral("Restore &default settings"));
     N1 = Options1->addSeparator();
-    Savesettings1 = Options1->addAction(QStringLiteral("Save settings"));
+    Savesettings1 = Options1->addAction(QStringLiteral("&Save settings"));
     Help1 = MainMenu1->addMenu(QStringLiteral("&Help"));
-    Aboutdorvanel1 = Help1->addAction(QStringLiteral("About Dorvanel"));
+    Aboutdorvanel1 = Help1->addAction(QStringLiteral("&About Dorvanel"));
     // Enter runs an analysis wherever the focus is: a shortcut of a hidden menu item, also
     // held by the window itself so that it works while the menu is hidden.
     X1 = MainMenu1->addMenu(QStringLiteral("X"));
@@ -225,6 +238,8 @@ void TForm1::BuildLayout() {
     dlgExport->setRange(0, 1000);
     dlgExport->setMinimumDuration(1000);
     dlgExport->reset(); // hidden until an export has taken a while
+    // Quitting asks about the export, also from its progress.
+    dlgExport->addAction(Quit1);
 
     setTabOrder(seDieNo, seDieType);
     setTabOrder(seDieType, Analyze);
@@ -290,6 +305,17 @@ void TForm1::BuildLayout() {
              {lbPool, "lbPool"},
              {dlgExport, "dlgExport"},
              {Help1, "Help1"},
+             {View1, "View1"},
+             {Keepforcomparison1, "Keepforcomparison1"},
+             {Clearcomparison1, "Clearcomparison1"},
+             {N3, "N3"},
+             {ShareViews, "ShareViews"},
+             {Exactly1, "Exactly1"},
+             {Atleast1, "Atleast1"},
+             {Atmost1, "Atmost1"},
+             {N4, "N4"},
+             {Showaxes1, "Showaxes1"},
+             {Likelytotalsonly1, "Likelytotalsonly1"},
              {Aboutdorvanel1, "Aboutdorvanel1"}})
         object->setObjectName(QString::fromLatin1(name));
 

@@ -18,34 +18,27 @@
 #include <algorithm>
 
 namespace dorvanel {
-namespace {
-
-QStringList Readout(const DistributionTable& table, std::int64_t total) {
-    QStringList lines;
-    for (const std::string& line : ReadoutLines(table, total, DecimalSeparator()))
-        lines << QString::fromStdString(line);
-    return lines;
-}
-
-} // namespace
 
 GraphScaling TForm1::PlotScaling() {
-    const QImage& picture = vidGraf->Picture();
     const GraphOptions options = CurrentGraphOptions();
-    return GraphScaling(ScaledCountsFor(options.wholeYRange), options, picture.width(),
-                        picture.height());
+    return GraphScaling(ScaledCountsFor(options.wholeYRange), options, plotArea_.width(),
+                        plotArea_.height());
 }
 
 std::int64_t TForm1::TotalAt(QPoint point) {
-    return TotalAtColumn(
-        PlotScaling(), radGraf->ItemIndex(),
-        static_cast<std::int64_t>(point.x() * vidGraf->Picture().devicePixelRatio()));
+    // Columns are counted from the plot's left edge, right of any axis.
+    const std::int64_t x =
+        static_cast<std::int64_t>(point.x() * vidGraf->Picture().devicePixelRatio()) -
+        plotArea_.left();
+    if (UsesSharePlot())
+        return CurrentSharePlot().TotalAtColumn(x);
+    return TotalAtColumn(PlotScaling(), radGraf->ItemIndex(), x);
 }
 
 QString TForm1::ReadoutAt(QPoint point) {
     if (!analysis_)
         return {};
-    return Readout(*analysis_, TotalAt(point)).join(QLatin1Char('\n'));
+    return ReadoutLinesAt(TotalAt(point)).join(QLatin1Char('\n'));
 }
 
 void TForm1::MarkTotal(std::int64_t total) {
@@ -59,9 +52,11 @@ void TForm1::ShowMarker() {
         return;
     }
     const qreal ratio = vidGraf->Picture().devicePixelRatio();
-    const std::int64_t column = ColumnOfTotal(PlotScaling(), radGraf->ItemIndex(), *markedTotal_);
-    vidGraf->SetMarker(PlotMarker{static_cast<int>(column / ratio),
-                                  Readout(*analysis_, *markedTotal_),
+    const std::int64_t column =
+        plotArea_.left() +
+        (UsesSharePlot() ? CurrentSharePlot().ColumnOfTotal(*markedTotal_)
+                         : ColumnOfTotal(PlotScaling(), radGraf->ItemIndex(), *markedTotal_));
+    vidGraf->SetMarker(PlotMarker{static_cast<int>(column / ratio), ReadoutLinesAt(*markedTotal_),
                                   ContrastingColor(ColorFromBgr(dlgBG.Color()))});
 }
 

@@ -10,6 +10,7 @@
 #include "settings_error.h"
 #include "settings_lines.h"
 
+#include <QAction>
 #include <QCheckBox>
 #include <QFile>
 
@@ -35,14 +36,18 @@ std::string TForm1::OptionsFile() const {
 }
 
 DisplaySettings TForm1::CurrentSettings() const {
-    return {cbRange1->isChecked(), cbWholeY->isChecked(), dlgColor.Color(),
-            dlgFill.Color(),       dlgBG.Color(),         radGraf->ItemIndex()};
+    return {cbRange1->isChecked(),  cbWholeY->isChecked(),
+            dlgColor.Color(),       dlgFill.Color(),
+            dlgBG.Color(),          radGraf->ItemIndex(),
+            Showaxes1->isChecked(), Likelytotalsonly1->isChecked()};
 }
 
 void TForm1::ShowSettings(const DisplaySettings& settings) {
     cbRange1->setChecked(settings.showX);
     cbWholeY->setChecked(settings.showY);
     radGraf->SetItemIndex(settings.graphStyle);
+    Showaxes1->setChecked(settings.showAxes);
+    Likelytotalsonly1->setChecked(settings.likelyOnly);
     dlgColor.SetColor(settings.penColor);
     dlgFill.SetColor(settings.fillColor);
     dlgBG.SetColor(settings.backgroundColor);

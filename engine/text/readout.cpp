@@ -19,6 +19,8 @@ constexpr std::size_t kLeadingDigits = 19;
 // Odds below this show three significant digits, from it up to kWholeOddsLimit whole.
 constexpr long double kWholeOddsFrom = 999.5L;
 constexpr long double kWholeOddsLimit = 1e15L;
+// As many as a share carries.
+constexpr int kMaxOddsDigits = 18;
 
 // "1 in 10.8": one outcome in how many, for a share above zero.
 std::string Odds(const WideNumber& share, char decimalSeparator) {
@@ -26,7 +28,12 @@ std::string Odds(const WideNumber& share, char decimalSeparator) {
     const long double value = odds.Value();
     if (value >= kWholeOddsFrom && value < kWholeOddsLimit)
         return "1 in " + std::to_string(std::llround(value));
-    return "1 in " + odds.Format(3, decimalSeparator);
+    // A share below 100 % keeps the digits that tell its odds from 1: "1 in 1.005", not
+    // "1 in 1", at 215/216.
+    std::string text = odds.Format(3, decimalSeparator);
+    for (int digits = 4; text == "1" && odds.Value() > 1.0L && digits <= kMaxOddsDigits; ++digits)
+        text = odds.Format(digits, decimalSeparator);
+    return "1 in " + text;
 }
 
 // "9.25926% (1 in 10.8)", then ", exactly 20/216" when the fraction is known.
@@ -90,7 +97,29 @@ std::string MedianText(const DistributionTable& table, char decimalSeparator) {
                : std::to_string(low);
 }
 
+// A tenth of a percent, "< 0.1" and "> 99.9" for what would round to nought or to all.
+std::string TenthsOfPercent(const Decimal& part, const Decimal& whole, char decimalSeparator) {
+    if (part == Decimal())
+        return "0";
+    if (part == whole)
+        return "100";
+    const long double percent = (WideNumber::Of(part) / WideNumber::Of(whole)).Value() * 100.0L;
+    if (percent < 0.05L)
+        return std::string("< 0") + decimalSeparator + "1";
+    if (percent >= 99.95L)
+        return std::string("> 99") + decimalSeparator + "9";
+    const long long tenths = std::llround(percent * 10.0L);
+    return std::to_string(tenths / 10) + decimalSeparator + std::to_string(tenths % 10);
+}
+
 } // namespace
+
+std::string VersusText(const std::string& a, const std::string& b, const VersusCounts& counts,
+                       char decimalSeparator) {
+    const Decimal all = counts.Outcomes();
+    return a + " beats " + b + ": " + TenthsOfPercent(counts.higher, all, decimalSeparator) +
+           " %, ties " + TenthsOfPercent(counts.ties, all, decimalSeparator) + " %";
+}
 
 std::string CountText(const DistributionTable& table, std::int64_t total, char decimalSeparator) {
     const std::size_t digits = table.DigitCount(total);

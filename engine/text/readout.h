@@ -4,6 +4,7 @@
 #pragma once
 
 #include "distribution_table.h"
+#include "versus_counts.h"
 
 #include <cstdint>
 #include <string>
@@ -28,5 +29,10 @@ std::vector<std::string> ReadoutLines(const DistributionTable& table, std::int64
 // 11"; for counts that are not symmetric, "Median: 13" between them (halfway between two
 // totals where exactly half the outcomes lie at or below the first).
 std::vector<std::string> SpreadLines(const DistributionTable& table, char decimalSeparator = '.');
+
+// "4d6kh3 beats 3d6: 62.2 %, ties 8.6 %": the shares of the joint outcomes that A wins and
+// ties, to a tenth of a percent; a share that is not nought or all is never shown as one.
+std::string VersusText(const std::string& a, const std::string& b, const VersusCounts& counts,
+                       char decimalSeparator = '.');
 
 } // namespace dorvanel

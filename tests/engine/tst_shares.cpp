@@ -138,6 +138,12 @@ private slots:
             << "At most 12: 74.0741% (1 in 1.35), exactly 160/216";
         QTest::newRow("3d6, all of them")
             << "3d6" << false << 18 << 3 << '.' << "At most 18: 100% (1 in 1), exactly 216/216";
+        QTest::newRow("3d6, all but one: not 1 in 1")
+            << "3d6" << false << 17 << 3 << '.'
+            << "At most 17: 99.537% (1 in 1.005), exactly 215/216";
+        QTest::newRow("10d6, all but one: not 1 in 1")
+            << "10d6" << false << 11 << 4 << '.'
+            << "At least 11: 100% (1 in 1.00000002), exactly 60466175/60466176";
         QTest::newRow("fifteen digits of outcomes")
             << "31dF" << false << 0 << 2 << '.'
             << "Probability: 8.7225% (1 in 11.5), exactly 53876592856681/617673396283947";

@@ -14,15 +14,17 @@ Q_DECLARE_METATYPE(dorvanel::DisplaySettings)
 
 namespace dorvanel {
 char* toString(const DisplaySettings& s) {
-    return QTest::toString(
-        QString("{showX %1, showY %2, pen %3, fill %4, background %5, style %6, depth %7}")
-            .arg(s.showX)
-            .arg(s.showY)
-            .arg(s.penColor)
-            .arg(s.fillColor)
-            .arg(s.backgroundColor)
-            .arg(s.graphStyle)
-            .arg(s.explodeDepth));
+    return QTest::toString(QString("{showX %1, showY %2, pen %3, fill %4, background %5, style "
+                                   "%6, axes %7, likely only %8, depth %9}")
+                               .arg(s.showX)
+                               .arg(s.showY)
+                               .arg(s.penColor)
+                               .arg(s.fillColor)
+                               .arg(s.backgroundColor)
+                               .arg(s.graphStyle)
+                               .arg(s.showAxes)
+                               .arg(s.likelyOnly)
+                               .arg(s.explodeDepth));
 }
 } // namespace dorvanel
 
@@ -32,8 +34,8 @@ namespace {
 const DisplaySettings kCurrent{true, false, 11, 22, 33, 1};
 
 DisplaySettings Opposite(const DisplaySettings& s) {
-    return {!s.showX,           !s.showY,      ~s.penColor,         ~s.fillColor,
-            ~s.backgroundColor, ~s.graphStyle, 100 - s.explodeDepth};
+    return {!s.showX,      !s.showY,    ~s.penColor,   ~s.fillColor,        ~s.backgroundColor,
+            ~s.graphStyle, !s.showAxes, !s.likelyOnly, 100 - s.explodeDepth};
 }
 
 } // namespace
@@ -71,12 +73,16 @@ private slots:
         QTest::newRow("missing last value line")
             << QStringList{"GRAPHSTYLE", "0", "BACKGROUNDCOLOR"} << true
             << DisplaySettings{false, false, 11, 22, 33, 0} << "'' is not a valid integer value";
-        QTest::newRow("explosion depth") << QStringList{"EXPLODEDEPTH", "0"} << true
-                                         << DisplaySettings{false, false, 11, 22, 33, 1, 0} << "";
+        QTest::newRow("explosion depth")
+            << QStringList{"EXPLODEDEPTH", "0"} << true
+            << DisplaySettings{false, false, 11, 22, 33, 1, false, false, 0} << "";
         QTest::newRow("explosion depth beyond 100: earlier lines stay applied")
             << QStringList{"PENCOLOR", "7", "EXPLODEDEPTH", "101"} << true
             << DisplaySettings{false, false, 7, 22, 33, 1}
             << "the explosion depth 101 is not from 0 to 100";
+        QTest::newRow("axes and likely totals only")
+            << QStringList{"LIKELYONLY", "SHOWAXES"} << true
+            << DisplaySettings{false, false, 11, 22, 33, 1, true, true} << "";
         QTest::newRow("a key in a value line")
             << QStringList{"SHOWX", "GRAPHSTYLE", "PENCOLOR", "5"} << true << kCurrent
             << "'PENCOLOR' is not a valid integer value";
@@ -115,9 +121,14 @@ private slots:
             << QStringList{"SHOWX", "SHOWY",           "PENCOLOR", "1",          "FILLCOLOR",
                            "2",     "BACKGROUNDCOLOR", "3",        "GRAPHSTYLE", "-1"};
         QTest::newRow("explosion depth")
-            << DisplaySettings{false, false, 1, 2, 3, 0, 25}
+            << DisplaySettings{false, false, 1, 2, 3, 0, false, false, 25}
             << QStringList{"PENCOLOR",   "1", "FILLCOLOR",    "2", "BACKGROUNDCOLOR", "3",
                            "GRAPHSTYLE", "0", "EXPLODEDEPTH", "25"};
+        // After the flags of old, so that older versions read the file as before.
+        QTest::newRow("axes and likely totals only")
+            << DisplaySettings{true, false, 1, 2, 3, 0, true, true}
+            << QStringList{"SHOWX", "SHOWAXES",        "LIKELYONLY", "PENCOLOR",   "1", "FILLCOLOR",
+                           "2",     "BACKGROUNDCOLOR", "3",          "GRAPHSTYLE", "0"};
     }
     void format() {
         QFETCH(DisplaySettings, settings);
@@ -137,7 +148,10 @@ private slots:
         QTest::newRow("high bytes set") << DisplaySettings{false, true, -16777216, kMin, kMax, 0};
         QTest::newRow("extreme styles") << DisplaySettings{true, false, 0, 0, 0, kMin};
         QTest::newRow("every colour") << DisplaySettings{false, false, 255, 65535, 8421504, kMax};
-        QTest::newRow("no explosions") << DisplaySettings{true, false, 0, 0, 0, 0, 0};
+        QTest::newRow("no explosions") << DisplaySettings{true, false, 0, 0, 0, 0, false, false, 0};
+        QTest::newRow("axes only") << DisplaySettings{true, false, 65280, 16711680, 0, 0, true};
+        QTest::newRow("likely totals only")
+            << DisplaySettings{true, false, 65280, 16711680, 0, 0, false, true};
     }
     void roundTrip() {
         // Saved from one set of settings, then reverted to from any other.

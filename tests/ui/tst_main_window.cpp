@@ -169,17 +169,36 @@ private slots:
         QCOMPARE(w.lbNum->text(), "Total Possible Rolls: 36");
     }
 
-    void typedZeroAndEnterStopsSilently() {
+    // A box typed below its range and confirmed with Enter is refused with its range; the
+    // labels, the listing and the graph keep the last analysis.
+    void typedBelowTheRangeAndEnterIsRefused_data() {
+        QTest::addColumn<bool>("dice");
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("error");
+        QTest::newRow("no dice") << true << "0"
+                                 << "The number of dice must be from 1 to 10000: 0 was typed";
+        QTest::newRow("negative dice")
+            << true << "-3"
+            << "The number of dice must be from 1 to 10000: -3 was typed";
+        QTest::newRow("no faces") << false << "0"
+                                  << "The number of faces must be from 1 to 1000: 0 was typed";
+    }
+    void typedBelowTheRangeAndEnterIsRefused() {
+        QFETCH(bool, dice);
+        QFETCH(QString, typed);
+        QFETCH(QString, error);
         WindowFixture fixture;
         TForm1& w = fixture.Start();
-        Type(w.seDieNo, "0");
-        QTest::keyClick(w.seDieNo, Qt::Key_Return);
+        const QImage graph = w.vidGraf->Picture();
+        SpinEdit* box = dice ? w.seDieNo : w.seDieType;
+        Type(box, typed);
+        QTest::keyClick(box, Qt::Key_Return);
         fixture.WaitForAnalysis();
-        QCOMPARE(Labels(w), (QStringList{"Total Possible Rolls: 1", "Min.: 0    Max.: 0",
-                                         "Value: 0", k3d6Labels[3], k3d6Labels[4]}));
-        QCOMPARE(w.meRes->LineCount(), 0);
-        QCOMPARE(w.AnalysisState()->MinValue(), 3); // the graph keeps the last analysis
-        QVERIFY(fixture.errors.isEmpty());
+        QCOMPARE(fixture.errors, QStringList{error});
+        QCOMPARE(Labels(w), k3d6Labels);
+        QCOMPARE(w.meRes->LineCount(), 16);
+        QCOMPARE(w.vidGraf->Picture(), graph);
+        QVERIFY(w.vidGraf->isEnabled() && w.lbValNo->isEnabled());
     }
 
     void typedZeroAndClickRunsWithOne() {

@@ -8,6 +8,7 @@
 #include "window_fixture.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCheckBox>
 #include <QDir>
 #include <QFile>
@@ -15,11 +16,14 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
+#include <QMessageBox>
+#include <QProgressDialog>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QScopeGuard>
 #include <QStorageInfo>
 #include <QTest>
+#include <QTimer>
 
 #include <optional>
 
@@ -146,20 +150,26 @@ private slots:
         for (QAction* action : w.MainMenu1->actions())
             if (action->isVisible())
                 menus << action->text();
-        QCOMPARE(menus, (QStringList{"&File", "&Options", "&Help"}));
+        QCOMPARE(menus, (QStringList{"&File", "&View", "&Options", "&Help"}));
         QStringList items;
         for (QAction* action : w.File1->actions())
             items << (action->isSeparator() ? "-" : action->text());
-        QCOMPARE(items, (QStringList{"Export table\u2026", "Save graph image\u2026", "-", "Quit"}));
+        QCOMPARE(items,
+                 (QStringList{"&Export table\u2026", "&Save graph image\u2026", "-", "&Quit"}));
+        items.clear();
+        for (QAction* action : w.Options1->actions())
+            items << (action->isSeparator() ? "-" : action->text());
+        QCOMPARE(items, (QStringList{"&Revert to initial settings", "Restore &default settings",
+                                     "-", "&Save settings"}));
         QCOMPARE(w.Exporttable1->shortcut(), QKeySequence("Ctrl+E"));
         QCOMPARE(w.Quit1->shortcut(), QKeySequence("Ctrl+Q"));
         QCOMPARE(w.Help1->actions(), QList<QAction*>{w.Aboutdorvanel1});
-        QCOMPARE(w.Aboutdorvanel1->text(), "About Dorvanel");
+        QCOMPARE(w.Aboutdorvanel1->text(), "&About Dorvanel");
 
         w.Aboutdorvanel1->trigger();
         QCOMPARE(about.value(0), "About Dorvanel");
         for (const char* told : {"Version " DORVANEL_VERSION, "MIT licence", "Ctrl+E", "Ctrl+Q",
-                                 "Escape", "F10", "Page Up"})
+                                 "Ctrl+K", "Alt+V", "Escape", "F10", "Page Up"})
             QVERIFY2(about.value(1).contains(told), told);
         w.Quit1->trigger();
         QVERIFY(!w.isVisible());
@@ -465,14 +475,71 @@ private slots:
         QCOMPARE(fixture.errors, QStringList());
     }
 
+    // Ctrl+Q from the export's progress asks too; the question goes away by itself once the
+    // export is written, and the quit goes on.
+    void quittingFromTheProgressAsksUntilTheExportEnds() {
+        QString path;
+        QStringList asked;
+        bool fellBack = false;
+        WindowFixture fixture;
+        fixture.services.ask = [&](QWidget* parent, const QString& question) {
+            asked << question;
+            // Answers no after a minute, should nothing else.
+            QTimer::singleShot(60000, parent, [parent, &fellBack] {
+                for (QMessageBox* box : parent->findChildren<QMessageBox*>()) {
+                    fellBack = true;
+                    box->done(QMessageBox::No);
+                }
+            });
+            return AskInDialog(parent, question);
+        };
+        TForm1& w = StartAnswering(fixture, path);
+        Analyse(fixture, 1000, 100);
+        path = fixture.DirPath() + "/table.csv";
+        w.Exporttable1->trigger();
+        QVERIFY(w.IsExportRunning());
+        w.dlgExport->show();
+        w.dlgExport->activateWindow();
+        QTRY_COMPARE(QApplication::activeWindow(), w.dlgExport);
+        QTest::keyClick(w.dlgExport, Qt::Key_Q, Qt::ControlModifier);
+        QCOMPARE(asked, QStringList{kStopExportQuestion});
+        QVERIFY(!fellBack);
+        QVERIFY(!w.IsExportRunning());
+        QVERIFY(!w.isVisible());
+        QVERIFY(Contents(path).startsWith("total,count,"));
+        QCOMPARE(fixture.errors, QStringList());
+    }
+
+    // A saved graph always carries axes, and the legend when pools are compared: the plot as
+    // shown with axes, whether they are shown or not when it is saved.
+    void savesTheGraphAsShown_data() {
+        QTest::addColumn<bool>("axesShown");
+        QTest::addColumn<bool>("compared");
+        QTest::newRow("with axes") << true << false;
+        QTest::newRow("axes not shown") << false << false;
+        QTest::newRow("compared, axes not shown") << false << true;
+    }
     void savesTheGraphAsShown() {
+        QFETCH(bool, axesShown);
+        QFETCH(bool, compared);
         QString path;
         WindowFixture fixture;
         TForm1& w = StartAnswering(fixture, path);
+        if (compared) {
+            w.Keepforcomparison1->trigger();
+            Analyse(fixture, 4, 6);
+        }
+        if (axesShown)
+            w.Showaxes1->trigger();
+        const QImage withoutAxes = w.vidGraf->Picture();
         path = fixture.DirPath() + "/graph.png";
         w.Savegraphimage1->trigger();
         QCOMPARE(fixture.errors, QStringList());
         const QImage saved(path);
+        if (!axesShown) {
+            w.Showaxes1->trigger();
+            QVERIFY(w.vidGraf->Picture() != withoutAxes);
+        }
         // The plot as shown, then a strip with its caption: not only the background there.
         const QImage& plot = w.vidGraf->Picture();
         QCOMPARE(saved.width(), plot.width());

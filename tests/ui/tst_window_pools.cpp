@@ -62,6 +62,41 @@ private slots:
         QCOMPARE(w.ReadoutAt(QPoint(width - 2, 100)), "Total: 1 (cannot occur)");
     }
 
+    // Text that starts with + or - adds to the boxes' dice; any other is the whole pool, the
+    // boxes then drawn as not in use, and the limits are those of the pool analysed.
+    void theFieldsTwoMeanings_data() {
+        QTest::addColumn<QString>("terms");
+        QTest::addColumn<QString>("analysed");
+        QTest::addColumn<bool>("boxesInUse");
+        QTest::addColumn<QString>("error");
+        QTest::newRow("empty") << ""
+                               << "Analysed: 2d4" << true << "";
+        QTest::newRow("added") << "+ 4d6kh3"
+                               << "Analysed: 2d4 + 4d6kh3" << true << "";
+        QTest::newRow("subtracted") << " -1d4"
+                                    << "Analysed: 2d4 - 1d4" << true << "";
+        QTest::newRow("alone") << "4d6kh3"
+                               << "Analysed: 4d6kh3" << false << "";
+        QTest::newRow("alone, all the dice there are") << "5000d1 + 5000d1"
+                                                       << "Analysed: 10000d1" << false << "";
+        QTest::newRow("added, beyond the limit")
+            << "+ 5000d1 + 4999d1"
+            << "Analysed: 3d6" << true << "10001 dice: at most 10000 dice in all";
+    }
+    void theFieldsTwoMeanings() {
+        QFETCH(QString, terms);
+        QFETCH(bool, boxesInUse);
+        QFETCH(QString, error);
+        WindowFixture fixture;
+        TForm1& w = fixture.Start();
+        Analyse(fixture, 2, 4, terms);
+        QTEST(w.lbPool->text(), "analysed");
+        QCOMPARE(fixture.errors, error.isEmpty() ? QStringList() : QStringList{error});
+        QCOMPARE(w.seDieNo->isEnabled(), boxesInUse);
+        QCOMPARE(w.seDieType->isEnabled(), boxesInUse);
+        QCOMPARE(w.edPool->toolTip().startsWith("The whole pool"), !boxesInUse);
+    }
+
     // A malformed pool is reported and changes nothing: the previous analysis stays whole.
     void aNotationErrorKeepsThePreviousAnalysis() {
         WindowFixture fixture;

@@ -35,12 +35,16 @@ struct Shown {
     int fill;
     int background;
     int style;
+    bool axes = false;
+    bool likelyOnly = false;
     bool operator==(const Shown&) const = default;
 };
 
 Shown ShownSettings(const TForm1& w) {
-    return {w.cbRange1->isChecked(), w.cbWholeY->isChecked(), w.dlgColor.Color(),
-            w.dlgFill.Color(),       w.dlgBG.Color(),         w.radGraf->ItemIndex()};
+    return {w.cbRange1->isChecked(),  w.cbWholeY->isChecked(),
+            w.dlgColor.Color(),       w.dlgFill.Color(),
+            w.dlgBG.Color(),          w.radGraf->ItemIndex(),
+            w.Showaxes1->isChecked(), w.Likelytotalsonly1->isChecked()};
 }
 
 const Shown kDefaults{true, false, 65280, 16711680, 0, 0};
@@ -82,6 +86,9 @@ private slots:
             << QByteArray("SHOWY\nPENCOLOR\n255\nFILLCOLOR\n-"
                           "1\nBACKGROUNDCOLOR\n16777215\nGRAPHSTYLE\n1\n")
             << Shown{false, true, 255, -1, 16777215, 1} << QStringList{};
+        QTest::newRow("axes and likely totals only")
+            << QByteArray("SHOWAXES\r\nLIKELYONLY\r\n")
+            << Shown{false, false, 65280, 16711680, 0, 0, true, true} << QStringList{};
         QTest::newRow("a style of neither line nor bar")
             << QByteArray("SHOWX\rGRAPHSTYLE\r-1\r") << Shown{true, false, 65280, 16711680, 0, -1}
             << QStringList{};
@@ -168,15 +175,16 @@ private slots:
         w.dlgColor.SetColor(1);
         w.dlgFill.SetColor(-16777216);
         w.dlgBG.SetColor(0x123456);
+        w.Likelytotalsonly1->setChecked(true);
         w.Savesettings1->trigger();
-        QCOMPARE(
-            ReadFile(OptionsPath(fixture)),
-            QByteArray(
-                "SHOWY\r\nPENCOLOR\r\n1\r\nFILLCOLOR\r\n-16777216\r\nBACKGROUNDCOLOR\r\n1193046\r\n"
-                "GRAPHSTYLE\r\n1\r\n"));
+        QCOMPARE(ReadFile(OptionsPath(fixture)),
+                 QByteArray("SHOWY\r\nLIKELYONLY\r\nPENCOLOR\r\n1\r\nFILLCOLOR\r\n-"
+                            "16777216\r\nBACKGROUNDCOLOR\r\n1193046\r\n"
+                            "GRAPHSTYLE\r\n1\r\n"));
         fixture.window.reset();
         TForm1& again = fixture.Start();
-        QCOMPARE(ShownSettings(again), (Shown{false, true, 1, -16777216, 0x123456, 1}));
+        QCOMPARE(ShownSettings(again),
+                 (Shown{false, true, 1, -16777216, 0x123456, 1, false, true}));
     }
 
     void revertBringsBackTheSavedSettings() {
