@@ -7,6 +7,7 @@
 #include "errors.h"
 #include "listing_view.h"
 #include "plot_image.h"
+#include "pool_explanation.h"
 #include "pool_notation.h"
 #include "radio_group.h"
 #include "readout.h"
@@ -99,6 +100,7 @@ TForm1::TForm1(WindowServices services, QWidget* parent)
     connect(Restoredefaultsettings1, &QAction::triggered, this,
             &TForm1::Restoredefaultsettings1Click);
     connect(Savesettings1, &QAction::triggered, this, &TForm1::Savesettings1Click);
+    connect(Explosiondepth1, &QAction::triggered, this, &TForm1::Explosiondepth1Click);
     connect(Exporttable1, &QAction::triggered, this, &TForm1::Exporttable1Click);
     connect(Savegraphimage1, &QAction::triggered, this, &TForm1::Savegraphimage1Click);
     connect(Quit1, &QAction::triggered, this, &QWidget::close);
@@ -226,7 +228,7 @@ void TForm1::AnalyzeClick() {
         // find out, and puts back what the window showed.
         std::optional<DicePool> pool;
         if (PoolStandsAlone(text)) {
-            pool = ParsePool(terms);
+            pool = ParsePool(terms, {}, explodeDepth_);
         } else {
             std::optional<DicePool> plain;
             const bool inRange = dice >= seDieNo->Minimum() && faces >= seDieType->Minimum();
@@ -238,11 +240,11 @@ void TForm1::AnalyzeClick() {
             }
             // The field's own errors come first, as when the boxes are fine.
             if (!plain && !terms.empty())
-                ParsePool(terms);
+                ParsePool(terms, {}, explodeDepth_);
             RequireAtLeastMinimum(*seDieNo, "dice");
             RequireAtLeastMinimum(*seDieType, "faces");
             if (plain)
-                pool = terms.empty() ? *plain : ParsePool(terms, *plain);
+                pool = terms.empty() ? *plain : ParsePool(terms, *plain, explodeDepth_);
         }
 
         // A cancelled run puts back what the window showed before the first of any runs that
@@ -342,7 +344,11 @@ void TForm1::AnalysisFinished(std::shared_ptr<const DistributionTable> table) {
             markedTotal_ = analysis_->PeakTotal();
         meRes->SetTable(analysis_);
         lbVal->setToolTip(details.join(QLatin1Char('\n')));
-        SetCaption(lbPool, QStringLiteral("Analysed: ") + Text(analysis_->pool().Notation()));
+        // The pool as it was read, and where its explosions stop; in words on the tooltip.
+        const std::string depthNote = DepthNote(analysis_->pool());
+        SetCaption(lbPool, QStringLiteral("Analysed: ") + Text(analysis_->pool().Notation()) +
+                               (depthNote.empty() ? QString() : "; " + Text(depthNote)));
+        lbPool->setToolTip(Text(Explanation(analysis_->pool())));
         AnalysisEnded();
         SetCaption(lbValNo, possibilities);
         SetCaption(lbValPerc, probability);

@@ -107,6 +107,9 @@ public:
     QAction* Restoredefaultsettings1;
     QAction* N1;
     QAction* Savesettings1;
+    // How many extra rolls an exploding die makes at most, for the next analysis.
+    QAction* Explosiondepth1;
+    std::int32_t explodeDepth_ = DisplaySettings{}.explodeDepth;
     QLabel* lbValNo;
     QLabel* lbValPerc;
     QLabel* lbDispSize;
@@ -163,6 +166,7 @@ public slots:
     void Reverttoinitialsettings1Click();
     void Restoredefaultsettings1Click();
     void Savesettings1Click();
+    void Explosiondepth1Click();
     void Exporttable1Click();
     void Savegraphimage1Click();
     void Aboutdorvanel1Click();

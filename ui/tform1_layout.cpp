@@ -222,6 +222,8 @@ void TForm1::BuildLayout() {
     Restoredefaultsettings1 = Options1->addAction(QStringLiteral("Restore &default settings"));
     N1 = Options1->addSeparator();
     Savesettings1 = Options1->addAction(QStringLiteral("&Save settings"));
+    Options1->addSeparator();
+    Explosiondepth1 = Options1->addAction(QStringLiteral("&Explosion depth\u2026"));
     Help1 = MainMenu1->addMenu(QStringLiteral("&Help"));
     Aboutdorvanel1 = Help1->addAction(QStringLiteral("&About Dorvanel"));
     // Enter runs an analysis wherever the focus is: a shortcut of a hidden menu item, also
@@ -293,6 +295,7 @@ void TForm1::BuildLayout() {
              {Restoredefaultsettings1, "Restoredefaultsettings1"},
              {N1, "N1"},
              {Savesettings1, "Savesettings1"},
+             {Explosiondepth1, "Explosiondepth1"},
              {lbValNo, "lbValNo"},
              {lbValPerc, "lbValPerc"},
              {lbDispSize, "lbDispSize"},

@@ -6,6 +6,7 @@
 #include "atomic_write.h"
 #include "errors.h"
 #include "options_file.h"
+#include "pool_notation.h"
 #include "radio_group.h"
 #include "settings_error.h"
 #include "settings_lines.h"
@@ -39,7 +40,8 @@ DisplaySettings TForm1::CurrentSettings() const {
     return {cbRange1->isChecked(),  cbWholeY->isChecked(),
             dlgColor.Color(),       dlgFill.Color(),
             dlgBG.Color(),          radGraf->ItemIndex(),
-            Showaxes1->isChecked(), Likelytotalsonly1->isChecked()};
+            Showaxes1->isChecked(), Likelytotalsonly1->isChecked(),
+            explodeDepth_};
 }
 
 void TForm1::ShowSettings(const DisplaySettings& settings) {
@@ -48,6 +50,7 @@ void TForm1::ShowSettings(const DisplaySettings& settings) {
     radGraf->SetItemIndex(settings.graphStyle);
     Showaxes1->setChecked(settings.showAxes);
     Likelytotalsonly1->setChecked(settings.likelyOnly);
+    explodeDepth_ = settings.explodeDepth;
     dlgColor.SetColor(settings.penColor);
     dlgFill.SetColor(settings.fillColor);
     dlgBG.SetColor(settings.backgroundColor);
@@ -90,6 +93,17 @@ void TForm1::Restoredefaultsettings1Click() {
     mbOptions = mbDefault;
     RunReportingErrors([this] { ApplySettings(); });
     DrawGraph();
+}
+
+void TForm1::Explosiondepth1Click() {
+    const std::optional<int> depth = services_.askNumber(
+        this,
+        QStringLiteral("Extra rolls an exploding die makes at most (0 to %1), from the next "
+                       "analysis on:")
+            .arg(kMaxExplodeDepth),
+        explodeDepth_, 0, kMaxExplodeDepth);
+    if (depth)
+        explodeDepth_ = *depth;
 }
 
 void TForm1::Savesettings1Click() {

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "readout.h"
 
+#include "pool_explanation.h"
+
 #include "conversions.h"
 #include "count_size.h"
 
@@ -145,12 +147,19 @@ std::vector<std::string> ReadoutLines(const DistributionTable& table, std::int64
         atMost = SmallCountSum(table, table.MinValue(), total);
         atLeast = *outcomes - *atMost + *count;
     }
-    return {"Total: " + number, "Count: " + CountText(table, total, decimalSeparator),
-            "Probability: " + Chance(table.Share(total), count, outcomes, decimalSeparator),
-            "At most " + number + ": " +
-                Chance(table.AtMostShare(total), atMost, outcomes, decimalSeparator),
-            "At least " + number + ": " +
-                Chance(table.AtLeastShare(total), atLeast, outcomes, decimalSeparator)};
+    std::vector<std::string> lines{
+        "Total: " + number, "Count: " + CountText(table, total, decimalSeparator),
+        "Probability: " + Chance(table.Share(total), count, outcomes, decimalSeparator),
+        "At most " + number + ": " +
+            Chance(table.AtMostShare(total), atMost, outcomes, decimalSeparator),
+        "At least " + number + ": " +
+            Chance(table.AtLeastShare(total), atLeast, outcomes, decimalSeparator)};
+    // Every chance is over rolls whose explosions stop somewhere: say where.
+    if (std::string note = DepthNote(table.pool()); !note.empty()) {
+        note[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(note[0])));
+        lines.push_back(note);
+    }
+    return lines;
 }
 
 std::vector<std::string> SpreadLines(const DistributionTable& table, char decimalSeparator) {

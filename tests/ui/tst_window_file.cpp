@@ -160,7 +160,7 @@ private slots:
         for (QAction* action : w.Options1->actions())
             items << (action->isSeparator() ? "-" : action->text());
         QCOMPARE(items, (QStringList{"&Revert to initial settings", "Restore &default settings",
-                                     "-", "&Save settings"}));
+                                     "-", "&Save settings", "-", "&Explosion depth\u2026"}));
         QCOMPARE(w.Exporttable1->shortcut(), QKeySequence("Ctrl+E"));
         QCOMPARE(w.Quit1->shortcut(), QKeySequence("Ctrl+Q"));
         QCOMPARE(w.Help1->actions(), QList<QAction*>{w.Aboutdorvanel1});

@@ -46,6 +46,30 @@ private slots:
         QVERIFY(fixture.errors.isEmpty());
     }
 
+    // The explosion depth chosen in the menu is the next analysis's; the status line names it
+    // and how rarely a die gets that far, its tooltip says in words how the pool was read, and
+    // restoring the defaults goes back to 10 extra rolls.
+    void theExplosionDepthIsChosenAndNamed() {
+        WindowFixture fixture;
+        fixture.services.askNumber = [](QWidget*, const QString&, int value, int low, int high) {
+            return value == 10 && low == 0 && high == 100 ? std::optional<int>(2) : std::nullopt;
+        };
+        TForm1& w = fixture.Start();
+        w.Explosiondepth1->trigger();
+        Analyse(fixture, 3, 6, "3d6!");
+        QCOMPARE(w.lbRng->text(), "Min.: 3    Max.: 54");
+        QCOMPARE(w.lbPool->text(), "Analysed: 3d6!; explosions stop after 2 extra rolls; 1 die in "
+                                   "36 gets that far");
+        QCOMPARE(w.lbPool->toolTip(), "3d6!: 3 six-sided dice, a 6 rolls again, added");
+        QVERIFY(w.ReadoutAt(QPoint(w.vidGraf->Picture().width() / 4, 100))
+                    .endsWith("\nExplosions stop after 2 extra rolls; 1 "
+                              "die in 36 gets that far"));
+        w.Restoredefaultsettings1->trigger();
+        Analyse(fixture, 3, 6, "3d6!");
+        QCOMPARE(w.lbRng->text(), "Min.: 3    Max.: 198");
+        QVERIFY(fixture.errors.isEmpty());
+    }
+
     // Totals below 1 are listed with their signs; the whole X range reaches from the smallest
     // total to 1, which cannot occur, and the readout finds the peak where it is drawn.
     void negativeTotalsAreListedAndDrawn() {
