@@ -61,7 +61,7 @@ DORVANEL_WIDE_LANES_END
 void ToPairs(const std::uint32_t* limbs, std::size_t count, std::uint64_t* pairs) {
     std::size_t k = 0;
 #ifdef DORVANEL_VECTOR_LANES
-    if (ProcessorHasWideLanes())
+    if (WideLanesInUse())
         k = ToPairsInLanes(limbs, count, pairs);
 #endif
     for (; k < count; ++k)
@@ -71,7 +71,7 @@ void ToPairs(const std::uint32_t* limbs, std::size_t count, std::uint64_t* pairs
 void FromPairs(const std::uint64_t* pairs, std::size_t count, std::uint32_t* limbs) {
     std::size_t k = 0;
 #ifdef DORVANEL_VECTOR_LANES
-    if (ProcessorHasWideLanes())
+    if (WideLanesInUse())
         k = FromPairsInLanes(pairs, count, limbs);
 #endif
     for (; k < count; ++k)

@@ -119,7 +119,7 @@ DORVANEL_WIDE_LANES_END
 
 bool StretchRemaindersFit(std::size_t stretchLimbs, std::uint32_t divisor) {
     return stretchLimbs >= kMinimumStretchLimbs && divisor >= 2 && divisor < kDivisorLimit &&
-           ProcessorHasWideLanes();
+           WideLanesInUse();
 }
 
 void StretchRemainders(const std::uint32_t* limbs, std::size_t stretchLimbs, std::size_t count,

@@ -96,7 +96,7 @@ DORVANEL_WIDE_LANES std::size_t Combine(std::span<const ScaledCount> terms, std:
 DORVANEL_WIDE_LANES_END
 
 bool VectorCombinationFits(std::span<const ScaledCount> terms) {
-    if (!ProcessorHasWideLanes())
+    if (!WideLanesInUse())
         return false;
     for (const ScaledCount& term : terms)
         if (term.coefficient < std::numeric_limits<std::int32_t>::min() ||

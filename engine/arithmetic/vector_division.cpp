@@ -177,7 +177,7 @@ DORVANEL_LANES std::uint32_t Divide(const std::uint32_t* numerator, std::size_t 
 bool VectorDivisionFits(std::size_t limbs, std::uint32_t divisor) {
     // Remainders either side of an estimate must stay within the signed 32-bit range.
     return limbs >= kMinimumLimbs && divisor >= 2 && divisor < (std::uint32_t{1} << 30) &&
-           ProcessorHasLanes();
+           LanesInUse();
 }
 
 std::size_t LimbsInLanes(std::size_t limbs) {
