@@ -466,6 +466,8 @@ private slots:
         // Half the outcomes at or below 0, and exactly half at or below 3.
         QCOMPARE(SpreadLines(Computed(ParsePool("2d4>=4"))).at(1), "Median: 0");
         QCOMPARE(SpreadLines(Computed(ParsePool("3d2kh2"))).at(1), "Median: 3.5");
+        // 2^-50 of the outcomes tip 151 just past a half, closer than the shares can tell.
+        QCOMPARE(SpreadLines(Computed(ParsePool("101d2 - 50d2kl1 + 1"))).at(1), "Median: 151");
         // Successes as likely as failures keep the counts symmetric: no median line.
         QCOMPARE(SpreadLines(Computed(ParsePool("2d4>=3"))).size(), std::size_t{2});
         for (const char* notation : {"4d6kh3", "300d6 + 2d20kl1", "40d10>=8 - 3"}) {
