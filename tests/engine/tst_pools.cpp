@@ -170,12 +170,16 @@ std::vector<std::uint64_t> PlainConvolved(const DicePool& pool, std::uint64_t mo
         const std::size_t width = term.fudge ? 2 : static_cast<std::size_t>(term.faces) - 1;
         for (std::int32_t die = 0; die < term.count; ++die) {
             std::vector<std::uint64_t> next(counts.size() + width);
+            // Sums of two residues below 2^62 need no division.
+            auto add = [modulus](std::uint64_t a, std::uint64_t b) {
+                return a + b >= modulus ? a + b - modulus : a + b;
+            };
             std::uint64_t window = 0;
             for (std::size_t i = 0; i < next.size(); ++i) {
                 if (i < counts.size())
-                    window = (window + counts[i]) % modulus;
+                    window = add(window, counts[i]);
                 if (i > width)
-                    window = (window + modulus - counts[i - width - 1]) % modulus;
+                    window = add(window, modulus - counts[i - width - 1]);
                 next[i] = window;
             }
             counts = std::move(next);
