@@ -2,6 +2,7 @@
 #include "limb_kernels.h"
 
 #include "errors.h"
+#include "floor_division.h"
 #include "limb_pairs.h"
 #include "small_divider.h"
 #include "stretch_remainders.h"
@@ -53,14 +54,8 @@ struct WideCarryingWriter {
 
     void Put(std::size_t i, Int128 sum) {
         const Int128 value = sum + carry;
-        Int128 high = value / static_cast<Int128>(kBase);
-        Int128 low = value - high * static_cast<Int128>(kBase);
-        if (low < 0) {
-            low += static_cast<Int128>(kBase);
-            --high;
-        }
-        out[i] = static_cast<std::uint32_t>(low);
-        carry = high;
+        carry = FloorDivide<Int128>(value, kBase);
+        out[i] = static_cast<std::uint32_t>(value - carry * kBase);
     }
 };
 

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "vector_combination.h"
 
+#include "floor_division.h"
 #include "vector_lanes.h"
 
 #include <limits>
@@ -83,7 +84,7 @@ DORVANEL_WIDE_LANES std::size_t Combine(std::span<const ScaledCount> terms, std:
         std::int64_t running = 0;
         for (std::size_t j = 0; j < i; ++j) {
             const std::int64_t limb = static_cast<std::int32_t>(sum[j]) + running;
-            running = limb / kBase - (limb % kBase < 0);
+            running = FloorDivide(limb, kBase);
             sum[j] = static_cast<std::uint32_t>(limb - running * kBase);
         }
         carry += running;
