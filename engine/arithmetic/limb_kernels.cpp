@@ -241,7 +241,7 @@ void DivideStretch(const PairDivider& divider, const std::uint32_t* numerator, s
 // combine from the top down.
 constexpr std::size_t kDivisionChains = 4;
 constexpr std::size_t kMinimumChainedLimbs = 8 * kDivisionChains;
-static_assert(kDivisionChains - 1 <= kMostRemainderStretches);
+static_assert(kDivisionChains - 1 == kRemainderStretches);
 
 // Every chain one pair at a time down its stretch of pairs, unrolled so that each remainder
 // stays in a register. Without the quotient only the upper stretches' own remainders are
@@ -298,20 +298,13 @@ std::uint64_t DivideInPairs(const std::uint32_t* numerator, std::size_t limbs,
     std::array<std::uint64_t, kDivisionChains> own{};
     const auto divisor = static_cast<std::uint32_t>(divider.divider.d);
     if (LanesFindRemainders(limbs, divisor))
-        StretchRemainders(numerator + 2 * stretch, 2 * stretch, kDivisionChains - 1, divisor,
-                          own.data() + 1);
+        StretchRemainders(own.data() + 1, numerator + 2 * stretch, 2 * stretch, divisor);
     else
         ChainedSweep<false>(divider, numeratorPairs.data(), stretch, own, nullptr,
                             std::make_index_sequence<kDivisionChains>());
-    std::array<std::uint64_t, kDivisionChains> entering{};
-    entering[kDivisionChains - 1] = r;
-    // Both factors are below 2^31: one reduction a stretch.
-    const std::uint64_t shift = divider.divider.PowMod(divider.pairRemainder, stretch);
-    for (std::size_t c = kDivisionChains - 1; c > 0; --c) {
-        std::uint64_t left = entering[c] * shift + own[c];
-        divider.divider.Divide(left);
-        entering[c - 1] = left;
-    }
+    std::array<std::uint64_t, kDivisionChains> entering = own;
+    EnteringRemainders(divider.divider, divider.divider.PowMod(divider.pairRemainder, stretch), r,
+                       entering.data(), kDivisionChains);
     std::array<std::uint64_t, kDivisionChains> ended = entering;
     ChainedSweep<true>(divider, numeratorPairs.data(), stretch, ended, quotientPairs.data(),
                        std::make_index_sequence<kDivisionChains>());
