@@ -2,6 +2,7 @@
 #include "stretch_remainders.h"
 
 #include "decimal.h"
+#include "preconditions.h"
 #include "small_divider.h"
 #include "vector_lanes.h"
 
@@ -124,6 +125,7 @@ bool StretchRemaindersFit(std::size_t stretchLimbs, std::uint32_t divisor) {
 
 void StretchRemainders(std::uint64_t* remainders, const std::uint32_t* limbs,
                        std::size_t stretchLimbs, std::uint32_t divisor) {
+    DORVANEL_EXPECTS(StretchRemaindersFit(stretchLimbs, divisor));
     Remainders(limbs, stretchLimbs, divisor, remainders,
                std::make_index_sequence<kRemainderStretches>());
 }

@@ -2,6 +2,7 @@
 #include "vector_division.h"
 
 #include "decimal.h"
+#include "preconditions.h"
 #include "small_divider.h"
 #include "stretch_remainders.h"
 #include "vector_lanes.h"
@@ -174,8 +175,12 @@ std::size_t LimbsInLanes(std::size_t limbs) {
     return limbs - limbs % kChains;
 }
 
-std::uint32_t DivideInLanes(const std::uint32_t* numerator, std::size_t limbs,
-                            std::uint32_t divisor, std::uint32_t above, std::uint32_t* quotient) {
+std::uint32_t DivideInLanes(std::uint32_t* quotient, const std::uint32_t* numerator,
+                            std::size_t limbs, std::uint32_t divisor, std::uint32_t above) {
+    DORVANEL_EXPECTS(VectorDivisionFits(limbs, divisor));
+    DORVANEL_EXPECTS(limbs == LimbsInLanes(limbs));
+    DORVANEL_EXPECTS(above < divisor);
+    DORVANEL_EXPECTS(Apart(quotient, limbs, numerator, limbs));
     return Divide(numerator, limbs, divisor, above, quotient);
 }
 
@@ -189,8 +194,8 @@ std::size_t LimbsInLanes(std::size_t) {
     return 0;
 }
 
-std::uint32_t DivideInLanes(const std::uint32_t*, std::size_t, std::uint32_t, std::uint32_t,
-                            std::uint32_t*) {
+std::uint32_t DivideInLanes(std::uint32_t*, const std::uint32_t*, std::size_t, std::uint32_t,
+                            std::uint32_t) {
     return 0;
 }
 
