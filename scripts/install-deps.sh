@@ -5,9 +5,9 @@ set -euo pipefail
 
 # Fonts: the nearest faces to the window's sans and fixed-pitch ones. clang and its runtime
 # build the settings parser's fuzz target. dpkg-dev builds the Debian package; the last three
-# check it.
+# check it. qemu-user runs the report program on processors without this machine's vector lanes.
 packages=(cmake ninja-build g++ qt6-base-dev fonts-liberation2 fonts-dejavu-core clang libclang-rt-14-dev
-    dpkg-dev lintian desktop-file-utils appstream)
+    dpkg-dev lintian desktop-file-utils appstream qemu-user)
 
 missing=()
 for package in "${packages[@]}"; do

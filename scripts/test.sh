@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: MIT
 # Checks that every source file carries the licence line; installs what is missing, builds, and
-# runs every test: once in a normal build, once under AddressSanitizer and
+# runs every test: once in a normal build, whose report program is also checked on emulated
+# processors without AVX-512 and without AVX2, once under AddressSanitizer and
 # UndefinedBehaviorSanitizer, and the engine's threaded tests under ThreadSanitizer; then fuzzes
 # the settings parser briefly and builds and checks the Debian package.
 set -euo pipefail
@@ -14,6 +15,7 @@ jobs=$(nproc)
 
 bash scripts/build.sh build -DCMAKE_BUILD_TYPE=RelWithDebInfo
 ctest --test-dir build --output-on-failure -j "$jobs"
+bash scripts/check-processors.sh build
 
 bash scripts/build.sh build-sanitize -DCMAKE_BUILD_TYPE=Debug -DDORVANEL_SANITIZE=ON
 ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \

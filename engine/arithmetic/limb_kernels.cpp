@@ -2,7 +2,9 @@
 #include "limb_kernels.h"
 
 #include "errors.h"
+#include "floor_division.h"
 #include "limb_pairs.h"
+#include "preconditions.h"
 #include "small_divider.h"
 #include "stretch_remainders.h"
 #include "vector_combination.h"
@@ -29,7 +31,7 @@ constexpr std::int64_t kCarryShift = std::int64_t{1} << 33;
 constexpr std::uint64_t kSumShift = static_cast<std::uint64_t>(kCarryShift) * kBase;
 // With the coefficients' magnitudes summing to at most this, a limb's sum and carry stay
 // within what the shift covers; larger ones are summed in 128 bits.
-constexpr std::uint64_t kMaxCoefficientSum = 8'000'000'000;
+constexpr std::uint64_t kMaxCoefficientSum = kMostLaneCoefficients;
 // Counts shorter than this leave the lanes too little.
 constexpr std::size_t kMinimumLaneLimbs = 16;
 
@@ -53,14 +55,8 @@ struct WideCarryingWriter {
 
     void Put(std::size_t i, Int128 sum) {
         const Int128 value = sum + carry;
-        Int128 high = value / static_cast<Int128>(kBase);
-        Int128 low = value - high * static_cast<Int128>(kBase);
-        if (low < 0) {
-            low += static_cast<Int128>(kBase);
-            --high;
-        }
-        out[i] = static_cast<std::uint32_t>(low);
-        carry = high;
+        carry = FloorDivide<Int128>(value, kBase);
+        out[i] = static_cast<std::uint32_t>(value - carry * kBase);
     }
 };
 
@@ -155,7 +151,7 @@ Writer SumSorted(const CommonSum commonSum, std::span<const ScaledCount> sorted,
 // The limbs every term reaches in vector lanes, the rest on one carry chain.
 CarryingWriter SumSortedInLanes(std::span<const ScaledCount> sorted, std::uint32_t* out) {
     CarryingWriter writer{out};
-    const std::size_t done = CombineInLanes(sorted, sorted.back().count.size(), out, writer.carry);
+    const std::size_t done = CombineInLanes(out, writer.carry, sorted, sorted.back().count.size());
     PutWhereReached(writer, sorted, done, sorted.front().count.size());
     return writer;
 }
@@ -227,8 +223,8 @@ struct PairDivider {
 };
 
 // One chain down `limbs` limbs from remainder r, leaving the final remainder there.
-void DivideStretch(const PairDivider& divider, const std::uint32_t* numerator, std::size_t limbs,
-                   std::uint64_t& r, std::uint32_t* quotient) {
+void DivideStretch(std::uint32_t* quotient, const std::uint32_t* numerator, std::size_t limbs,
+                   const PairDivider& divider, std::uint64_t& r) {
     std::size_t i = limbs;
     if (i % 2 == 1) {
         --i;
@@ -246,7 +242,7 @@ void DivideStretch(const PairDivider& divider, const std::uint32_t* numerator, s
 // combine from the top down.
 constexpr std::size_t kDivisionChains = 4;
 constexpr std::size_t kMinimumChainedLimbs = 8 * kDivisionChains;
-static_assert(kDivisionChains - 1 <= kMostRemainderStretches);
+static_assert(kDivisionChains - 1 == kRemainderStretches);
 
 // Every chain one pair at a time down its stretch of pairs, unrolled so that each remainder
 // stays in a register. Without the quotient only the upper stretches' own remainders are
@@ -280,17 +276,17 @@ bool LanesFindRemainders(std::size_t limbs, std::uint32_t divisor) {
     return limbs >= kMinimumChainedLimbs && StretchRemaindersFit(2 * ChainStretch(limbs), divisor);
 }
 
-std::uint64_t DivideInPairs(const std::uint32_t* numerator, std::size_t limbs,
-                            const PairDivider& divider, std::uint64_t r, std::uint32_t* quotient) {
+std::uint64_t DivideInPairs(std::uint32_t* quotient, const std::uint32_t* numerator,
+                            std::size_t limbs, const PairDivider& divider, std::uint64_t r) {
     if (limbs < kMinimumChainedLimbs) {
-        DivideStretch(divider, numerator, limbs, r, quotient);
+        DivideStretch(quotient, numerator, limbs, divider, r);
         return r;
     }
     // The chains read and write pairs, made from limbs and back in one pass each rather than
     // one multiplication each in every chain's step.
     const std::size_t stretch = ChainStretch(limbs);
     const std::size_t pairs = kDivisionChains * stretch;
-    DivideStretch(divider, numerator + 2 * pairs, limbs - 2 * pairs, r, quotient + 2 * pairs);
+    DivideStretch(quotient + 2 * pairs, numerator + 2 * pairs, limbs - 2 * pairs, divider, r);
     // The working space of this thread's divisions, kept between them.
     thread_local std::vector<std::uint64_t> numeratorPairs;
     thread_local std::vector<std::uint64_t> quotientPairs;
@@ -298,25 +294,18 @@ std::uint64_t DivideInPairs(const std::uint32_t* numerator, std::size_t limbs,
         numeratorPairs.resize(pairs);
         quotientPairs.resize(pairs);
     }
-    ToPairs(numerator, pairs, numeratorPairs.data());
+    ToPairs(numeratorPairs.data(), numerator, pairs);
 
     std::array<std::uint64_t, kDivisionChains> own{};
     const auto divisor = static_cast<std::uint32_t>(divider.divider.d);
     if (LanesFindRemainders(limbs, divisor))
-        StretchRemainders(numerator + 2 * stretch, 2 * stretch, kDivisionChains - 1, divisor,
-                          own.data() + 1);
+        StretchRemainders(own.data() + 1, numerator + 2 * stretch, 2 * stretch, divisor);
     else
         ChainedSweep<false>(divider, numeratorPairs.data(), stretch, own, nullptr,
                             std::make_index_sequence<kDivisionChains>());
-    std::array<std::uint64_t, kDivisionChains> entering{};
-    entering[kDivisionChains - 1] = r;
-    // Both factors are below 2^31: one reduction a stretch.
-    const std::uint64_t shift = divider.divider.PowMod(divider.pairRemainder, stretch);
-    for (std::size_t c = kDivisionChains - 1; c > 0; --c) {
-        std::uint64_t left = entering[c] * shift + own[c];
-        divider.divider.Divide(left);
-        entering[c - 1] = left;
-    }
+    std::array<std::uint64_t, kDivisionChains> entering = own;
+    EnteringRemainders(divider.divider, divider.divider.PowMod(divider.pairRemainder, stretch), r,
+                       entering.data(), kDivisionChains);
     std::array<std::uint64_t, kDivisionChains> ended = entering;
     ChainedSweep<true>(divider, numeratorPairs.data(), stretch, ended, quotientPairs.data(),
                        std::make_index_sequence<kDivisionChains>());
@@ -326,8 +315,16 @@ std::uint64_t DivideInPairs(const std::uint32_t* numerator, std::size_t limbs,
         if (ended[c] != entering[c - 1])
             throw InternalError("a division's stretches left " + std::to_string(ended[c]) +
                                 " where " + std::to_string(entering[c - 1]) + " was taken");
-    FromPairs(quotientPairs.data(), pairs, quotient);
+    FromPairs(quotient, quotientPairs.data(), pairs);
     return ended[0];
+}
+
+// Whether `limbs` limbs from sum share none with any term's count.
+[[maybe_unused]] bool ApartFromTerms(const std::uint32_t* sum, std::size_t limbs,
+                                     std::span<const ScaledCount> terms) {
+    return std::all_of(terms.begin(), terms.end(), [&](const ScaledCount& term) {
+        return Apart(sum, limbs, term.count.data(), term.count.size());
+    });
 }
 
 bool IsZero(LimbSpan count) {
@@ -359,6 +356,7 @@ std::uint64_t LimbCombiner::Sort(std::span<const ScaledCount> terms, std::size_t
 
 std::size_t LimbCombiner::Combine(std::span<const ScaledCount> terms, std::uint32_t* sum,
                                   std::size_t capacity) {
+    DORVANEL_EXPECTS(ApartFromTerms(sum, capacity, terms));
     const std::uint64_t coefficientSum = Sort(terms, ~std::size_t{0});
     if (sorted_.empty()) {
         if (capacity == 0)
@@ -374,6 +372,7 @@ std::size_t LimbCombiner::Combine(std::span<const ScaledCount> terms, std::uint3
 
 std::int64_t LimbCombiner::CombineLow(std::span<const ScaledCount> terms, std::size_t limbs,
                                       std::uint32_t* sum) {
+    DORVANEL_EXPECTS(ApartFromTerms(sum, limbs, terms));
     const std::uint64_t coefficientSum = Sort(terms, limbs);
     const std::size_t length = sorted_.empty() ? 0 : sorted_.front().count.size();
     std::int64_t carry = 0;
@@ -396,6 +395,8 @@ std::int64_t LimbCombiner::CombineLow(std::span<const ScaledCount> terms, std::s
 std::uint64_t DivideFromTop(const std::uint32_t* numerator, std::size_t limbs,
                             std::uint32_t divisor, std::uint32_t entering,
                             std::uint32_t* quotient) {
+    DORVANEL_EXPECTS(divisor >= 1 && divisor < (std::uint32_t{1} << 31));
+    DORVANEL_EXPECTS(Apart(quotient, limbs, numerator, limbs));
     if (entering >= divisor)
         throw InternalError("a division by " + std::to_string(divisor) + " entered with " +
                             std::to_string(entering));
@@ -403,16 +404,16 @@ std::uint64_t DivideFromTop(const std::uint32_t* numerator, std::size_t limbs,
         // The limbs above the lanes' whole stretches go first, in pairs.
         const std::size_t inLanes = LimbsInLanes(limbs);
         std::uint64_t above = entering;
-        DivideStretch(PairDivider(divisor), numerator + inLanes, limbs - inLanes, above,
-                      quotient + inLanes);
-        return DivideInLanes(numerator, inLanes, divisor, static_cast<std::uint32_t>(above),
-                             quotient);
+        DivideStretch(quotient + inLanes, numerator + inLanes, limbs - inLanes,
+                      PairDivider(divisor), above);
+        return DivideInLanes(quotient, numerator, inLanes, divisor,
+                             static_cast<std::uint32_t>(above));
     }
     if (divisor == 1) {
         std::memcpy(quotient, numerator, limbs * sizeof(std::uint32_t));
         return 0;
     }
-    return DivideInPairs(numerator, limbs, PairDivider(divisor), entering, quotient);
+    return DivideInPairs(quotient, numerator, limbs, PairDivider(divisor), entering);
 }
 
 std::size_t DivideExactly(const std::uint32_t* numerator, std::size_t limbs, std::uint32_t divisor,

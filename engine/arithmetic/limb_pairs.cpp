@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "limb_pairs.h"
 
+#include "preconditions.h"
 #include "vector_lanes.h"
 
 #ifdef DORVANEL_VECTOR_LANES
@@ -58,20 +59,22 @@ DORVANEL_WIDE_LANES_END
 
 } // namespace
 
-void ToPairs(const std::uint32_t* limbs, std::size_t count, std::uint64_t* pairs) {
+void ToPairs(std::uint64_t* pairs, const std::uint32_t* limbs, std::size_t count) {
+    DORVANEL_EXPECTS(Apart(pairs, count, limbs, 2 * count));
     std::size_t k = 0;
 #ifdef DORVANEL_VECTOR_LANES
-    if (ProcessorHasWideLanes())
+    if (WideLanesInUse())
         k = ToPairsInLanes(limbs, count, pairs);
 #endif
     for (; k < count; ++k)
         pairs[k] = PairAt(limbs, 2 * k);
 }
 
-void FromPairs(const std::uint64_t* pairs, std::size_t count, std::uint32_t* limbs) {
+void FromPairs(std::uint32_t* limbs, const std::uint64_t* pairs, std::size_t count) {
+    DORVANEL_EXPECTS(Apart(limbs, 2 * count, pairs, count));
     std::size_t k = 0;
 #ifdef DORVANEL_VECTOR_LANES
-    if (ProcessorHasWideLanes())
+    if (WideLanesInUse())
         k = FromPairsInLanes(pairs, count, limbs);
 #endif
     for (; k < count; ++k)

@@ -19,9 +19,9 @@ inline void PutPair(std::uint32_t* limbs, std::size_t i, std::uint64_t pair) {
     limbs[i] = static_cast<std::uint32_t>(pair % kLimbBase);
 }
 
-// pairs[k] = limbs 2k and 2k + 1, for `count` pairs; and back. In 512-bit lanes where the
-// processor has AVX-512 (F and DQ).
-void ToPairs(const std::uint32_t* limbs, std::size_t count, std::uint64_t* pairs);
-void FromPairs(const std::uint64_t* pairs, std::size_t count, std::uint32_t* limbs);
+// pairs[k] = limbs 2k and 2k + 1, for `count` pairs; and back, for pairs below 10^18. In 512-bit
+// lanes where the processor has AVX-512 (F and DQ). The two arrays may not overlap.
+void ToPairs(std::uint64_t* pairs, const std::uint32_t* limbs, std::size_t count);
+void FromPairs(std::uint32_t* limbs, const std::uint64_t* pairs, std::size_t count);
 
 } // namespace dorvanel

@@ -2,6 +2,7 @@
 #include "stretch_remainders.h"
 
 #include "decimal.h"
+#include "preconditions.h"
 #include "small_divider.h"
 #include "vector_lanes.h"
 
@@ -119,22 +120,14 @@ DORVANEL_WIDE_LANES_END
 
 bool StretchRemaindersFit(std::size_t stretchLimbs, std::uint32_t divisor) {
     return stretchLimbs >= kMinimumStretchLimbs && divisor >= 2 && divisor < kDivisorLimit &&
-           ProcessorHasWideLanes();
+           WideLanesInUse();
 }
 
-void StretchRemainders(const std::uint32_t* limbs, std::size_t stretchLimbs, std::size_t count,
-                       std::uint32_t divisor, std::uint64_t* remainders) {
-    switch (count) {
-    case 1:
-        return Remainders(limbs, stretchLimbs, divisor, remainders, std::make_index_sequence<1>());
-    case 2:
-        return Remainders(limbs, stretchLimbs, divisor, remainders, std::make_index_sequence<2>());
-    case 3:
-        return Remainders(limbs, stretchLimbs, divisor, remainders, std::make_index_sequence<3>());
-    default:
-        return Remainders(limbs, stretchLimbs, divisor, remainders,
-                          std::make_index_sequence<kMostRemainderStretches>());
-    }
+void StretchRemainders(std::uint64_t* remainders, const std::uint32_t* limbs,
+                       std::size_t stretchLimbs, std::uint32_t divisor) {
+    DORVANEL_EXPECTS(StretchRemaindersFit(stretchLimbs, divisor));
+    Remainders(limbs, stretchLimbs, divisor, remainders,
+               std::make_index_sequence<kRemainderStretches>());
 }
 
 #else
@@ -143,10 +136,10 @@ bool StretchRemaindersFit(std::size_t, std::uint32_t) {
     return false;
 }
 
-void StretchRemainders(const std::uint32_t* limbs, std::size_t stretchLimbs, std::size_t count,
-                       std::uint32_t divisor, std::uint64_t* remainders) {
+void StretchRemainders(std::uint64_t* remainders, const std::uint32_t* limbs,
+                       std::size_t stretchLimbs, std::uint32_t divisor) {
     const SmallDivider divider(divisor);
-    for (std::size_t s = 0; s < count; ++s) {
+    for (std::size_t s = 0; s < kRemainderStretches; ++s) {
         std::uint64_t r = 0;
         for (std::size_t i = stretchLimbs; i-- > 0;) {
             r = r * kLimbBase + limbs[s * stretchLimbs + i];

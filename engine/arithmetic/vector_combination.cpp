@@ -1,8 +1,11 @@
 // SPDX-License-Identifier: MIT
 #include "vector_combination.h"
 
+#include "floor_division.h"
+#include "preconditions.h"
 #include "vector_lanes.h"
 
+#include <algorithm>
 #include <limits>
 
 #ifdef DORVANEL_VECTOR_LANES
@@ -83,7 +86,7 @@ DORVANEL_WIDE_LANES std::size_t Combine(std::span<const ScaledCount> terms, std:
         std::int64_t running = 0;
         for (std::size_t j = 0; j < i; ++j) {
             const std::int64_t limb = static_cast<std::int32_t>(sum[j]) + running;
-            running = limb / kBase - (limb % kBase < 0);
+            running = FloorDivide(limb, kBase);
             sum[j] = static_cast<std::uint32_t>(limb - running * kBase);
         }
         carry += running;
@@ -92,11 +95,23 @@ DORVANEL_WIDE_LANES std::size_t Combine(std::span<const ScaledCount> terms, std:
     return i;
 }
 
+// Whether the coefficients' magnitudes sum to at most kMostLaneCoefficients.
+[[maybe_unused]] bool CoefficientsFit(std::span<const ScaledCount> terms) {
+    std::uint64_t sum = 0;
+    for (const ScaledCount& term : terms) {
+        sum += term.coefficient < 0 ? 0 - static_cast<std::uint64_t>(term.coefficient)
+                                    : static_cast<std::uint64_t>(term.coefficient);
+        if (sum > kMostLaneCoefficients)
+            return false;
+    }
+    return true;
+}
+
 } // namespace
 DORVANEL_WIDE_LANES_END
 
 bool VectorCombinationFits(std::span<const ScaledCount> terms) {
-    if (!ProcessorHasWideLanes())
+    if (!WideLanesInUse())
         return false;
     for (const ScaledCount& term : terms)
         if (term.coefficient < std::numeric_limits<std::int32_t>::min() ||
@@ -105,8 +120,13 @@ bool VectorCombinationFits(std::span<const ScaledCount> terms) {
     return true;
 }
 
-std::size_t CombineInLanes(std::span<const ScaledCount> terms, std::size_t limbs,
-                           std::uint32_t* sum, std::int64_t& carry) {
+std::size_t CombineInLanes(std::uint32_t* sum, std::int64_t& carry,
+                           std::span<const ScaledCount> terms, std::size_t limbs) {
+    DORVANEL_EXPECTS(VectorCombinationFits(terms));
+    DORVANEL_EXPECTS(CoefficientsFit(terms));
+    DORVANEL_EXPECTS(std::all_of(terms.begin(), terms.end(), [&](const ScaledCount& term) {
+        return term.count.size() >= limbs && Apart(sum, limbs, term.count.data(), limbs);
+    }));
     return Combine(terms, limbs, sum, carry);
 }
 
@@ -116,8 +136,8 @@ bool VectorCombinationFits(std::span<const ScaledCount>) {
     return false;
 }
 
-std::size_t CombineInLanes(std::span<const ScaledCount>, std::size_t, std::uint32_t*,
-                           std::int64_t& carry) {
+std::size_t CombineInLanes(std::uint32_t*, std::int64_t& carry, std::span<const ScaledCount>,
+                           std::size_t) {
     carry = 0;
     return 0;
 }

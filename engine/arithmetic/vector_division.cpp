@@ -2,7 +2,9 @@
 #include "vector_division.h"
 
 #include "decimal.h"
+#include "preconditions.h"
 #include "small_divider.h"
+#include "stretch_remainders.h"
 #include "vector_lanes.h"
 
 #ifdef DORVANEL_VECTOR_LANES
@@ -144,7 +146,6 @@ DORVANEL_LANES std::uint32_t Divide(const std::uint32_t* numerator, std::size_t 
     k.dMinusOne = _mm256_set1_epi32(static_cast<int>(divisor - 1));
 
     alignas(32) std::uint32_t remainders[kChains] = {};
-    remainders[kChains - 1] = above;
     __m256i r[kGroups];
     for (std::size_t g = 0; g < kGroups; ++g)
         r[g] = _mm256_load_si256(reinterpret_cast<const __m256i*>(remainders + g * kLanes));
@@ -152,19 +153,9 @@ DORVANEL_LANES std::uint32_t Divide(const std::uint32_t* numerator, std::size_t 
     for (std::size_t g = 0; g < kGroups; ++g)
         _mm256_store_si256(reinterpret_cast<__m256i*>(remainders + g * kLanes), r[g]);
 
-    // remainders[c] is now stretch c's own value modulo d, the top one's with what came from
-    // above. What the stretches from c up leave is left[c] = left[c + 1]·10^(9·stretch) +
-    // own[c], and stretch c starts from left[c + 1]; the top one from above. Both factors are
-    // below 2^31, so one reduction per stretch does.
-    const std::uint64_t shift = divider.PowMod(kBase % divisor, stretch);
-    std::uint64_t leftAbove = remainders[kChains - 1];
-    remainders[kChains - 1] = above;
-    for (std::size_t c = kChains - 1; c-- > 0;) {
-        std::uint64_t left = leftAbove * shift + remainders[c];
-        divider.Divide(left);
-        remainders[c] = static_cast<std::uint32_t>(leftAbove);
-        leftAbove = left;
-    }
+    // remainders[c] is now stretch c's own value modulo d.
+    EnteringRemainders(divider, divider.PowMod(kBase % divisor, stretch), above, remainders,
+                       kChains);
     for (std::size_t g = 0; g < kGroups; ++g)
         r[g] = _mm256_load_si256(reinterpret_cast<const __m256i*>(remainders + g * kLanes));
     Sweep<true>(k, numerator, stretch, r, quotient);
@@ -177,15 +168,19 @@ DORVANEL_LANES std::uint32_t Divide(const std::uint32_t* numerator, std::size_t 
 bool VectorDivisionFits(std::size_t limbs, std::uint32_t divisor) {
     // Remainders either side of an estimate must stay within the signed 32-bit range.
     return limbs >= kMinimumLimbs && divisor >= 2 && divisor < (std::uint32_t{1} << 30) &&
-           ProcessorHasLanes();
+           LanesInUse();
 }
 
 std::size_t LimbsInLanes(std::size_t limbs) {
     return limbs - limbs % kChains;
 }
 
-std::uint32_t DivideInLanes(const std::uint32_t* numerator, std::size_t limbs,
-                            std::uint32_t divisor, std::uint32_t above, std::uint32_t* quotient) {
+std::uint32_t DivideInLanes(std::uint32_t* quotient, const std::uint32_t* numerator,
+                            std::size_t limbs, std::uint32_t divisor, std::uint32_t above) {
+    DORVANEL_EXPECTS(VectorDivisionFits(limbs, divisor));
+    DORVANEL_EXPECTS(limbs == LimbsInLanes(limbs));
+    DORVANEL_EXPECTS(above < divisor);
+    DORVANEL_EXPECTS(Apart(quotient, limbs, numerator, limbs));
     return Divide(numerator, limbs, divisor, above, quotient);
 }
 
@@ -199,8 +194,8 @@ std::size_t LimbsInLanes(std::size_t) {
     return 0;
 }
 
-std::uint32_t DivideInLanes(const std::uint32_t*, std::size_t, std::uint32_t, std::uint32_t,
-                            std::uint32_t*) {
+std::uint32_t DivideInLanes(std::uint32_t*, const std::uint32_t*, std::size_t, std::uint32_t,
+                            std::uint32_t) {
     return 0;
 }
 

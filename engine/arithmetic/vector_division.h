@@ -18,7 +18,8 @@ std::size_t LimbsInLanes(std::size_t limbs);
 // quotient = (above·10^(9·limbs) + numerator) / divisor, limbs of base 10^9 from the least
 // significant, for `limbs` that LimbsInLanes takes whole and `above` below the divisor: what
 // the limbs above them left. Writes `limbs` limbs, untrimmed, and returns the remainder.
-std::uint32_t DivideInLanes(const std::uint32_t* numerator, std::size_t limbs,
-                            std::uint32_t divisor, std::uint32_t above, std::uint32_t* quotient);
+// quotient may not overlap numerator.
+std::uint32_t DivideInLanes(std::uint32_t* quotient, const std::uint32_t* numerator,
+                            std::size_t limbs, std::uint32_t divisor, std::uint32_t above);
 
 } // namespace dorvanel

@@ -1,18 +1,28 @@
 // SPDX-License-Identifier: MIT
-// Whether this processor runs the vector-lane versions of the limb loops: AVX2 and FMA, and
-// AVX-512 for the widest.
+// Whether the limb loops run in vector lanes: AVX2 and FMA, and AVX-512 for the widest, where the
+// processor has them and no lower limit is set.
 #pragma once
 
 namespace dorvanel {
 
+// The widest lanes the limb loops may take, in order.
+enum class LaneWidth { None, Avx2, Avx512 };
+
+// What this processor has.
+LaneWidth ProcessorLanes();
+
+// Holds every thread's limb loops to `widest` or below, so that one machine runs what processors
+// without the wider lanes run; LaneWidth::Avx512 lifts the limit. Returns the width now in use:
+// the lower of `widest` and what the processor has. Set it while no count is being computed.
+LaneWidth LimitLanes(LaneWidth widest);
+
+// Whether the limb loops take the 256-bit lanes, and the 512-bit ones.
+bool LanesInUse();
+bool WideLanesInUse();
+
 #if defined(__x86_64__) && defined(__GNUC__)
 #define DORVANEL_VECTOR_LANES 1
 #define DORVANEL_LANES __attribute__((target("avx2,fma")))
-
-inline bool ProcessorHasLanes() {
-    static const bool has = __builtin_cpu_supports("avx2") && __builtin_cpu_supports("fma");
-    return has;
-}
 
 // The 512-bit lanes, with 64-bit integers to and from doubles and 64-bit products.
 #define DORVANEL_WIDE_LANES __attribute__((target("avx512f,avx512dq")))
@@ -28,18 +38,6 @@ inline bool ProcessorHasLanes() {
         _Pragma("GCC diagnostic ignored \"-Wuninitialized\"")
 #define DORVANEL_WIDE_LANES_END _Pragma("GCC diagnostic pop")
 #endif
-
-inline bool ProcessorHasWideLanes() {
-    static const bool has = __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512dq");
-    return has;
-}
-#else
-inline bool ProcessorHasLanes() {
-    return false;
-}
-inline bool ProcessorHasWideLanes() {
-    return false;
-}
 #endif
 
 } // namespace dorvanel

@@ -2,6 +2,7 @@
 #include "split_steps.h"
 
 #include "errors.h"
+#include "floor_division.h"
 
 #include <algorithm>
 #include <chrono>
@@ -69,12 +70,6 @@ std::uint64_t Magnitude(std::int64_t value) {
     return value < 0 ? 0 - static_cast<std::uint64_t>(value) : static_cast<std::uint64_t>(value);
 }
 
-// Floor division, for a divisor above 0.
-std::int64_t FloorDivide(std::int64_t value, std::int64_t divisor) {
-    const std::int64_t quotient = value / divisor;
-    return quotient - (value % divisor < 0 ? 1 : 0);
-}
-
 // upper += e at its lowest limb, for an upper part of `length` limbs in room for `room`;
 // returns its new length, trimmed.
 std::size_t AddCorrection(std::uint32_t* upper, std::size_t length, std::size_t room,
@@ -88,7 +83,7 @@ std::size_t AddCorrection(std::uint32_t* upper, std::size_t length, std::size_t 
             upper[length++] = 0;
         }
         const std::int64_t value = std::int64_t{upper[i]} + carry;
-        carry = FloorDivide(value, kLimbBase);
+        carry = FloorDivide<std::int64_t>(value, kLimbBase);
         upper[i] = static_cast<std::uint32_t>(value - carry * kLimbBase);
     }
     while (length > 0 && upper[length - 1] == 0)

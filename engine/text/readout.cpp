@@ -4,9 +4,11 @@
 #include "pool_explanation.h"
 
 #include "conversions.h"
+#include "count_reader.h"
 #include "count_size.h"
 
 #include <cmath>
+#include <compare>
 #include <optional>
 
 namespace dorvanel {
@@ -72,29 +74,41 @@ std::uint64_t SmallCountSum(const DistributionTable& table, std::int64_t first, 
     return sum;
 }
 
+// Where a share lies this close to a half its rounding cannot tell which side it is on.
+constexpr long double kShareRounding = 1e-15L;
+
+// The outcomes at or below `total` against those above it, summed exactly: every count read once.
+std::strong_ordering AtMostAgainstAbove(const DistributionTable& table, std::int64_t total) {
+    CountReader reader(table);
+    Decimal atMost;
+    Decimal above;
+    for (std::int64_t t = table.MinValue(); t <= table.MaxValue(); ++t)
+        (t <= total ? atMost : above) += Decimal::FromLimbs(reader.Count(t));
+    return atMost <=> above;
+}
+
+// The share at or below `total` against one half: from the shares, or, where they are too close
+// to tell, from the counts.
+std::strong_ordering AtMostAgainstHalf(const DistributionTable& table, std::int64_t total) {
+    const long double off = table.AtMostShare(total).Value() - 0.5L;
+    if (std::fabs(off) >= kShareRounding)
+        return off < 0 ? std::strong_ordering::less : std::strong_ordering::greater;
+    return AtMostAgainstAbove(table, total);
+}
+
 // The smallest total with at least half the outcomes at or below it, found by bisection; when
 // exactly half are, the median lies halfway to the next total.
 std::string MedianText(const DistributionTable& table, char decimalSeparator) {
-    const WideNumber half(0.5L);
-    auto belowHalf = [&](std::int64_t total) {
-        const WideNumber share = table.AtMostShare(total);
-        return share.Exponent() < half.Exponent() ||
-               (share.Exponent() == half.Exponent() && share.Mantissa() < half.Mantissa());
-    };
     std::int64_t low = table.MinValue();
     std::int64_t high = table.MaxValue();
     while (low < high) {
         const std::int64_t middle = low + (high - low) / 2;
-        if (belowHalf(middle))
+        if (AtMostAgainstHalf(table, middle) < 0)
             low = middle + 1;
         else
             high = middle;
     }
-    // Shares carry about 19 digits: a half within their rounding is a half.
-    const WideNumber share = table.AtMostShare(low);
-    const bool exactlyHalf = share.Exponent() == half.Exponent() &&
-                             std::fabs(share.Mantissa() - half.Mantissa()) < 1e-15L;
-    return exactlyHalf && low < table.MaxValue()
+    return low < table.MaxValue() && AtMostAgainstHalf(table, low) == 0
                ? FloatToStr(static_cast<long double>(low) + 0.5L, decimalSeparator)
                : std::to_string(low);
 }

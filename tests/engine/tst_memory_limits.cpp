@@ -23,10 +23,10 @@ const QByteArray kVersion1Mounts =
 // The process's groups, the mount table and "path=contents" files, under `root`.
 void LayOut(const QString& root, const QByteArray& groups, const QByteArray& mounts,
             const QStringList& files) {
-    QStringList all = files;
-    all << "proc/self/cgroup=" + QString::fromLatin1(groups)
-        << "proc/self/mountinfo=" + QString::fromLatin1(mounts)
-        << "proc/meminfo=MemTotal: 134217728 kB\nMemAvailable: 67108864 kB\n";
+    // 64 GiB available unless the files say otherwise.
+    QStringList all{"proc/meminfo=MemTotal: 134217728 kB\nMemAvailable: 67108864 kB\n"};
+    all << files << "proc/self/cgroup=" + QString::fromLatin1(groups)
+        << "proc/self/mountinfo=" + QString::fromLatin1(mounts);
     for (const QString& entry : all) {
         const QString path = root + "/" + entry.section('=', 0, 0);
         QVERIFY(QDir().mkpath(QFileInfo(path).path()));
@@ -59,6 +59,11 @@ private slots:
             << QStringList{app + "memory.max=1073741824\n", app + "memory.current=268435456\n",
                            slice + "memory.max=536870912\n", slice + "memory.current=419430400\n"}
             << 112 * kMiB;
+        QTest::newRow("version 2, a looser group above")
+            << QByteArray("0::/user.slice/app.scope\n") << kVersion2Mount
+            << QStringList{app + "memory.max=1073741824\n", app + "memory.current=268435456\n",
+                           slice + "memory.max=4294967296\n", slice + "memory.current=0\n"}
+            << 768 * kMiB;
         QTest::newRow("version 2, a mount showing the group itself")
             << QByteArray("0::/docker/abc\n")
             << QByteArray("30 22 0:26 /docker/abc /sys/fs/cgroup rw - cgroup2 cgroup2 rw\n")
@@ -123,6 +128,24 @@ private slots:
         QCOMPARE(UsableMemory(at), std::optional<std::uint64_t>(usable));
         const std::optional<std::uint64_t> budget = DefaultMemoryBudget(at);
         QVERIFY(budget && *budget <= static_cast<std::uint64_t>(usable));
+    }
+
+    // Without a control group's limit a run leaves the desktop a quarter of the available
+    // memory, and at least 1 GiB.
+    void budgetLeavesTheDesktopItsShare_data() {
+        QTest::addColumn<qlonglong>("available");
+        QTest::addColumn<qlonglong>("usable");
+        QTest::newRow("a quarter left") << 8192 * kMiB << 6144 * kMiB;
+        QTest::newRow("at least 1 GiB left") << 3072 * kMiB << 2048 * kMiB;
+        QTest::newRow("less than 1 GiB") << 768 * kMiB << qlonglong{0};
+    }
+    void budgetLeavesTheDesktopItsShare() {
+        QFETCH(qlonglong, available);
+        QFETCH(qlonglong, usable);
+        QTemporaryDir root;
+        LayOut(root.path(), {}, {},
+               {"proc/meminfo=MemAvailable: " + QString::number(available / 1024) + " kB\n"});
+        QCOMPARE(UsableMemory(root.path().toStdString()), std::optional<std::uint64_t>(usable));
     }
 };
 
