@@ -176,7 +176,7 @@ std::uint64_t Modulo(LimbSpan count, std::uint64_t modulus) {
 std::vector<std::uint64_t> PlainConvolved(const DicePool& pool, std::uint64_t modulus) {
     std::vector<std::uint64_t> counts{1};
     for (const DiceTerm& term : pool.Terms()) {
-        const std::size_t width = term.fudge ? 2 : static_cast<std::size_t>(term.faces) - 1;
+        const auto width = static_cast<std::size_t>(term.die.Span());
         for (std::int32_t die = 0; die < term.count; ++die) {
             std::vector<std::uint64_t> next(counts.size() + width);
             // Sums of two residues below 2^62 need no division.
