@@ -281,9 +281,12 @@ void TForm1::AnalyzeClick() {
 void TForm1::PoolFieldEdited() {
     static const QString kNotation = QStringLiteral(
         "Terms joined by + and -, each NdD (N dice of D faces; N left out means 1),\n"
-        "d% (a die of 100 faces), dF (a die of faces -1, 0, +1) or a whole number.\n"
-        "After NdD: khK or kK keeps the K highest, klK the K lowest, dhK and dlK drop them;\n"
-        ">=T, >T, <=T, <T or =T counts the dice that meet it.");
+        "d% (a die of 100 faces), dF (a die of faces -1, 0, +1), d{0,0,1,1,2} or d{-1..1}\n"
+        "(the faces listed) or a whole number. After NdD, in any order: rC rerolls while a\n"
+        "roll meets C, roC once; !C, !!C or !pC explode (by default on the highest face);\n"
+        "minT and maxT clamp; khK or kK keeps the K highest, klK the K lowest, dhK and dlK\n"
+        "or dK drop them; or C counts the dice that meet it, then fC takes one away for each\n"
+        "that meets C. C is T, =T, >T, >=T, <T or <=T: 2d6ro<3, 10d10!10>=8f1.");
     const bool alone = PoolStandsAlone(edPool->text());
     for (QWidget* box : std::initializer_list<QWidget*>{seDieNo, Label1, seDieType})
         box->setEnabled(!alone);

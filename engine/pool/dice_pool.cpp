@@ -71,23 +71,6 @@ const char* ModifierText(Modifier modifier) {
     }
 }
 
-// How a term's successes are met: the modifier and its threshold.
-Condition SuccessCondition(const DiceTerm& term) {
-    using Compare = Condition::Compare;
-    switch (term.modifier) {
-    case Modifier::AtLeast:
-        return {Compare::AtLeast, term.parameter};
-    case Modifier::Above:
-        return {Compare::Above, term.parameter};
-    case Modifier::AtMost:
-        return {Compare::AtMost, term.parameter};
-    case Modifier::Below:
-        return {Compare::Below, term.parameter};
-    default:
-        return {Compare::Equal, term.parameter};
-    }
-}
-
 // A condition as a term writes it after r, !, or f: a bare number for "equal".
 std::string ConditionText(const Condition& condition) {
     return condition.compare == Condition::Compare::Equal ? std::to_string(condition.value)
@@ -120,6 +103,45 @@ bool IsPlain(const DiceTerm& term) {
 
 } // namespace
 
+Condition SuccessCondition(const DiceTerm& term) {
+    using Compare = Condition::Compare;
+    switch (term.modifier) {
+    case Modifier::AtLeast:
+        return {Compare::AtLeast, term.parameter};
+    case Modifier::Above:
+        return {Compare::Above, term.parameter};
+    case Modifier::AtMost:
+        return {Compare::AtMost, term.parameter};
+    case Modifier::Below:
+        return {Compare::Below, term.parameter};
+    default:
+        return {Compare::Equal, term.parameter};
+    }
+}
+Modifier CountModifier(Condition::Compare compare) {
+    switch (compare) {
+    case Condition::Compare::AtLeast:
+        return Modifier::AtLeast;
+    case Condition::Compare::Above:
+        return Modifier::Above;
+    case Condition::Compare::AtMost:
+        return Modifier::AtMost;
+    case Condition::Compare::Below:
+        return Modifier::Below;
+    default:
+        return Modifier::Equal;
+    }
+}
+
+Die RolledDie(const DiceTerm& term) {
+    return term.reroll ? term.die.Rerolled(term.reroll->when, term.reroll->once) : term.die;
+}
+
+Condition ExplosionCondition(const DiceTerm& term) {
+    return term.explosion->when.value_or(
+        Condition{Condition::Compare::Equal, RolledDie(term).Max()});
+}
+
 bool Counts(const DiceTerm& term) {
     return IsSuccess(term.modifier);
 }
@@ -151,9 +173,8 @@ std::optional<Chain> ChainOf(const DiceTerm& term) {
     if (!term.explosion)
         return std::nullopt;
     Chain chain;
-    chain.rolled = term.reroll ? term.die.Rerolled(term.reroll->when, term.reroll->once) : term.die;
-    chain.on =
-        term.explosion->when.value_or(Condition{Condition::Compare::Equal, chain.rolled.Max()});
+    chain.rolled = RolledDie(term);
+    chain.on = ExplosionCondition(term);
     chain.penetrating = term.explosion->kind == Explosion::Kind::Penetrating;
     if (Counts(term) && term.explosion->kind == Explosion::Kind::EachRoll)
         chain.value = Score(term);
@@ -212,7 +233,7 @@ bool RecurrenceFits(long double& scale, const DieRatio& ratio, std::int32_t dice
 } // namespace
 
 Die ValueOf(const DiceTerm& term) {
-    Die die = term.reroll ? term.die.Rerolled(term.reroll->when, term.reroll->once) : term.die;
+    Die die = RolledDie(term);
     if (const std::optional<Chain> chain = ChainOf(term)) {
         die = chain->rolled.Chained(chain->on, chain->penetrating, term.explosion->depth,
                                     chain->value);

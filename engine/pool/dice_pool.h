@@ -70,6 +70,14 @@ struct DiceTerm {
 
 // What one die of a term gives: its value, or what it counts when successes are.
 Die ValueOf(const DiceTerm& term);
+// One roll of a term's die, rerolled as written: what each roll of an explosion's chain is.
+Die RolledDie(const DiceTerm& term);
+// Where a term's exploding dice roll again: as written, or on a roll's highest face.
+Condition ExplosionCondition(const DiceTerm& term);
+// What a counted die meets to count 1, and the modifier that counts the dice meeting a
+// comparison.
+Condition SuccessCondition(const DiceTerm& term);
+Modifier CountModifier(Condition::Compare compare);
 // Whether the term's successes are counted, and whether its dice are selected by value.
 bool Counts(const DiceTerm& term);
 bool Keeps(const DiceTerm& term);

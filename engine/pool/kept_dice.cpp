@@ -219,16 +219,43 @@ long double KeptMean(const KeptGroup& group) {
         return group.count * (sum / weight);
     }
     if (!group.die.Uniform()) {
-        // Other dice from their distribution: the sum of value times count over the total.
-        const std::vector<Decimal> counts = KeptDistribution(group);
-        Decimal total;
-        for (const Decimal& count : counts)
-            total += count;
-        long double mean = 0;
-        for (std::size_t v = 0; v < counts.size(); ++v)
-            mean += static_cast<long double>(v) *
-                    (WideNumber::Of(counts[v]) / WideNumber::Of(total)).Value();
-        return mean + static_cast<long double>(group.kept) * group.die.Min();
+        // The K highest add K·lowest and, for every value v above it, (v − the value below)
+        // times min(K, B_v), B_v the dice at v or above: over all outcomes
+        //   K·W^N − Σ_(j<K) (K − j)·C(N, j)·a^j·b^(N−j),
+        // a the weight at v or above, b below, W = a + b. The lowest K are the highest of −v.
+        const Die die = group.lowest ? group.die.Negated() : group.die;
+        const std::vector<Die::Face> faces = die.Faces();
+        const std::int64_t dice = group.count;
+        const std::int64_t kept = group.kept;
+        std::uint64_t weight = 0;
+        for (const Die::Face& face : faces)
+            weight += static_cast<std::uint64_t>(face.weight);
+        const Decimal outcomes = PowerOf(Decimal(weight), dice);
+        Decimal keptTimesAll = outcomes;
+        keptTimesAll.MultiplyBy(static_cast<std::uint32_t>(kept));
+        WideNumber sum; // above K·lowest, which is added last
+        std::uint64_t below = 0;
+        for (std::size_t t = 1; t < faces.size(); ++t) {
+            below += static_cast<std::uint64_t>(faces[t - 1].weight);
+            const Decimal a(weight - below);
+            Decimal binomial(1); // C(N, j)
+            Decimal aPower(1);   // a^j
+            Decimal lessOften = keptTimesAll;
+            Decimal missing;
+            for (std::int64_t j = 0; j < kept; ++j) {
+                Decimal term = binomial * aPower * PowerOf(Decimal(below), dice - j);
+                missing += term.MultiplyBy(static_cast<std::uint32_t>(kept - j));
+                binomial.MultiplyBy(static_cast<std::uint32_t>(dice - j))
+                    .DivideExactlyBy(static_cast<std::uint32_t>(j + 1));
+                aPower = aPower * a;
+            }
+            lessOften -= missing;
+            sum = sum + WideNumber::Of(lessOften) *
+                            WideNumber(std::int64_t{faces[t].value} - faces[t - 1].value);
+        }
+        const long double mean =
+            (sum / WideNumber::Of(outcomes)).Value() + static_cast<long double>(kept) * die.Min();
+        return group.lowest ? -mean : mean;
     }
     // Faces 1 … D moved by the die's lowest value less one.
     // E[sum of the K highest] = Σ_x E[min(B_x, K)], B_x the number of dice at or above x, of

@@ -400,11 +400,8 @@ private:
                  " are counted roll by roll with !, where no die's value is clamped: clamp "
                  "exploding dice counted with !!");
         if (term.explosion) {
-            const Die rolled =
-                term.reroll ? term.die.Rerolled(term.reroll->when, term.reroll->once) : term.die;
-            const Condition on =
-                term.explosion->when.value_or(Condition{Condition::Compare::Equal, rolled.Max()});
-            if (rolled.AllMeet(on))
+            const Condition on = ExplosionCondition(term);
+            if (RolledDie(term).AllMeet(on))
                 Fail("the explosion at position " + PositionOf(*explosionAt) +
                      " meets every face: it would never stop");
         }
@@ -435,23 +432,7 @@ private:
     }
 
     static void Count(DiceTerm& term, const Condition& condition) {
-        using Compare = Condition::Compare;
-        switch (condition.compare) {
-        case Compare::AtLeast:
-            term.modifier = Modifier::AtLeast;
-            break;
-        case Compare::Above:
-            term.modifier = Modifier::Above;
-            break;
-        case Compare::AtMost:
-            term.modifier = Modifier::AtMost;
-            break;
-        case Compare::Below:
-            term.modifier = Modifier::Below;
-            break;
-        default:
-            term.modifier = Modifier::Equal;
-        }
+        term.modifier = CountModifier(condition.compare);
         term.parameter = condition.value;
     }
 

@@ -48,11 +48,7 @@ std::string TermWords(const DiceTerm& term) {
                           " rerolled once, the second roll standing"
                     : ", " + Meeting("a", "roll", term.reroll->when) + " rerolled until it is not";
     if (term.explosion) {
-        const Die rolled =
-            term.reroll ? term.die.Rerolled(term.reroll->when, term.reroll->once) : term.die;
-        const Condition on =
-            term.explosion->when.value_or(Condition{Condition::Compare::Equal, rolled.Max()});
-        text += ", " + Meeting("a", "roll", on) + " rolls again";
+        text += ", " + Meeting("a", "roll", ExplosionCondition(term)) + " rolls again";
         if (term.explosion->kind == Explosion::Kind::Penetrating)
             text += ", each extra roll less 1";
     }
@@ -79,15 +75,7 @@ std::string TermWords(const DiceTerm& term) {
     }
     const bool eachRoll = term.explosion && term.explosion->kind == Explosion::Kind::EachRoll;
     const char* noun = eachRoll ? "roll" : "die";
-    Condition success{Condition::Compare::Equal, term.parameter};
-    if (term.modifier == Modifier::AtLeast)
-        success.compare = Condition::Compare::AtLeast;
-    else if (term.modifier == Modifier::Above)
-        success.compare = Condition::Compare::Above;
-    else if (term.modifier == Modifier::AtMost)
-        success.compare = Condition::Compare::AtMost;
-    else if (term.modifier == Modifier::Below)
-        success.compare = Condition::Compare::Below;
+    const Condition success = SuccessCondition(term);
     const char* one = term.subtracted ? " counts \u22121" : " counts 1";
     const char* minusOne = term.subtracted ? " counts 1" : " counts \u22121";
     text += "; " + Meeting("each", noun, success) + one;
@@ -130,10 +118,8 @@ std::string DepthNote(const DicePool& pool) {
     for (const DiceTerm& term : pool.Terms()) {
         if (!term.explosion)
             continue;
-        const Die rolled =
-            term.reroll ? term.die.Rerolled(term.reroll->when, term.reroll->once) : term.die;
-        const Condition on =
-            term.explosion->when.value_or(Condition{Condition::Compare::Equal, rolled.Max()});
+        const Die rolled = RolledDie(term);
+        const Condition on = ExplosionCondition(term);
         std::int64_t total = 0;
         std::int64_t meeting = 0;
         for (const Die::Face& face : rolled.Faces()) {

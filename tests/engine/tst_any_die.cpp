@@ -9,6 +9,7 @@
 #include <QTest>
 
 #include <algorithm>
+#include <cmath>
 #include <functional>
 #include <map>
 #include <numeric>
@@ -215,6 +216,14 @@ private slots:
         const DistributionTable table = ComputeDistribution(pool, RunControl{});
         QCOMPARE(table.MinValue(), expected.begin()->first);
         QCOMPARE(table.MaxValue(), std::prev(expected.end())->first);
+        // The mean as the labels give it, from the dice alone, before any count.
+        long double sum = 0, all = 0;
+        for (const auto& [total, ways] : expected) {
+            sum += static_cast<long double>(total) * ways;
+            all += ways;
+        }
+        QVERIFY2(std::abs(pool.MeanValue() - sum / all) <= 1e-12L * (1 + std::abs(sum / all)),
+                 qPrintable(QString::number(pool.MeanValue(), 'g', 17)));
         for (std::int64_t t = table.MinValue(); t <= table.MaxValue(); ++t) {
             const auto found = expected.find(t);
             const unsigned long long count = found == expected.end() ? 0 : found->second;
