@@ -87,9 +87,6 @@ void TForm1::BuildLayout() {
     column->setContentsMargins(0, 0, 0, 0);
     column->setSpacing(0);
     setCentralWidget(client);
-    // No minimum height: the window may be as short as its menu bar and status line, the rest
-    // cut off between them.
-    client->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Ignored);
 
     Panel1 = new QFrame(client);
     Panel1->setFrameStyle(QFrame::Panel | QFrame::Raised);
