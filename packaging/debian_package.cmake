@@ -12,6 +12,12 @@ how many of the D^N ordered outcomes does each total come up? It takes up to
 of possible rolls, the range and mean of the totals, the count and probability
 of the total at the mean, and a graph of the distribution.
 
+Any pool in dice notation is counted as exactly: sums of dice and numbers
+(3d6 + 2d8 + 5), kept dice (4d6kh3), counted successes (10d10>=8), rerolls
+(2d6ro<3), exploding dice (10d10!10>=8f1), clamps (1d20min2) and dice with faces
+of their own (3d{0,0,1,1,2}). Several pools can be drawn on one graph, as the
+chance of each total, of at least or of at most that total.
+
 The command-line companion dorvanel-report prints the same report for scripts.")
 
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
