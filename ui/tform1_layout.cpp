@@ -76,16 +76,25 @@ int Growth(const QWidget* control, int laidOutWidth) {
     return std::max(0, control->sizeHint().width() - laidOutWidth);
 }
 
+// The area between the menu bar and the status line, of no minimum height: the window may be as
+// short as those two, the controls cut off between them. Its size hint keeps the height laid out.
+class ClientArea : public QWidget {
+public:
+    using QWidget::QWidget;
+    QSize minimumSizeHint() const override { return {QWidget::minimumSizeHint().width(), 0}; }
+};
+
 } // namespace
 
 void TForm1::BuildLayout() {
     setWindowTitle(QStringLiteral("Dorvanel v. 1.0"));
     setFont(SansFont(11));
 
-    auto* client = new QWidget(this);
+    auto* client = new ClientArea(this);
     auto* column = new QVBoxLayout(client);
     column->setContentsMargins(0, 0, 0, 0);
     column->setSpacing(0);
+    column->setSizeConstraint(QLayout::SetNoConstraint);
     setCentralWidget(client);
 
     Panel1 = new QFrame(client);

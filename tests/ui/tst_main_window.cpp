@@ -9,10 +9,12 @@
 #include <QClipboard>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenuBar>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QSplitter>
+#include <QStatusBar>
 #include <QTest>
 
 using namespace dorvanel;
@@ -348,6 +350,10 @@ private slots:
         QTRY_COMPARE(w.vidGraf->height(), 5);
         QTRY_COMPARE(w.lbDispSize->text(), QString("Display size: 497 x -15 pixels"));
         QCOMPARE(w.vidGraf->Picture().height(), 5);
+
+        // Down to the menu bar and the status line: the controls are cut off between them.
+        w.resize(800, 1);
+        QTRY_COMPARE(w.height(), w.menuBar()->height() + w.statusBar()->height());
     }
 
     // Tab walks the panel left to right, column by column, then reaches the listing and the
