@@ -320,6 +320,10 @@ void TForm1::CancelLatestJob() {
             if (meRes->IsCopyRunning())
                 return meRes->CancelCopy();
             break;
+        case Job::Versus:
+            if (versusJob_.Abandon())
+                return StopVersus();
+            break;
         }
 }
 

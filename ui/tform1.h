@@ -191,7 +191,7 @@ private:
         ListingView::Place listingPlace;
     };
     // The work Escape stops, the latest started first.
-    enum class Job { Analysis, Export, Copy };
+    enum class Job { Analysis, Export, Copy, Versus };
 
     void ReportError(const QString& message);
     // Runs a command; an error that leaves it is reported, a silent stop is not.
@@ -219,6 +219,8 @@ private:
     QStringList ReadoutLinesAt(std::int64_t total) const;
     // Works out the analysis shown against the one pool kept, off the window's thread.
     void StartVersus();
+    // Escape stopped the counts against the kept pool: the readout says so.
+    void StopVersus();
     void UpdateComparisonActions();
     // The counts of the current analysis in plot units, scaled again only when the analysis or
     // the Y mode has changed since the last redraw: a resize redraws many times.

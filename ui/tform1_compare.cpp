@@ -115,6 +115,7 @@ void TForm1::StartVersus() {
     const DicePool a = analysis_->pool();
     const DicePool b = pins_.front()->pool();
     const std::optional<std::uint64_t> budget = DefaultMemoryBudget();
+    JobStarted(Job::Versus);
     versusJob_.Start([this, a, b, budget](const std::shared_ptr<BackgroundJob::State>& job) {
         RunControl control;
         control.cancel = &job->cancel;
@@ -139,6 +140,11 @@ void TForm1::StartVersus() {
             });
         }
     });
+}
+
+void TForm1::StopVersus() {
+    versusError_ = QStringLiteral("stopped");
+    ShowMarker();
 }
 
 QImage TForm1::GraphForSaving() {

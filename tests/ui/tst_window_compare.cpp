@@ -123,6 +123,26 @@ private slots:
         QCOMPARE(w.ReadoutAt(QPoint(w.vidGraf->Marker()->x, 50)), lines.join('\n'));
     }
 
+    // Escape stops the counts against the kept pool as it stops a run; the readout says so, and
+    // what the stopped work would have delivered never arrives.
+    void escapeStopsTheCountsAgainstTheKeptPool() {
+        WindowFixture fixture;
+        TForm1& w = fixture.Start();
+        // A large pool kept and a small one analysed: the counts against it take a while.
+        AnalysePool(fixture, "400d600");
+        w.Keepforcomparison1->trigger();
+        AnalysePool(fixture, "1d6");
+        QVERIFY(w.IsVersusRunning());
+        QTest::keyClick(&w, Qt::Key_Escape);
+        QVERIFY(!w.IsVersusRunning());
+        QTest::qWait(200);
+        QVERIFY(!w.Versus());
+        w.vidGraf->setFocus();
+        QTRY_VERIFY(w.vidGraf->hasFocus());
+        QTest::keyClick(w.vidGraf, Qt::Key_Home);
+        QCOMPARE(w.vidGraf->Marker()->readout.last(), "1d6 against 400d600: stopped");
+    }
+
     // With axes the plot moves right of its scale; pointing finds the totals where they are
     // drawn.
     void axesKeepThePointerOnItsTotal_data() {
