@@ -129,7 +129,7 @@ std::vector<Decimal> PowerOfDie(const Die& die, std::int32_t dice,
                 throw PoolLimitError("a die's weights are too large to be counted exactly");
             terms.push_back({static_cast<std::int64_t>(coefficient), counts[m - i].limbs()});
         }
-        const std::size_t length = combiner.Combine(terms, numerator.data(), capacity);
+        const std::size_t length = combiner.Combine(numerator.data(), capacity, terms);
         Decimal count = Decimal::FromLimbs({numerator.data(), length});
         count.DivideExactlyBy(static_cast<std::uint32_t>(m));
         for (const std::uint32_t divisor : divisors)

@@ -39,7 +39,7 @@ public:
             terms.clear();
             for (std::int64_t v = From(j); v <= To(j); ++v)
                 terms.push_back({coefficients_[static_cast<std::size_t>(v)], rest(j - v)});
-            return combiner.Combine(terms, out, capacity);
+            return combiner.Combine(out, capacity, terms);
         }
         Decimal sum;
         for (std::int64_t v = From(j); v <= To(j); ++v) {
