@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "kept_dice.h"
+#include "group_distribution.h"
 
 #include "errors.h"
 #include "limb_kernels.h"
@@ -192,7 +192,7 @@ std::vector<Decimal> WeightedHighest(const Die& die, std::int32_t dice, std::int
 
 } // namespace
 
-std::vector<Decimal> KeptDistribution(const KeptGroup& group, const std::atomic<bool>* cancel) {
+std::vector<Decimal> GroupDistribution(const KeptGroup& group, const std::atomic<bool>* cancel) {
     if (!group.die.Uniform() && group.kept == group.count)
         return PowerOfDie(group.die, group.count, cancel);
     // The lowest K of faces x are the highest of faces −x: the sums mirror.
@@ -207,7 +207,7 @@ std::vector<Decimal> KeptDistribution(const KeptGroup& group, const std::atomic<
     return counts;
 }
 
-long double KeptMean(const KeptGroup& group) {
+long double GroupMean(const KeptGroup& group) {
     if (!group.die.Uniform() && group.kept == group.count) {
         // All of them summed: N times one die's mean.
         long double sum = 0;
@@ -220,7 +220,7 @@ long double KeptMean(const KeptGroup& group) {
     }
     if (!group.die.Uniform()) {
         // Other dice from their distribution: the sum of value times count over the total.
-        const std::vector<Decimal> counts = KeptDistribution(group);
+        const std::vector<Decimal> counts = GroupDistribution(group);
         Decimal total;
         for (const Decimal& count : counts)
             total += count;
@@ -255,7 +255,7 @@ long double KeptMean(const KeptGroup& group) {
     return shift + (group.lowest ? static_cast<long double>(kept) * (faces + 1) - value : value);
 }
 
-double KeptWork(const KeptGroup& group) {
+double GroupWork(const KeptGroup& group) {
     const double limbs = 1 + group.count * std::log10(static_cast<double>(group.die.Weight())) / 9;
     const double k = group.kept;
     const double d = static_cast<double>(group.die.Span() + 1);
