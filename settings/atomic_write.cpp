@@ -79,11 +79,12 @@ Place PlaceIn(FileDescriptor folder, std::string name) {
 }
 
 // The entry the link at `link` names, not yet followed further.
-Place Follow(Place link) {
+Place Follow(Place link, const SaveFaults& faults) {
     // The link itself, so that the owner checked and the text followed are those of one link
     // even if another takes its name meanwhile.
-    const FileDescriptor self(
-        ::openat(link.folder.get(), link.name.c_str(), O_PATH | O_NOFOLLOW | O_CLOEXEC));
+    const FileDescriptor self(Run(faults, SaveStep::OpenLink, [&] {
+        return ::openat(link.folder.get(), link.name.c_str(), O_PATH | O_NOFOLLOW | O_CLOEXEC);
+    }));
     if (!self.valid())
         Fail(errno);
     struct stat status {};
@@ -118,7 +119,7 @@ Place Follow(Place link) {
 }
 
 // Where a save of `path` writes: the links of its last part followed one by one.
-Place Locate(const std::string& path) {
+Place Locate(const std::string& path, const SaveFaults& faults) {
     FileDescriptor folder(::open(FolderOf(path).c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC));
     if (!folder.valid())
         Fail(errno);
@@ -126,7 +127,7 @@ Place Locate(const std::string& path) {
     for (int links = 0; place.file && S_ISLNK(place.file->st_mode); ++links) {
         if (links == kMaxLinks)
             Fail(ELOOP);
-        place = Follow(std::move(place));
+        place = Follow(std::move(place), faults);
         if (!place.file)
             Fail(kLeadsNowhere);
     }
@@ -178,7 +179,7 @@ FileDescriptor CreateTemporary(const Place& place, std::string& name, const Save
 } // namespace
 
 AtomicFile::AtomicFile(const std::string& path, InPlace inPlace, SaveFaults faults)
-    : faults_(std::move(faults)), place_(Locate(path)) {
+    : faults_(std::move(faults)), place_(Locate(path, faults_)) {
     CheckReplaceable(place_);
     std::string temporary;
     file_ = CreateTemporary(place_, temporary, faults_);
@@ -291,7 +292,7 @@ void SaveFile(const std::string& path, std::string_view data, const SaveFaults& 
 
 void RemoveStaleTemporaries(const std::string& path) {
     try {
-        const Place place = Locate(path);
+        const Place place = Locate(path, {});
         const int listing = ::openat(place.folder.get(), ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
         if (listing < 0)
             return;

@@ -18,6 +18,8 @@ namespace dorvanel {
 
 // The steps of a save that touch the disk, in the order they run.
 enum class SaveStep {
+    // Each symbolic link on the way to the file, before it is opened to be read.
+    OpenLink,
     CreateTemporary,
     WriteTemporary,
     FlushTemporary,

@@ -165,7 +165,7 @@ std::vector<std::uint32_t> MultiplyLimbs(LimbSpan a, LimbSpan b) {
 
 Decimal& Decimal::DivideExactlyBy(std::uint32_t divisor) {
     const std::vector<std::uint32_t> numerator = limbs_;
-    limbs_.resize(DivideExactly(numerator.data(), numerator.size(), divisor, limbs_.data()));
+    limbs_.resize(DivideExactly(limbs_.data(), numerator.data(), numerator.size(), divisor));
     return *this;
 }
 

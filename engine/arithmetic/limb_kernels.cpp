@@ -354,8 +354,8 @@ std::uint64_t LimbCombiner::Sort(std::span<const ScaledCount> terms, std::size_t
     return coefficientSum;
 }
 
-std::size_t LimbCombiner::Combine(std::span<const ScaledCount> terms, std::uint32_t* sum,
-                                  std::size_t capacity) {
+std::size_t LimbCombiner::Combine(std::uint32_t* sum, std::size_t capacity,
+                                  std::span<const ScaledCount> terms) {
     DORVANEL_EXPECTS(ApartFromTerms(sum, capacity, terms));
     const std::uint64_t coefficientSum = Sort(terms, ~std::size_t{0});
     if (sorted_.empty()) {
@@ -370,8 +370,8 @@ std::size_t LimbCombiner::Combine(std::span<const ScaledCount> terms, std::uint3
                    [&](auto& writer) { return CarryBeyond(writer, length, capacity); });
 }
 
-std::int64_t LimbCombiner::CombineLow(std::span<const ScaledCount> terms, std::size_t limbs,
-                                      std::uint32_t* sum) {
+std::int64_t LimbCombiner::CombineLow(std::uint32_t* sum, std::size_t limbs,
+                                      std::span<const ScaledCount> terms) {
     DORVANEL_EXPECTS(ApartFromTerms(sum, limbs, terms));
     const std::uint64_t coefficientSum = Sort(terms, limbs);
     const std::size_t length = sorted_.empty() ? 0 : sorted_.front().count.size();
@@ -392,9 +392,8 @@ std::int64_t LimbCombiner::CombineLow(std::span<const ScaledCount> terms, std::s
     return carry;
 }
 
-std::uint64_t DivideFromTop(const std::uint32_t* numerator, std::size_t limbs,
-                            std::uint32_t divisor, std::uint32_t entering,
-                            std::uint32_t* quotient) {
+std::uint64_t DivideFromTop(std::uint32_t* quotient, const std::uint32_t* numerator,
+                            std::size_t limbs, std::uint32_t divisor, std::uint32_t entering) {
     DORVANEL_EXPECTS(divisor >= 1 && divisor < (std::uint32_t{1} << 31));
     DORVANEL_EXPECTS(Apart(quotient, limbs, numerator, limbs));
     if (entering >= divisor)
@@ -416,9 +415,9 @@ std::uint64_t DivideFromTop(const std::uint32_t* numerator, std::size_t limbs,
     return DivideInPairs(quotient, numerator, limbs, PairDivider(divisor), entering);
 }
 
-std::size_t DivideExactly(const std::uint32_t* numerator, std::size_t limbs, std::uint32_t divisor,
-                          std::uint32_t* quotient, std::uint32_t entering) {
-    const std::uint64_t remainder = DivideFromTop(numerator, limbs, divisor, entering, quotient);
+std::size_t DivideExactly(std::uint32_t* quotient, const std::uint32_t* numerator,
+                          std::size_t limbs, std::uint32_t divisor, std::uint32_t entering) {
+    const std::uint64_t remainder = DivideFromTop(quotient, numerator, limbs, divisor, entering);
     if (remainder != 0)
         throw InternalError("a division by " + std::to_string(divisor) +
                             " that must be exact left " + std::to_string(remainder));

@@ -45,8 +45,8 @@ DORVANEL_WIDE_LANES inline __m512i CarriedIn(__m512i carry, __m512i previous) {
     return _mm512_alignr_epi64(carry, previous, kLanes - 1);
 }
 
-DORVANEL_WIDE_LANES std::size_t Combine(std::span<const ScaledCount> terms, std::size_t limbs,
-                                        std::uint32_t* sum, std::int64_t& carryOut) {
+DORVANEL_WIDE_LANES std::size_t Combine(std::uint32_t* sum, std::int64_t& carryOut,
+                                        std::span<const ScaledCount> terms, std::size_t limbs) {
     const __m512i base = _mm512_set1_epi64(kBase);
     // A limb's sum, up to 2^63, carries up to about 2^33 into the next; once added, the limb
     // is within 2^34, exact in a double, and what is left to carry is a few units. Adding those
@@ -127,7 +127,7 @@ std::size_t CombineInLanes(std::uint32_t* sum, std::int64_t& carry,
     DORVANEL_EXPECTS(std::all_of(terms.begin(), terms.end(), [&](const ScaledCount& term) {
         return term.count.size() >= limbs && Apart(sum, limbs, term.count.data(), limbs);
     }));
-    return Combine(terms, limbs, sum, carry);
+    return Combine(sum, carry, terms, limbs);
 }
 
 #else

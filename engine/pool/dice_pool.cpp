@@ -2,7 +2,7 @@
 #include "dice_pool.h"
 
 #include "errors.h"
-#include "kept_dice.h"
+#include "group_distribution.h"
 
 #include <algorithm>
 #include <cmath>
@@ -430,7 +430,7 @@ double DicePool::MeanValue() const {
             mean += static_cast<long double>(group.count) * group.successes /
                     (static_cast<long double>(group.successes) + group.failures);
     for (const KeptGroup& group : kept_)
-        mean += KeptMean(group) - static_cast<long double>(group.kept) * group.die.Min();
+        mean += GroupMean(group) - static_cast<long double>(group.kept) * group.die.Min();
     for (const RatioGroup& group : ratios_)
         mean += group.count * (DieMoments(group.die).first - group.die.Min());
     return static_cast<double>(mean);

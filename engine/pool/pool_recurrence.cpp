@@ -287,7 +287,7 @@ RecurrenceStep::RecurrenceStep(std::size_t capacity)
 
 std::size_t RecurrenceStep::Finish(const PoolRecurrence& recurrence, std::int64_t divisor,
                                    std::uint32_t* out) {
-    std::size_t limbs = combiner_.Combine(scaled_, numerator_.data(), capacity_);
+    std::size_t limbs = combiner_.Combine(numerator_.data(), capacity_, scaled_);
     if (divisor < 1 || divisor > std::numeric_limits<std::int32_t>::max())
         throw InternalError("a step of the recurrence divides by " + std::to_string(divisor));
     // Divided by n + 1 and Q_0's factors, several at once while their product stays below
@@ -298,12 +298,12 @@ std::size_t RecurrenceStep::Finish(const PoolRecurrence& recurrence, std::int64_
             pending *= factor;
             continue;
         }
-        limbs = DivideExactly(numerator_.data(), limbs, static_cast<std::uint32_t>(pending),
-                              partial_.data());
+        limbs = DivideExactly(partial_.data(), numerator_.data(), limbs,
+                              static_cast<std::uint32_t>(pending));
         std::swap(numerator_, partial_);
         pending = factor;
     }
-    return DivideExactly(numerator_.data(), limbs, static_cast<std::uint32_t>(pending), out);
+    return DivideExactly(out, numerator_.data(), limbs, static_cast<std::uint32_t>(pending));
 }
 
 } // namespace dorvanel

@@ -233,10 +233,10 @@ void SplitSteps::StepUpper(std::int64_t i, UpperWork& work) {
     for (const PoolRecurrence::Term& term : window_.recurrence_->Terms())
         work.terms.push_back({Coefficient(term, n), Upper(n - term.offset)});
     const std::size_t room = window_.stride_ - block_.k;
-    const std::size_t length = work.combiner.Combine(work.terms, work.sum.data(), room);
+    const std::size_t length = work.combiner.Combine(work.sum.data(), room, work.terms);
     std::uint32_t* quotient = window_.SlotData(n + 1) + block_.k;
     remainders_[static_cast<std::size_t>(i)] =
-        DivideFromTop(work.sum.data(), length, static_cast<std::uint32_t>(n + 1), 0, quotient);
+        DivideFromTop(quotient, work.sum.data(), length, static_cast<std::uint32_t>(n + 1), 0);
     std::size_t trimmed = length;
     while (trimmed > 0 && quotient[trimmed - 1] == 0)
         --trimmed;
@@ -290,7 +290,7 @@ void SplitSteps::RunSplit(const Block& block) {
                 carried += Int128{c} * corrections_[static_cast<std::size_t>(idx - block.n0 - 1)];
             }
         }
-        carried += lowerCombiner_.CombineLow(lowerTerms_, block.k, lowerSum_.data());
+        carried += lowerCombiner_.CombineLow(lowerSum_.data(), block.k, lowerTerms_);
 
         const std::int64_t before = Now();
         const std::int32_t posted =
@@ -305,7 +305,7 @@ void SplitSteps::RunSplit(const Block& block) {
         const std::int64_t e = FloorDivide(static_cast<std::int64_t>(entering), divisor);
         corrections_[static_cast<std::size_t>(i)] = e;
         DivideExactly(
-            lowerSum_.data(), block.k, static_cast<std::uint32_t>(divisor), window_.SlotData(n + 1),
+            window_.SlotData(n + 1), lowerSum_.data(), block.k, static_cast<std::uint32_t>(divisor),
             static_cast<std::uint32_t>(static_cast<std::int64_t>(entering) - e * divisor));
     }
     // Toward the thread that waited less: the helper idles from its last step to here.

@@ -7,7 +7,7 @@
 #include "count_sums.h"
 #include "count_window.h"
 #include "errors.h"
-#include "kept_dice.h"
+#include "group_distribution.h"
 #include "split_steps.h"
 #include "table_size.h"
 
@@ -89,7 +89,7 @@ KeptShape KeptShapeOf(const DicePool& pool) {
 std::string KeptRefusal(const DicePool& pool) {
     const auto slowest = std::max_element(
         pool.Kept().begin(), pool.Kept().end(),
-        [](const KeptGroup& a, const KeptGroup& b) { return KeptWork(a) < KeptWork(b); });
+        [](const KeptGroup& a, const KeptGroup& b) { return GroupWork(a) < GroupWork(b); });
     if (slowest->die.Uniform())
         return pool.Description() +
                " keeps too many of too many dice to be counted in reasonable time: kept dice go "
@@ -109,7 +109,7 @@ std::string KeptRefusal(const DicePool& pool) {
     std::int32_t high = slowest->count;
     while (high - low > 1) {
         const std::int32_t middle = low + (high - low) / 2;
-        (KeptWork(shrunk(middle)) <= kMaxKeptWork ? low : high) = middle;
+        (GroupWork(shrunk(middle)) <= kMaxKeptWork ? low : high) = middle;
     }
     std::string answers;
     if (low > 0) {
@@ -126,7 +126,7 @@ std::string KeptRefusal(const DicePool& pool) {
 double KeptWorkOf(const DicePool& pool) {
     double work = 0;
     for (const KeptGroup& group : pool.Kept())
-        work += KeptWork(group);
+        work += GroupWork(group);
     return work;
 }
 

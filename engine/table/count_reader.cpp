@@ -2,7 +2,7 @@
 #include "count_reader.h"
 
 #include "checkpointed_counts.h"
-#include "kept_counts.h"
+#include "groups_with_rest.h"
 
 namespace dorvanel {
 namespace {
@@ -25,7 +25,7 @@ LimbSpan CountReader::Count(std::int64_t total) {
     if (counts == nullptr)
         return table_.WholeCount(j);
     // With kept dice a count combines the recurrence's counts j − width + 1 … j.
-    const KeptCounts* kept = table_.kept_.get();
+    const GroupsWithRest* kept = table_.kept_.get();
     const std::int64_t before = kept ? kept->Width() - 1 : 0;
     if (!window_ || j - before < window_->lo() || j > window_->hi()) {
         // A count kept at a checkpoint is read as it stands, unless the window holds it.

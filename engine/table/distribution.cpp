@@ -5,7 +5,7 @@
 #include "count_size.h"
 #include "count_window.h"
 #include "errors.h"
-#include "kept_counts.h"
+#include "groups_with_rest.h"
 #include "pool_recurrence.h"
 #include "split_steps.h"
 #include "table_size.h"
@@ -205,7 +205,8 @@ private:
 // The counts in order from a window walking the recurrence, combined with the kept dice's
 // where there are any: kept whole, or as summaries and checkpoints, with only the window's
 // counts in memory besides.
-DistributionTable ComputeStreamed(const AnalysisPlan& plan, std::shared_ptr<const KeptCounts> kept,
+DistributionTable ComputeStreamed(const AnalysisPlan& plan,
+                                  std::shared_ptr<const GroupsWithRest> kept,
                                   const RunControl& control) {
     const bool whole = plan.form == TableForm::Whole;
     const TableSize size = EstimateTableSize(plan.pool);
@@ -345,7 +346,7 @@ DistributionTable ComputeDistribution(const DicePool& pool, const RunControl& co
         if (pool.Kept().empty())
             return plan.form == TableForm::Whole ? ComputeWhole(plan, control)
                                                  : ComputeStreamed(plan, nullptr, control);
-        auto kept = std::make_shared<const KeptCounts>(pool, control.cancel, [&](double done) {
+        auto kept = std::make_shared<const GroupsWithRest>(pool, control.cancel, [&](double done) {
             if (control.onProgress)
                 control.onProgress(0.0, done);
         });

@@ -4,7 +4,7 @@
 #include "checkpointed_counts.h"
 #include "count_reader.h"
 #include "errors.h"
-#include "kept_counts.h"
+#include "groups_with_rest.h"
 #include "power_by_squaring.h"
 
 #include <algorithm>
@@ -30,7 +30,7 @@ DistributionTable::DistributionTable() = default;
 
 DistributionTable::DistributionTable(DicePool pool, LimbBuffer limbs,
                                      LargeArray<std::uint64_t> offsets, CountSums sums,
-                                     std::shared_ptr<const KeptCounts> kept)
+                                     std::shared_ptr<const GroupsWithRest> kept)
     : empty_(false), pool_(std::move(pool)), index_(pool_), limbs_(std::move(limbs)),
       offsets_(std::move(offsets)), kept_(std::move(kept)), sums_(std::move(sums)),
       outcomes_(Outcomes(pool_)) {
@@ -39,7 +39,7 @@ DistributionTable::DistributionTable(DicePool pool, LimbBuffer limbs,
 
 DistributionTable::DistributionTable(DicePool pool,
                                      std::unique_ptr<const CheckpointedCounts> counts,
-                                     CountSums sums, std::shared_ptr<const KeptCounts> kept)
+                                     CountSums sums, std::shared_ptr<const GroupsWithRest> kept)
     : empty_(false), pool_(std::move(pool)), index_(pool_), checkpointed_(std::move(counts)),
       kept_(std::move(kept)), sums_(std::move(sums)), outcomes_(Outcomes(pool_)) {
     Complete();

@@ -20,7 +20,7 @@
 namespace dorvanel {
 
 class CheckpointedCounts;
-class KeptCounts;
+class GroupsWithRest;
 
 class DistributionTable {
 public:
@@ -29,10 +29,10 @@ public:
     // Every count whole: entry j (CountIndex) in limbs [offsets[j], offsets[j + 1]). `kept`
     // holds the kept dice's counts, when there are any.
     DistributionTable(DicePool pool, LimbBuffer limbs, LargeArray<std::uint64_t> offsets,
-                      CountSums sums, std::shared_ptr<const KeptCounts> kept);
+                      CountSums sums, std::shared_ptr<const GroupsWithRest> kept);
     // Checkpoints of the recurrence's counts, which reads combine with the kept dice's.
     DistributionTable(DicePool pool, std::unique_ptr<const CheckpointedCounts> counts,
-                      CountSums sums, std::shared_ptr<const KeptCounts> kept);
+                      CountSums sums, std::shared_ptr<const GroupsWithRest> kept);
     DistributionTable(DistributionTable&& other) noexcept;
     DistributionTable& operator=(DistributionTable&& other) noexcept;
     ~DistributionTable();
@@ -122,7 +122,7 @@ private:
     LimbBuffer limbs_;
     LargeArray<std::uint64_t> offsets_;
     std::unique_ptr<const CheckpointedCounts> checkpointed_;
-    std::shared_ptr<const KeptCounts> kept_;
+    std::shared_ptr<const GroupsWithRest> kept_;
     CountSums sums_;
     // For counts that are not symmetric: the running sums from the highest total down.
     CountSums sumsFromTop_;

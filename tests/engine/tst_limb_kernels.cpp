@@ -119,8 +119,8 @@ private slots:
         numerator.MultiplyBy(divisor);
 
         std::vector<std::uint32_t> result(numerator.limbs().size() + 1, 0xDEADBEEF);
-        const std::size_t length = DivideExactly(numerator.limbs().data(), numerator.limbs().size(),
-                                                 divisor, result.data());
+        const std::size_t length = DivideExactly(result.data(), numerator.limbs().data(),
+                                                 numerator.limbs().size(), divisor);
         QCOMPARE(length, quotient.limbs().size());
         QVERIFY(std::equal(result.begin(), result.begin() + static_cast<std::ptrdiff_t>(length),
                            quotient.limbs().begin()));
@@ -143,7 +143,7 @@ private slots:
         LimbCombiner combiner;
         auto combine = [&](std::vector<ScaledCount> terms) {
             std::vector<std::uint32_t> sum(n + 3, 0xDEADBEEF);
-            sum.resize(combiner.Combine(terms, sum.data(), sum.size()));
+            sum.resize(combiner.Combine(sum.data(), sum.size(), terms));
             while (sum.size() > 1 && sum.back() == 0)
                 sum.pop_back();
             return sum;
@@ -205,7 +205,7 @@ private slots:
         }
         LimbCombiner combiner;
         std::vector<std::uint32_t> sum(70, 0xDEADBEEF);
-        sum.resize(combiner.Combine(scaled, sum.data(), sum.size()));
+        sum.resize(combiner.Combine(sum.data(), sum.size(), scaled));
         QCOMPARE(Add(Trimmed(sum), negative), positive);
     }
 
@@ -218,16 +218,16 @@ private slots:
         LimbCombiner combiner;
         std::vector<std::uint32_t> sum(6, 0xDEADBEEF);
         const std::vector<ScaledCount> negative{{1, one}, {-1, two}};
-        QVERIFY_THROWS_EXCEPTION(InternalError, combiner.Combine(negative, sum.data(), 6));
+        QVERIFY_THROWS_EXCEPTION(InternalError, combiner.Combine(sum.data(), 6, negative));
         const std::vector<ScaledCount> tooLong{{3, large}};
         sum.assign(6, 0xDEADBEEF);
-        QVERIFY_THROWS_EXCEPTION(InternalError, combiner.Combine(tooLong, sum.data(), 5));
+        QVERIFY_THROWS_EXCEPTION(InternalError, combiner.Combine(sum.data(), 5, tooLong));
         QCOMPARE(sum[5], 0xDEADBEEFu);
         for (std::size_t limbs : {std::size_t{3}, std::size_t{100}, std::size_t{3337}}) {
             std::vector<std::uint32_t> numerator(limbs, 7);
             std::vector<std::uint32_t> quotient(limbs);
             QVERIFY_THROWS_EXCEPTION(InternalError,
-                                     DivideExactly(numerator.data(), limbs, 10, quotient.data()));
+                                     DivideExactly(quotient.data(), numerator.data(), limbs, 10));
         }
     }
 
@@ -244,7 +244,7 @@ private slots:
         for (std::size_t limbs : {std::size_t{40}, std::size_t{3337}}) {
             auto [numerator, quotient] = NearMultiple(divisor, limbs, random);
             std::vector<std::uint32_t> result(limbs);
-            std::size_t length = DivideExactly(numerator.data(), limbs, divisor, result.data());
+            std::size_t length = DivideExactly(result.data(), numerator.data(), limbs, divisor);
             while (quotient.size() > 1 && quotient.back() == 0)
                 quotient.pop_back();
             QCOMPARE(length, quotient.size());

@@ -462,6 +462,46 @@ private slots:
                  left.constData());
     }
 
+    // A file or link put in the place of the one checked, between the check and the opening, is
+    // reported and left as it was put there.
+    void replacedWhileSavingIsReported_data() {
+        QTest::addColumn<SaveStep>("step");
+        QTest::newRow("the file, written in place") << SaveStep::OpenInPlace;
+        QTest::newRow("a link on the way") << SaveStep::OpenLink;
+    }
+    void replacedWhileSavingIsReported() {
+        QFETCH(SaveStep, step);
+        QTemporaryDir dir;
+        const QString path = dir.filePath("options.DAT");
+        const QString target = dir.filePath("target.DAT");
+        Put(target, kLongerFile);
+        if (step == SaveStep::OpenLink)
+            QVERIFY(QFile::link("target.DAT", path));
+        else
+            QVERIFY(QFile::rename(target, path));
+        const SaveFaults replaced = [&](SaveStep at) {
+            if (at == step) {
+                const QString theirs = dir.filePath("theirs.DAT");
+                Put(theirs, "theirs");
+                const QString entry = dir.filePath("new");
+                if (step == SaveStep::OpenLink)
+                    QFile::link("theirs.DAT", entry);
+                else
+                    QFile::rename(theirs, entry);
+                QFile::remove(path);
+                QFile::rename(entry, path);
+            }
+            return at == SaveStep::CreateTemporary ? EACCES : 0;
+        };
+        QCOMPARE(
+            ErrorOf([&] { SaveFile(path.toStdString(), kDefaultFile.toStdString(), replaced); }),
+            "Cannot save the settings file \"" + path +
+                "\": it was replaced while it was being saved.");
+        QCOMPARE(Contents(path), QByteArray("theirs"));
+        if (step == SaveStep::OpenLink)
+            QCOMPARE(Contents(target), kLongerFile);
+    }
+
     // Left by saves that were killed: only this program's own, old enough that no save is still
     // writing them, go.
     void staleTemporariesAreRemoved_data() {

@@ -288,6 +288,8 @@ private slots:
         QTest::newRow("characters some file systems refuse")
             << "+ 10d10>=8" << false << "Export table of 3d6 + 10d10>=8"
             << "3d6 + 10d10_=8.csv";
+        QTest::newRow("a less-than sign") << "+ 4d10<3" << false << "Export table of 3d6 + 4d10<3"
+                                          << "3d6 + 4d10_3.csv";
     }
     void savesNameWhatWasAnalysed() {
         QFETCH(QString, terms);

@@ -134,6 +134,14 @@ private slots:
         QTest::newRow("no further than Min") << QList<int>{Qt::Key_Home, Qt::Key_Left} << 100;
         QTest::newRow("no further than Max")
             << QList<int>{Qt::Key_End, Qt::Key_PageDown, Qt::Key_Right} << 10000;
+        QTest::newRow("the keypad's keys")
+            << QList<int>{(Qt::KeypadModifier | Qt::Key_Home).toCombined()} << 100;
+        // With Ctrl, Shift or Alt the keys are left to whatever else takes them.
+        QTest::newRow("keys with modifiers move nothing")
+            << QList<int>{(Qt::ControlModifier | Qt::Key_Home).toCombined(),
+                          (Qt::ShiftModifier | Qt::Key_PageDown).toCombined(),
+                          (Qt::AltModifier | Qt::Key_Right).toCombined()}
+            << 5050;
     }
     void plotKeysStepTheReadout() {
         QFETCH(QList<int>, keys);
@@ -147,8 +155,10 @@ private slots:
         w.meRes->setFocus();
         QTest::keyClick(w.meRes, Qt::Key_Tab);
         QVERIFY(w.vidGraf->hasFocus());
-        for (int key : keys)
-            QTest::keyClick(w.vidGraf, static_cast<Qt::Key>(key));
+        for (int key : keys) {
+            const QKeyCombination combination = QKeyCombination::fromCombined(key);
+            QTest::keyClick(w.vidGraf, combination.key(), combination.keyboardModifiers());
+        }
         QCOMPARE(w.MarkedTotal(), std::optional<std::int64_t>(total));
         QVERIFY(w.vidGraf->Marker().has_value());
         QStringList readout;

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: MIT
-#include "kept_counts.h"
+#include "groups_with_rest.h"
 
 #include "errors.h"
-#include "kept_dice.h"
+#include "group_distribution.h"
 #include "wide_number.h"
 
 #include <algorithm>
@@ -11,12 +11,12 @@
 
 namespace dorvanel {
 
-KeptCounts::KeptCounts(const DicePool& pool, const std::atomic<bool>* cancel,
-                       const std::function<void(double done)>& onProgress)
+GroupsWithRest::GroupsWithRest(const DicePool& pool, const std::atomic<bool>* cancel,
+                               const std::function<void(double done)>& onProgress)
     : counts_{Decimal(1)} {
     const std::size_t groups = pool.Kept().size();
     for (std::size_t g = 0; g < groups; ++g) {
-        const std::vector<Decimal> own = KeptDistribution(pool.Kept()[g], cancel);
+        const std::vector<Decimal> own = GroupDistribution(pool.Kept()[g], cancel);
         std::vector<Decimal> product(counts_.size() + own.size() - 1);
         for (std::size_t a = 0; a < counts_.size(); ++a) {
             // A product of two groups of thousands of values each takes seconds.
@@ -42,7 +42,7 @@ KeptCounts::KeptCounts(const DicePool& pool, const std::atomic<bool>* cancel,
         }
 }
 
-long double KeptCounts::Variance() const {
+long double GroupsWithRest::Variance() const {
     Decimal total;
     for (const Decimal& count : counts_)
         total += count;
@@ -59,7 +59,7 @@ long double KeptCounts::Variance() const {
     return variance;
 }
 
-std::size_t KeptCounts::Store(const Decimal& sum, std::uint32_t* out, std::size_t capacity) {
+std::size_t GroupsWithRest::Store(const Decimal& sum, std::uint32_t* out, std::size_t capacity) {
     const LimbSpan limbs = sum.limbs();
     if (limbs.size() > capacity)
         throw InternalError("a count of " + std::to_string(limbs.size()) + " limbs has room for " +

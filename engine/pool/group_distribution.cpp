@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "kept_dice.h"
+#include "group_distribution.h"
 
 #include "errors.h"
 #include "limb_kernels.h"
@@ -129,7 +129,7 @@ std::vector<Decimal> PowerOfDie(const Die& die, std::int32_t dice,
                 throw PoolLimitError("a die's weights are too large to be counted exactly");
             terms.push_back({static_cast<std::int64_t>(coefficient), counts[m - i].limbs()});
         }
-        const std::size_t length = combiner.Combine(terms, numerator.data(), capacity);
+        const std::size_t length = combiner.Combine(numerator.data(), capacity, terms);
         Decimal count = Decimal::FromLimbs({numerator.data(), length});
         count.DivideExactlyBy(static_cast<std::uint32_t>(m));
         for (const std::uint32_t divisor : divisors)
@@ -192,7 +192,7 @@ std::vector<Decimal> WeightedHighest(const Die& die, std::int32_t dice, std::int
 
 } // namespace
 
-std::vector<Decimal> KeptDistribution(const KeptGroup& group, const std::atomic<bool>* cancel) {
+std::vector<Decimal> GroupDistribution(const KeptGroup& group, const std::atomic<bool>* cancel) {
     if (!group.die.Uniform() && group.kept == group.count)
         return PowerOfDie(group.die, group.count, cancel);
     // The lowest K of faces x are the highest of faces −x: the sums mirror.
@@ -207,7 +207,7 @@ std::vector<Decimal> KeptDistribution(const KeptGroup& group, const std::atomic<
     return counts;
 }
 
-long double KeptMean(const KeptGroup& group) {
+long double GroupMean(const KeptGroup& group) {
     if (!group.die.Uniform() && group.kept == group.count) {
         // All of them summed: N times one die's mean.
         long double sum = 0;
@@ -282,7 +282,7 @@ long double KeptMean(const KeptGroup& group) {
     return shift + (group.lowest ? static_cast<long double>(kept) * (faces + 1) - value : value);
 }
 
-double KeptWork(const KeptGroup& group) {
+double GroupWork(const KeptGroup& group) {
     const double limbs = 1 + group.count * std::log10(static_cast<double>(group.die.Weight())) / 9;
     const double k = group.kept;
     const double d = static_cast<double>(group.die.Span() + 1);

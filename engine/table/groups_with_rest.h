@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
-// The counts of a pool's kept dice, all their groups together: every count of the table is
-// the sum over their values v of their count of v times the count of the rest at j − v, a
-// fixed combination of consecutive counts of the rest.
+// A pool's groups counted on their own (GroupDistribution), all together and combined with the
+// rest of the pool: every count of the table is the sum over their values v of their count of v
+// times the count of the rest at j − v, a fixed combination of consecutive counts of the rest.
 #pragma once
 
 #include "decimal.h"
@@ -16,12 +16,12 @@
 
 namespace dorvanel {
 
-class KeptCounts {
+class GroupsWithRest {
 public:
     // Throws AnalysisCancelled when `cancel` is raised. Combining the groups may take seconds:
     // `onProgress` hears how far it has come, from 0 to 1, on the calling thread.
-    KeptCounts(const DicePool& pool, const std::atomic<bool>* cancel,
-               const std::function<void(double done)>& onProgress = {});
+    GroupsWithRest(const DicePool& pool, const std::atomic<bool>* cancel,
+                   const std::function<void(double done)>& onProgress = {});
 
     // How many consecutive counts of the rest one count combines.
     std::int64_t Width() const { return static_cast<std::int64_t>(counts_.size()); }
@@ -39,7 +39,7 @@ public:
             terms.clear();
             for (std::int64_t v = From(j); v <= To(j); ++v)
                 terms.push_back({coefficients_[static_cast<std::size_t>(v)], rest(j - v)});
-            return combiner.Combine(terms, out, capacity);
+            return combiner.Combine(out, capacity, terms);
         }
         Decimal sum;
         for (std::int64_t v = From(j); v <= To(j); ++v) {
