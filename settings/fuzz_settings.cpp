@@ -47,7 +47,9 @@ void LoadText(std::string_view text) {
     if (!result.applied)
         Check(result.settings == current);
     if (result.error) {
-        Check(result.error->ends_with("' is not a valid integer value"));
+        Check(result.error->ends_with("' is not a valid integer value") ||
+              (result.error->starts_with("the explosion depth ") &&
+               result.error->ends_with(" is not from 0 to 100")));
         // A value line follows its key: the second line at the earliest, one past the last
         // when missing.
         Check(result.errorLine >= 2 && result.errorLine <= lines.size() + 1);
