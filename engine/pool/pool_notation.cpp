@@ -273,26 +273,33 @@ private:
         const auto form = std::find_if(std::begin(kForms), std::end(kForms), [&](const Form& f) {
             return text_.substr(at_, f.text.size()) == f.text;
         });
-        const bool compared = form != std::end(kForms);
-        // A bare number follows at once and takes no sign: "3d6!-2" is 3d6! less 2.
-        std::optional<std::int64_t> number;
-        const std::size_t numberAt = at_ + (compared ? form->text.size() : 0);
-        if (compared) {
+        if (form != std::end(kForms)) {
             at_ += form->text.size();
             SkipSpaces();
-            number = SignedNumber();
-            if (!number)
-                AtEnd() ? Fail("a number is missing at position " + Position()) : Stray();
-        } else {
-            number = Number();
-            if (!number)
-                return std::nullopt;
+            return Condition{form->compare, RequiredSignedNumber()};
         }
-        if (*number < std::numeric_limits<std::int32_t>::min() ||
-            *number > std::numeric_limits<std::int32_t>::max())
-            Fail("the number at position " + PositionOf(numberAt) + " is too large");
-        return Condition{compared ? form->compare : Compare::Equal,
-                         static_cast<std::int32_t>(*number)};
+        // A bare number follows at once and takes no sign: "3d6!-2" is 3d6! less 2.
+        const std::size_t numberAt = at_;
+        const std::optional<std::int64_t> number = Number();
+        if (!number)
+            return std::nullopt;
+        return Condition{Compare::Equal, InInt32(*number, numberAt)};
+    }
+
+    // A whole number with an optional sign, where one must stand.
+    std::int32_t RequiredSignedNumber() {
+        const std::size_t numberAt = at_;
+        const std::optional<std::int64_t> number = SignedNumber();
+        if (!number)
+            AtEnd() ? Fail("a number is missing at position " + Position()) : Stray();
+        return InInt32(*number, numberAt);
+    }
+
+    std::int32_t InInt32(std::int64_t number, std::size_t at) const {
+        if (number < std::numeric_limits<std::int32_t>::min() ||
+            number > std::numeric_limits<std::int32_t>::max())
+            Fail("the number at position " + PositionOf(at) + " is too large");
+        return static_cast<std::int32_t>(number);
     }
 
     Condition RequiredCondition() {
@@ -362,14 +369,7 @@ private:
                      least ? "min" : "max", at);
                 at_ += 3;
                 SkipSpaces();
-                const std::size_t numberAt = at_;
-                const std::optional<std::int64_t> value = SignedNumber();
-                if (!value)
-                    AtEnd() ? Fail("a number is missing at position " + Position()) : Stray();
-                if (*value < std::numeric_limits<std::int32_t>::min() ||
-                    *value > std::numeric_limits<std::int32_t>::max())
-                    Fail("the number at position " + PositionOf(numberAt) + " is too large");
-                (least ? term.atLeast : term.atMost) = static_cast<std::int32_t>(*value);
+                (least ? term.atLeast : term.atMost) = RequiredSignedNumber();
             } else if (IsLetter('k') || IsLetter('d')) {
                 once(keepAt || countAt, "keep, drop or count", at);
                 keepAt = at;
@@ -399,12 +399,9 @@ private:
             Fail("the dice at position " + PositionOf(termAt) +
                  " are counted roll by roll with !, where no die's value is clamped: clamp "
                  "exploding dice counted with !!");
-        if (term.explosion) {
-            const Condition on = ExplosionCondition(term);
-            if (RolledDie(term).AllMeet(on))
-                Fail("the explosion at position " + PositionOf(*explosionAt) +
-                     " meets every face: it would never stop");
-        }
+        if (term.explosion && RolledDie(term).AllMeet(ExplosionCondition(term)))
+            Fail("the explosion at position " + PositionOf(*explosionAt) +
+                 " meets every face: it would never stop");
     }
 
     // kh, k, kl, dh, dl or d and a number of dice.
