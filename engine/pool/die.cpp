@@ -53,6 +53,26 @@ Int128 Checked(Int128 value) {
     return value;
 }
 
+// One roll of an exploding chain split by whether it goes on: the first roll's values and an
+// extra roll's (less one when penetrating), and what one roll weighs in all.
+struct ChainRolls {
+    Weights firstGo, firstStop, extraGo, extraStop;
+    Int128 weight = 0;
+};
+
+ChainRolls SplitRolls(const std::vector<Die::Face>& faces, const Condition& on, bool penetrating,
+                      const std::function<std::int64_t(std::int64_t)>& value) {
+    ChainRolls rolls;
+    for (const Die::Face& face : faces) {
+        const bool goes = on.Meets(face.value);
+        (goes ? rolls.firstGo : rolls.firstStop)[value(face.value)] += face.weight;
+        (goes ? rolls.extraGo : rolls.extraStop)[value(face.value - (penetrating ? 1 : 0))] +=
+            face.weight;
+        rolls.weight += face.weight;
+    }
+    return rolls;
+}
+
 } // namespace
 
 bool Condition::Meets(std::int64_t face) const {
@@ -188,19 +208,12 @@ Die Die::Chained(const Condition& on, bool penetrating, std::int32_t depth,
                  const std::function<std::int64_t(std::int64_t)>& value) const {
     // A chain that stops early weighs as many rolls as it did not take, so that every die
     // weighs the same: one roll's weight to the power depth + 1.
-    Weights firstStop, firstGo, extraStop, extraGo, extraAll;
-    for (const Face& face : Faces()) {
-        const bool goes = on.Meets(face.value);
-        (goes ? firstGo : firstStop)[value(face.value)] += face.weight;
-        const std::int64_t extra = value(face.value - (penetrating ? 1 : 0));
-        (goes ? extraGo : extraStop)[extra] += face.weight;
-        extraAll[extra] += face.weight;
-    }
-    Int128 sides = 0;
-    for (const Face& face : Faces())
-        sides += face.weight;
+    const auto [firstGo, firstStop, extraGo, extraStop, sides] =
+        SplitRolls(Faces(), on, penetrating, value);
     // tail(k): a chain from an extra roll that may explode k more times.
-    Weights tail = extraAll;
+    Weights tail = extraStop;
+    for (const auto& [v, w] : extraGo)
+        tail[v] += w;
     Int128 scale = 1; // sides^k
     for (std::int32_t k = 1; k < depth; ++k) {
         scale = Checked(scale * sides);
@@ -231,7 +244,7 @@ Die Die::Mapped(const std::function<std::int64_t(std::int64_t)>& value) const {
 namespace {
 
 // Polynomials in x and 1/x, by power, every coefficient checked against 64 bits.
-using Laurent = std::map<std::int64_t, Int128>;
+using Laurent = Weights;
 
 class RatioOverflow {};
 
@@ -307,14 +320,8 @@ Die::ChainRatio(const Condition& on, bool penetrating, std::int32_t depth,
                 const std::function<std::int64_t(std::int64_t)>& value) const {
     if (depth < 1)
         return std::nullopt;
-    Laurent firstGo, firstStop, extraGo, extraStop;
-    Int128 total = 0;
-    for (const Face& face : Faces()) {
-        const bool goes = on.Meets(face.value);
-        (goes ? firstGo : firstStop)[value(face.value)] += face.weight;
-        (goes ? extraGo : extraStop)[value(face.value - (penetrating ? 1 : 0))] += face.weight;
-        total += face.weight;
-    }
+    const auto [firstGo, firstStop, extraGo, extraStop, total] =
+        SplitRolls(Faces(), on, penetrating, value);
     try {
         const Laurent t{{0, total}};
         const Laurent over = Plus(t, extraGo, -1); // T − A′
