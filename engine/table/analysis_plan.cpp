@@ -97,7 +97,8 @@ std::string BracesRefusal(const DicePool& pool, const BraceGroup& group) {
     }
     const BraceGroup within = ScaledBraces(group, low);
     const bool answers = BraceWork(within) <= kMaxKeptWork;
-    return pool.Description() + ": " + BraceNotation(group) +
+    const std::string named = BraceNotation(group);
+    return (pool.Notation() == named ? "" : pool.Description() + ": ") + named +
            " is too large to be counted in reasonable time" +
            (answers ? "; " + BraceNotation(within) + " answers" : "");
 }

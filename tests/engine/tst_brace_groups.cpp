@@ -4,7 +4,9 @@
 #include "brace_group.h"
 #include "distribution.h"
 #include "errors.h"
+#include "pool_explanation.h"
 #include "pool_notation.h"
+#include "analysis_plan.h"
 
 #include <QTest>
 
@@ -174,6 +176,30 @@ private slots:
         for (std::int64_t t = a.MinValue(); t <= a.MaxValue(); ++t)
             QCOMPARE(a.Digits(t), b.Digits(t));
         QCOMPARE(mixed.MeanValue(), ParsePool("100d6kh30").MeanValue());
+    }
+
+    // A group beyond about ten seconds is refused naming a smaller one, which answers.
+    void tooLargeIsRefusedWithWhatAnswers() {
+        const std::string refused = "{200d6 + 200d8 + 200d10}kh200";
+        try {
+            PlanAnalysis(ParsePool(refused), std::nullopt, std::nullopt);
+            QFAIL("not refused");
+        } catch (const PoolLimitError& error) {
+            const std::string message = error.what();
+            const std::string answers = "; {133d6 + 133d8 + 133d10}kh133 answers";
+            QCOMPARE(message, refused + " is too large to be counted in reasonable time" + answers);
+            PlanAnalysis(ParsePool(answers.substr(2, answers.size() - 10)), std::nullopt,
+                         std::nullopt);
+        }
+    }
+
+    void explanation() {
+        QCOMPARE(Explanation(ParsePool("3d6 - {4d6 + 3d8r1}kh3")),
+                 "3d6 - {4d6 + 3d8r1}kh3: 3 six-sided dice, added; pooled 4 six-sided dice and 3 "
+                 "eight-sided dice, a 1 rerolled until it is not; the 3 highest subtracted");
+        QCOMPARE(Explanation(ParsePool("{3d6, 3d6, 3d6}>=10")),
+                 "{3d6, 3d6, 3d6}>=10: the sub-totals 3d6, 3d6 and 3d6; each sub-total of 10 or "
+                 "more counts 1");
     }
 
     void notation_data() {
