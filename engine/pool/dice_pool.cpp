@@ -102,15 +102,6 @@ bool IsPlain(const DiceTerm& term) {
     return term == plain && term.die.Uniform() && term.die.Min() == 1;
 }
 
-// Every term rolled: the pool's own, and those within its groups in braces.
-std::vector<DiceTerm> AllTerms(const DicePool& pool) {
-    std::vector<DiceTerm> terms = pool.Terms();
-    for (const auto& group : pool.Braces())
-        for (const DicePool& member : group->members)
-            terms.insert(terms.end(), member.Terms().begin(), member.Terms().end());
-    return terms;
-}
-
 } // namespace
 
 std::int64_t KeptGroup::Least() const {
@@ -429,9 +420,17 @@ DicePool DicePool::Negated() const {
     return DicePool(terms, -constant_, std::move(braces));
 }
 
+std::vector<DiceTerm> DicePool::RolledTerms() const {
+    std::vector<DiceTerm> terms = terms_;
+    for (const auto& group : braces_)
+        for (const DicePool& member : group->members)
+            terms.insert(terms.end(), member.Terms().begin(), member.Terms().end());
+    return terms;
+}
+
 std::vector<DiceGroup> DicePool::OutcomeFactors() const {
     std::map<std::int64_t, std::int64_t> sizes;
-    for (const DiceTerm& term : AllTerms(*this)) {
+    for (const DiceTerm& term : RolledTerms()) {
         const Die die = ValueOf(term);
         if (die.Sides() >= 2)
             sizes[die.Sides()] += std::int64_t{term.count} * die.Rolls();
@@ -444,7 +443,7 @@ std::vector<DiceGroup> DicePool::OutcomeFactors() const {
 
 std::optional<DiceGroup> DicePool::SingleSize() const {
     DiceGroup single{0, 1};
-    for (const DiceTerm& term : AllTerms(*this)) {
+    for (const DiceTerm& term : RolledTerms()) {
         const Die die = ValueOf(term);
         if (single.count != 0 && die.Sides() != single.faces)
             return std::nullopt;
@@ -456,14 +455,14 @@ std::optional<DiceGroup> DicePool::SingleSize() const {
 
 std::int64_t DicePool::DiceCount() const {
     std::int64_t dice = 0;
-    for (const DiceTerm& term : AllTerms(*this))
+    for (const DiceTerm& term : RolledTerms())
         dice += term.count;
     return dice;
 }
 
 std::int64_t DicePool::CountedDiceCount() const {
     std::int64_t dice = 0;
-    for (const DiceTerm& term : AllTerms(*this))
+    for (const DiceTerm& term : RolledTerms())
         if (Counts(term))
             dice += term.count;
     return dice;

@@ -167,6 +167,9 @@ public:
 
     const std::vector<DiceTerm>& Terms() const { return terms_; }
     const std::vector<std::shared_ptr<const BraceGroup>>& Braces() const { return braces_; }
+    // Every term rolled: the pool's own, then those within its groups, a sub-total's as often
+    // as it is written.
+    std::vector<DiceTerm> RolledTerms() const;
     std::int64_t Constant() const { return constant_; }
     // The pool taken apart, the total being the sum of the parts moved by a fixed amount: dice
     // of consecutive faces, one roll each, summed, as added ones of faces 1 … D by size,

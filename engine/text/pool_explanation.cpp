@@ -5,6 +5,7 @@
 #include "conversions.h"
 #include "decimal.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <vector>
@@ -154,9 +155,20 @@ std::string Explanation(const DicePool& pool) {
 std::string DepthNote(const DicePool& pool) {
     std::vector<std::string> notes;
     std::size_t exploding = 0;
-    for (const DiceTerm& term : pool.Terms())
+    // Each kind of exploding dice once, however often a group's sub-totals repeat it.
+    auto alike = [](DiceTerm a, DiceTerm b) {
+        a.count = b.count;
+        a.subtracted = b.subtracted;
+        return a == b;
+    };
+    std::vector<DiceTerm> terms;
+    for (const DiceTerm& term : pool.RolledTerms())
+        if (std::none_of(terms.begin(), terms.end(),
+                         [&](const DiceTerm& known) { return alike(known, term); }))
+            terms.push_back(term);
+    for (const DiceTerm& term : terms)
         exploding += term.explosion.has_value();
-    for (const DiceTerm& term : pool.Terms()) {
+    for (const DiceTerm& term : terms) {
         if (!term.explosion)
             continue;
         const Die rolled = RolledDie(term);
