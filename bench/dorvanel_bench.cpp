@@ -154,6 +154,12 @@ int main(int argc, char** argv) {
         {"1000d6!", false, 1.0},
         {"1000d{0,0,1,1,2}", false, 0.1},
         {"4d{1,2,4,8}kh2 + 3d6!!", false, 0.01},
+        {"{d12 + d10 + d8}kh2", false, 0.01},
+        {"{1d20 + 5, 1d12 + 8}kh1", false, 0.01},
+        {"{50d6 + 50d8 + 50d10}kh50", false, 0.2},
+        // The largest such keep near ten seconds; the next size up is refused.
+        {"{130d6 + 130d8 + 130d10}kh130", false, 12.0},
+        {"{140d6 + 140d8 + 140d10}kh140", false},
         {"3000d1000", false, std::nullopt, 2000.0, std::nullopt, true},
         {"5000d1000", false, std::nullopt, 2000.0, std::nullopt, true},
         {"10000d1000", false, 30.0, 2000.0, std::nullopt, true},

@@ -286,7 +286,9 @@ void TForm1::PoolFieldEdited() {
         "roll meets C, roC once; !C, !!C or !pC explode (by default on the highest face);\n"
         "minT and maxT clamp; khK or kK keeps the K highest, klK the K lowest, dhK and dlK\n"
         "or dK drop them; or C counts the dice that meet it, then fC takes one away for each\n"
-        "that meets C. C is T, =T, >T, >=T, <T or <=T: 2d6ro<3, 10d10!10>=8f1.");
+        "that meets C. C is T, =T, >T, >=T, <T or <=T: 2d6ro<3, 10d10!10>=8f1.\n"
+        "Braces pool dice of several kinds, {d12 + d10 + d8}kh2, or hold sub-totals,\n"
+        "{1d20 + 5, 1d12 + 8}kh1, then keep or count as after NdD.");
     const bool alone = PoolStandsAlone(edPool->text());
     for (QWidget* box : std::initializer_list<QWidget*>{seDieNo, Label1, seDieType})
         box->setEnabled(!alone);

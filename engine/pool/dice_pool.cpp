@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "dice_pool.h"
 
+#include "brace_group.h"
 #include "errors.h"
 #include "group_distribution.h"
 
@@ -103,20 +104,42 @@ bool IsPlain(const DiceTerm& term) {
 
 } // namespace
 
-Condition SuccessCondition(const DiceTerm& term) {
+std::int64_t KeptGroup::Least() const {
+    return braces ? LeastOf(*braces) : std::int64_t{kept} * die.Min();
+}
+
+std::int64_t KeptGroup::Spread() const {
+    return braces ? MostOf(*braces) - LeastOf(*braces) : std::int64_t{kept} * die.Span();
+}
+
+double KeptGroup::OutcomeBits() const {
+    if (!braces)
+        return count * std::log2(static_cast<double>(die.Weight()));
+    double bits = 0;
+    for (const DicePool& member : braces->members)
+        for (const DiceGroup& factor : member.OutcomeFactors())
+            bits += factor.count * std::log2(static_cast<double>(factor.faces));
+    return bits;
+}
+
+Condition SuccessCondition(Modifier modifier, std::int32_t parameter) {
     using Compare = Condition::Compare;
-    switch (term.modifier) {
+    switch (modifier) {
     case Modifier::AtLeast:
-        return {Compare::AtLeast, term.parameter};
+        return {Compare::AtLeast, parameter};
     case Modifier::Above:
-        return {Compare::Above, term.parameter};
+        return {Compare::Above, parameter};
     case Modifier::AtMost:
-        return {Compare::AtMost, term.parameter};
+        return {Compare::AtMost, parameter};
     case Modifier::Below:
-        return {Compare::Below, term.parameter};
+        return {Compare::Below, parameter};
     default:
-        return {Compare::Equal, term.parameter};
+        return {Compare::Equal, parameter};
     }
+}
+
+Condition SuccessCondition(const DiceTerm& term) {
+    return SuccessCondition(term.modifier, term.parameter);
 }
 Modifier CountModifier(Condition::Compare compare) {
     switch (compare) {
@@ -148,6 +171,10 @@ bool Counts(const DiceTerm& term) {
 
 bool Keeps(const DiceTerm& term) {
     return IsKeep(term.modifier);
+}
+
+bool Keeps(Modifier modifier) {
+    return IsKeep(modifier);
 }
 
 namespace {
@@ -251,6 +278,10 @@ Die ValueOf(const DiceTerm& term) {
     return Counts(term) ? die.Mapped(Score(term)) : die;
 }
 
+std::string ModifierNotation(Modifier modifier, std::int32_t parameter) {
+    return modifier == Modifier::None ? "" : ModifierText(modifier) + std::to_string(parameter);
+}
+
 std::string TermNotation(const DiceTerm& term) {
     std::string text = std::to_string(term.count) + "d" + term.die.FacesText();
     if (term.reroll)
@@ -265,15 +296,18 @@ std::string TermNotation(const DiceTerm& term) {
         text += "min" + std::to_string(*term.atLeast);
     if (term.atMost)
         text += "max" + std::to_string(*term.atMost);
-    if (term.modifier != Modifier::None)
-        text += ModifierText(term.modifier) + std::to_string(term.parameter);
+    text += ModifierNotation(term.modifier, term.parameter);
     if (term.failure)
         text += "f" + ConditionText(*term.failure);
     return text;
 }
 
 DicePool::DicePool(const std::vector<DiceTerm>& terms, std::int64_t constant)
-    : constant_(constant) {
+    : DicePool(terms, constant, {}) {}
+
+DicePool::DicePool(const std::vector<DiceTerm>& terms, std::int64_t constant,
+                   std::vector<std::shared_ptr<const BraceGroup>> braces)
+    : constant_(constant), braces_(std::move(braces)) {
     for (const DiceTerm& term : terms) {
         if (term.count == 0)
             continue;
@@ -326,13 +360,25 @@ void DicePool::Derive() {
             successes_.push_back({term.count, static_cast<std::int32_t>(upper),
                                   static_cast<std::int32_t>(faces.front().weight)});
         } else {
-            kept_.push_back({term.count, die, summed, selects && lowest != term.subtracted});
+            kept_.push_back(
+                {term.count, die, summed, selects && lowest != term.subtracted, nullptr});
         }
+    }
+    for (const auto& group : braces_) {
+        low += LeastOf(*group);
+        high += MostOf(*group);
+        kept_.push_back({MembersOf(*group), Die(), 0, false, group});
     }
     minValue_ = CheckedInt32(low);
     maxValue_ = CheckedInt32(high);
     for (const auto& [faces, count] : sizes)
         groups_.push_back({CheckedInt32(count), static_cast<std::int32_t>(faces)});
+}
+
+bool operator==(const DicePool& a, const DicePool& b) {
+    return a.terms_ == b.terms_ && a.constant_ == b.constant_ &&
+           std::equal(a.braces_.begin(), a.braces_.end(), b.braces_.begin(), b.braces_.end(),
+                      [](const auto& x, const auto& y) { return *x == *y; });
 }
 
 AnalysisBounds BeginAnalysis(std::int32_t dice, std::int32_t faces) {
@@ -356,19 +402,35 @@ DicePool DicePool::Plain(std::int32_t dice, std::int32_t faces) {
 DicePool DicePool::Plus(const DicePool& other) const {
     std::vector<DiceTerm> terms = terms_;
     terms.insert(terms.end(), other.terms_.begin(), other.terms_.end());
-    return DicePool(terms, constant_ + other.constant_);
+    std::vector<std::shared_ptr<const BraceGroup>> braces = braces_;
+    braces.insert(braces.end(), other.braces_.begin(), other.braces_.end());
+    return DicePool(terms, constant_ + other.constant_, std::move(braces));
 }
 
 DicePool DicePool::Negated() const {
     std::vector<DiceTerm> terms = terms_;
     for (DiceTerm& term : terms)
         term.subtracted = !term.subtracted;
-    return DicePool(terms, -constant_);
+    std::vector<std::shared_ptr<const BraceGroup>> braces;
+    for (const auto& group : braces_) {
+        auto negated = std::make_shared<BraceGroup>(*group);
+        negated->subtracted = !negated->subtracted;
+        braces.push_back(std::move(negated));
+    }
+    return DicePool(terms, -constant_, std::move(braces));
+}
+
+std::vector<DiceTerm> DicePool::RolledTerms() const {
+    std::vector<DiceTerm> terms = terms_;
+    for (const auto& group : braces_)
+        for (const DicePool& member : group->members)
+            terms.insert(terms.end(), member.Terms().begin(), member.Terms().end());
+    return terms;
 }
 
 std::vector<DiceGroup> DicePool::OutcomeFactors() const {
     std::map<std::int64_t, std::int64_t> sizes;
-    for (const DiceTerm& term : terms_) {
+    for (const DiceTerm& term : RolledTerms()) {
         const Die die = ValueOf(term);
         if (die.Sides() >= 2)
             sizes[die.Sides()] += std::int64_t{term.count} * die.Rolls();
@@ -381,7 +443,7 @@ std::vector<DiceGroup> DicePool::OutcomeFactors() const {
 
 std::optional<DiceGroup> DicePool::SingleSize() const {
     DiceGroup single{0, 1};
-    for (const DiceTerm& term : terms_) {
+    for (const DiceTerm& term : RolledTerms()) {
         const Die die = ValueOf(term);
         if (single.count != 0 && die.Sides() != single.faces)
             return std::nullopt;
@@ -393,14 +455,14 @@ std::optional<DiceGroup> DicePool::SingleSize() const {
 
 std::int64_t DicePool::DiceCount() const {
     std::int64_t dice = 0;
-    for (const DiceTerm& term : terms_)
+    for (const DiceTerm& term : RolledTerms())
         dice += term.count;
     return dice;
 }
 
 std::int64_t DicePool::CountedDiceCount() const {
     std::int64_t dice = 0;
-    for (const DiceTerm& term : terms_)
+    for (const DiceTerm& term : RolledTerms())
         if (Counts(term))
             dice += term.count;
     return dice;
@@ -430,7 +492,7 @@ double DicePool::MeanValue() const {
             mean += static_cast<long double>(group.count) * group.successes /
                     (static_cast<long double>(group.successes) + group.failures);
     for (const KeptGroup& group : kept_)
-        mean += GroupMean(group) - static_cast<long double>(group.kept) * group.die.Min();
+        mean += GroupMean(group) - static_cast<long double>(group.Least());
     for (const RatioGroup& group : ratios_)
         mean += group.count * (DieMoments(group.die).first - group.die.Min());
     return static_cast<double>(mean);
@@ -462,6 +524,13 @@ std::string DicePool::Notation() const {
         else if (term.subtracted)
             text += "-";
         text += TermNotation(term);
+    }
+    for (const auto& group : braces_) {
+        if (!text.empty())
+            text += group->subtracted ? " - " : " + ";
+        else if (group->subtracted)
+            text += "-";
+        text += BraceNotation(*group);
     }
     if (text.empty())
         return std::to_string(constant_);

@@ -7,6 +7,7 @@
 #include "die.h"
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -81,6 +82,11 @@ Modifier CountModifier(Condition::Compare compare);
 // Whether the term's successes are counted, and whether its dice are selected by value.
 bool Counts(const DiceTerm& term);
 bool Keeps(const DiceTerm& term);
+bool Keeps(Modifier modifier);
+// What counts 1 under a counting modifier: `>=` and 8 is "at least 8".
+Condition SuccessCondition(Modifier modifier, std::int32_t parameter);
+// "kh3", ">=8", or nothing for Modifier::None.
+std::string ModifierNotation(Modifier modifier, std::int32_t parameter);
 // "3d6", "4d6kh3", "10d10!10>=8f1", "2d6ro<3".
 std::string TermNotation(const DiceTerm& term);
 
@@ -102,15 +108,23 @@ struct SuccessGroup {
     friend bool operator==(const SuccessGroup&, const SuccessGroup&) = default;
 };
 
+struct BraceGroup;
+
 // Dice counted on their own: the sum of the `kept` highest of `count` dice, or of the lowest;
-// all of them when `kept` is `count`. Their values run from kept × the die's lowest.
+// all of them when `kept` is `count`. Their values run from kept × the die's lowest. Or a group
+// in braces, `braces`, `count` its dice or sub-totals.
 struct KeptGroup {
     std::int32_t count = 0;
     Die die;
     std::int32_t kept = 0;
     bool lowest = false;
+    std::shared_ptr<const BraceGroup> braces;
 
-    std::int64_t Spread() const { return std::int64_t{kept} * die.Span(); }
+    // The smallest value, and how far the largest lies above it.
+    std::int64_t Least() const;
+    std::int64_t Spread() const;
+    // About log2 of the group's outcomes.
+    double OutcomeBits() const;
     friend bool operator==(const KeptGroup&, const KeptGroup&) = default;
 };
 
@@ -136,6 +150,9 @@ public:
     // Terms merged where they are written alike, kept dice apart, in the order first written.
     // Throws IntegerOverflowError when a total leaves the 32-bit signed range.
     DicePool(const std::vector<DiceTerm>& terms, std::int64_t constant);
+    // With groups in braces besides, counted after the terms.
+    DicePool(const std::vector<DiceTerm>& terms, std::int64_t constant,
+             std::vector<std::shared_ptr<const BraceGroup>> braces);
 
     // N dice of D faces as two whole numbers give them, with the checks the count of one kind
     // of dice has always had: IntegerOverflowError when N × D or N + N × D leaves the 32-bit
@@ -149,6 +166,10 @@ public:
     DicePool Negated() const;
 
     const std::vector<DiceTerm>& Terms() const { return terms_; }
+    const std::vector<std::shared_ptr<const BraceGroup>>& Braces() const { return braces_; }
+    // Every term rolled: the pool's own, then those within its groups, a sub-total's as often
+    // as it is written.
+    std::vector<DiceTerm> RolledTerms() const;
     std::int64_t Constant() const { return constant_; }
     // The pool taken apart, the total being the sum of the parts moved by a fixed amount: dice
     // of consecutive faces, one roll each, summed, as added ones of faces 1 … D by size,
@@ -190,15 +211,14 @@ public:
     // notation.
     std::string Description() const;
 
-    friend bool operator==(const DicePool& a, const DicePool& b) {
-        return a.terms_ == b.terms_ && a.constant_ == b.constant_;
-    }
+    friend bool operator==(const DicePool& a, const DicePool& b);
 
 private:
     void Derive();
 
     std::vector<DiceTerm> terms_;
     std::int64_t constant_ = 0;
+    std::vector<std::shared_ptr<const BraceGroup>> braces_;
     std::vector<DiceGroup> groups_;
     std::vector<SuccessGroup> successes_;
     std::vector<KeptGroup> kept_;

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "group_distribution.h"
 
+#include "brace_group.h"
 #include "errors.h"
 #include "limb_kernels.h"
 #include "pool_recurrence.h"
@@ -193,6 +194,8 @@ std::vector<Decimal> WeightedHighest(const Die& die, std::int32_t dice, std::int
 } // namespace
 
 std::vector<Decimal> GroupDistribution(const KeptGroup& group, const std::atomic<bool>* cancel) {
+    if (group.braces)
+        return BraceDistribution(*group.braces, cancel);
     if (!group.die.Uniform() && group.kept == group.count)
         return PowerOfDie(group.die, group.count, cancel);
     // The lowest K of faces x are the highest of faces −x: the sums mirror.
@@ -208,6 +211,8 @@ std::vector<Decimal> GroupDistribution(const KeptGroup& group, const std::atomic
 }
 
 long double GroupMean(const KeptGroup& group) {
+    if (group.braces)
+        return BraceMean(*group.braces);
     if (!group.die.Uniform() && group.kept == group.count) {
         // All of them summed: N times one die's mean.
         long double sum = 0;
@@ -283,6 +288,8 @@ long double GroupMean(const KeptGroup& group) {
 }
 
 double GroupWork(const KeptGroup& group) {
+    if (group.braces)
+        return BraceWork(*group.braces);
     const double limbs = 1 + group.count * std::log10(static_cast<double>(group.die.Weight())) / 9;
     const double k = group.kept;
     const double d = static_cast<double>(group.die.Span() + 1);

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "pool_notation.h"
 
+#include "brace_group.h"
 #include "errors.h"
 
 #include <algorithm>
@@ -8,6 +9,7 @@
 #include <limits>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace dorvanel {
@@ -28,27 +30,10 @@ public:
         SkipSpaces();
         if (AtEnd())
             Fail("no dice or number given");
-        bool subtracted = TakeSign().value_or(false);
-        for (;;) {
-            SkipSpaces();
-            Term(subtracted);
-            SkipSpaces();
-            if (AtEnd())
-                break;
-            const std::optional<bool> sign = TakeSign();
-            if (!sign) {
-                if (IsDigit(Peek()) || IsLetter('d'))
-                    Fail("+ or - missing at position " + Position());
-                Stray();
-            }
-            subtracted = *sign;
-            SkipSpaces();
-            if (AtEnd())
-                Fail("a term is missing at position " + Position());
-        }
+        Expression();
         DicePool pool;
         try {
-            pool = before.Plus(DicePool(terms_, constant_));
+            pool = before.Plus(DicePool(terms_, constant_, braces_));
         } catch (const IntegerOverflowError&) {
             Fail("totals must stay within -2147483648 to 2147483647");
         }
@@ -66,6 +51,167 @@ public:
     }
 
 private:
+    // Terms joined by + and -, up to the end, or within a group up to its , or }.
+    void Expression() {
+        bool subtracted = TakeSign().value_or(false);
+        for (;;) {
+            SkipSpaces();
+            Peek() == '{' ? Group(subtracted) : Term(subtracted);
+            SkipSpaces();
+            if (AtEnd() || AtMemberEnd())
+                break;
+            const std::optional<bool> sign = TakeSign();
+            if (!sign) {
+                if (IsDigit(Peek()) || IsLetter('d') || Peek() == '{')
+                    Fail("+ or - missing at position " + Position());
+                Stray();
+            }
+            subtracted = *sign;
+            SkipSpaces();
+            if (AtEnd() || AtMemberEnd())
+                Fail("a term is missing at position " + Position());
+        }
+    }
+
+    bool AtMemberEnd() const { return groupAt_ && (Peek() == ',' || Peek() == '}'); }
+
+    // {…} and what selects from it: pooled dice, or sub-totals separated by commas.
+    void Group(bool subtracted) {
+        const std::size_t open = at_;
+        if (groupAt_)
+            Fail("groups do not nest: the group at position " + PositionOf(open) +
+                 " is inside the one at position " + PositionOf(*groupAt_));
+        ++at_;
+        groupAt_ = open;
+        std::vector<DiceTerm> outerTerms = std::exchange(terms_, {});
+        std::vector<std::size_t> outerStarts = std::exchange(termStarts_, {});
+        const std::int64_t outerConstant = std::exchange(constant_, 0);
+        std::vector<DicePool> members;
+        std::optional<std::size_t> constantAt;
+        std::vector<std::size_t> starts;
+        for (;;) {
+            SkipSpaces();
+            if (AtEnd())
+                Fail("the group at position " + PositionOf(open) + " is not closed with }");
+            if (Peek() == ',' || Peek() == '}')
+                Fail(members.empty() && Peek() == '}'
+                         ? "the group at position " + PositionOf(open) + " is empty"
+                         : "a member of the group is missing at position " + Position());
+            terms_.clear();
+            termStarts_.clear();
+            constant_ = 0;
+            constantAt_.reset();
+            Expression();
+            if (AtEnd())
+                Fail("the group at position " + PositionOf(open) + " is not closed with }");
+            try {
+                members.emplace_back(terms_, constant_);
+            } catch (const IntegerOverflowError&) {
+                Fail("totals must stay within -2147483648 to 2147483647");
+            }
+            if (!constantAt)
+                constantAt = constantAt_;
+            starts.insert(starts.end(), termStarts_.begin(), termStarts_.end());
+            if (text_[at_++] == '}')
+                break;
+        }
+        groupAt_.reset();
+        std::vector<DiceTerm> inner = std::exchange(terms_, std::move(outerTerms));
+        termStarts_ = std::move(outerStarts);
+        constant_ = outerConstant;
+
+        BraceGroup group;
+        group.pooled = members.size() == 1;
+        group.members = std::move(members);
+        group.subtracted = subtracted;
+        const std::optional<std::size_t> selectionAt = Selection(group);
+        if (group.pooled) {
+            // Dice only, all added, none selected within.
+            auto refuse = [&](std::size_t at, const std::string& what) {
+                Fail("the group at position " + PositionOf(open) + " pools dice: " + what +
+                     " at position " + PositionOf(at) + " cannot be within it");
+            };
+            if (constantAt)
+                refuse(*constantAt, "the number");
+            for (std::size_t i = 0; i < inner.size(); ++i) {
+                if (inner[i].subtracted)
+                    refuse(starts[i], "the dice subtracted");
+                if (inner[i].modifier != Modifier::None)
+                    refuse(starts[i], "the dice kept or counted");
+                if (inner[i].explosion && inner[i].explosion->kind == Explosion::Kind::EachRoll)
+                    Fail("the dice at position " + PositionOf(starts[i]) +
+                         " explode with ! within a group: pool exploding dice with !!");
+            }
+        }
+        const std::int32_t all = MembersOf(group);
+        if (selectionAt && Keeps(group.modifier)) {
+            const bool keep = group.modifier == Modifier::KeepHighest ||
+                              group.modifier == Modifier::KeepLowest;
+            // Within a group's members; a pooled group's kinds are checked as one.
+            const std::int32_t least = keep ? 1 : 0;
+            const std::int32_t most = keep ? all : all - 1;
+            if (group.parameter < least || group.parameter > most)
+                Fail(std::string("the ") + (group.pooled ? "dice " : "sub-totals ") +
+                     (keep ? "kept" : "dropped") + " at position " + PositionOf(*selectionAt) +
+                     " must be from " + std::to_string(least) + " to " + std::to_string(most));
+        }
+        const bool keeps = group.modifier == Modifier::KeepHighest ||
+                           group.modifier == Modifier::KeepLowest;
+        const bool drops = group.modifier == Modifier::DropHighest ||
+                           group.modifier == Modifier::DropLowest;
+        const bool selectsAll = !selectionAt || (keeps && group.parameter == all) ||
+                                (drops && group.parameter == 0);
+        // What plain terms say as well is written as terms: the sum of all, one kind of dice,
+        // or pooled dice counted.
+        if (selectsAll) {
+            for (const DicePool& member : group.members)
+                for (DiceTerm term : member.Terms()) {
+                    term.subtracted = term.subtracted != subtracted;
+                    terms_.push_back(term);
+                }
+            for (const DicePool& member : group.members)
+                constant_ += subtracted ? -member.Constant() : member.Constant();
+            return;
+        }
+        if (group.pooled && (group.members.front().Terms().size() == 1 ||
+                             !Keeps(group.modifier))) {
+            for (DiceTerm term : group.members.front().Terms()) {
+                term.subtracted = subtracted;
+                term.modifier = group.modifier;
+                term.parameter = group.parameter;
+                terms_.push_back(term);
+                termStarts_.push_back(open);
+            }
+            return;
+        }
+        braces_.push_back(std::make_shared<const BraceGroup>(std::move(group)));
+    }
+
+    // After a group: khK, klK, dhK, dlK, kK or dK, or a condition; where it stands, if there.
+    std::optional<std::size_t> Selection(BraceGroup& group) {
+        const std::size_t spaced = at_;
+        SkipSpaces();
+        const std::size_t at = at_;
+        // Spaces then a die or a number: a + or - is missing, as after a term.
+        if (at != spaced && (IsLetter('d') || IsDigit(Peek()))) {
+            at_ = spaced;
+            return std::nullopt;
+        }
+        DiceTerm selection;
+        selection.count = std::numeric_limits<std::int32_t>::max(); // checked against the group
+        if (IsLetter('k') || IsLetter('d')) {
+            Keep(selection, at);
+        } else if (Peek() == '>' || Peek() == '<' || Peek() == '=') {
+            Count(selection, RequiredCondition());
+        } else {
+            at_ = spaced;
+            return std::nullopt;
+        }
+        group.modifier = selection.modifier;
+        group.parameter = selection.parameter;
+        return at;
+    }
+
     bool AtEnd() const { return at_ >= text_.size(); }
     char Peek() const { return AtEnd() ? '\0' : text_[at_]; }
     static bool IsDigit(char c) { return c >= '0' && c <= '9'; }
@@ -128,6 +274,8 @@ private:
             if (*number > std::numeric_limits<std::int32_t>::max())
                 Fail("the number at position " + PositionOf(start) + " is too large");
             constant_ += subtracted ? -*number : *number;
+            if (!constantAt_)
+                constantAt_ = start;
             return;
         }
         const std::int64_t count = number.value_or(1);
@@ -148,6 +296,7 @@ private:
                  DeepestThatFits(term));
         }
         terms_.push_back(term);
+        termStarts_.push_back(start);
     }
 
     // The deepest explosion of this term that its weights still count, when it explodes.
@@ -444,7 +593,11 @@ private:
     std::int32_t explodeDepth_;
     std::size_t at_ = 0;
     std::vector<DiceTerm> terms_;
+    std::vector<std::size_t> termStarts_; // where each of terms_ was written
     std::int64_t constant_ = 0;
+    std::optional<std::size_t> constantAt_; // where the expression's first number was written
+    std::vector<std::shared_ptr<const BraceGroup>> braces_;
+    std::optional<std::size_t> groupAt_; // the group being read
 };
 
 } // namespace

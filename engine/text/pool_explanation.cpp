@@ -1,11 +1,14 @@
 // SPDX-License-Identifier: MIT
 #include "pool_explanation.h"
 
+#include "brace_group.h"
 #include "conversions.h"
 #include "decimal.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <vector>
 
 namespace dorvanel {
 namespace {
@@ -40,7 +43,8 @@ std::string Meeting(const char* article, const char* noun, const Condition& cond
     return std::string(article) + " " + noun + " " + condition.Words();
 }
 
-std::string TermWords(const DiceTerm& term) {
+// The dice of a term as rolled, before any are selected or counted.
+std::string RolledWords(const DiceTerm& term) {
     std::string text = DiceWords(term);
     if (term.reroll)
         text += term.reroll->once
@@ -56,6 +60,11 @@ std::string TermWords(const DiceTerm& term) {
         text += ", each die's value at least " + std::to_string(*term.atLeast);
     if (term.atMost)
         text += ", each die's value at most " + std::to_string(*term.atMost);
+    return text;
+}
+
+std::string TermWords(const DiceTerm& term) {
+    std::string text = RolledWords(term);
     const std::string k = std::to_string(term.parameter);
     switch (term.modifier) {
     case Modifier::None:
@@ -84,6 +93,37 @@ std::string TermWords(const DiceTerm& term) {
     return text;
 }
 
+// "pooled 4 six-sided dice and 3 eight-sided dice; the 3 highest added".
+std::string GroupWords(const BraceGroup& group) {
+    std::vector<std::string> members;
+    if (group.pooled)
+        for (const DiceTerm& term : group.members.front().Terms())
+            members.push_back(RolledWords(term));
+    else
+        for (const DicePool& member : group.members)
+            members.push_back(member.Notation());
+    std::string text = group.pooled ? "pooled " : "the sub-totals ";
+    for (std::size_t i = 0; i < members.size(); ++i)
+        text += (i == 0 ? "" : i + 1 == members.size() ? " and " : ", ") + members[i];
+    const std::string k = std::to_string(group.parameter);
+    const char* sign = group.subtracted ? "subtracted" : "added";
+    switch (group.modifier) {
+    case Modifier::KeepHighest:
+        return text + "; the " + (group.parameter == 1 ? "" : k + " ") + "highest " + sign;
+    case Modifier::KeepLowest:
+        return text + "; the " + (group.parameter == 1 ? "" : k + " ") + "lowest " + sign;
+    case Modifier::DropHighest:
+        return text + "; all but the " + k + " highest " + sign;
+    case Modifier::DropLowest:
+        return text + "; all but the " + k + " lowest " + sign;
+    default:
+        return text + "; " +
+               Meeting("each", group.pooled ? "die" : "sub-total",
+                       SuccessCondition(group.modifier, group.parameter)) +
+               (group.subtracted ? " counts \u22121" : " counts 1");
+    }
+}
+
 // 1 in (T/m)^K: whole when m divides T, else to three significant digits.
 std::string OneIn(std::int64_t total, std::int64_t meeting, std::int32_t depth) {
     if (total % meeting == 0)
@@ -103,6 +143,8 @@ std::string Explanation(const DicePool& pool) {
     std::string text;
     for (const DiceTerm& term : pool.Terms())
         text += (text.empty() ? "" : "; ") + TermWords(term);
+    for (const auto& group : pool.Braces())
+        text += (text.empty() ? "" : "; ") + GroupWords(*group);
     const std::int64_t constant = pool.Constant();
     if (constant != 0 || text.empty())
         text += (text.empty() ? "" : "; ") + std::to_string(constant < 0 ? -constant : constant) +
@@ -113,9 +155,20 @@ std::string Explanation(const DicePool& pool) {
 std::string DepthNote(const DicePool& pool) {
     std::vector<std::string> notes;
     std::size_t exploding = 0;
-    for (const DiceTerm& term : pool.Terms())
+    // Each kind of exploding dice once, however often a group's sub-totals repeat it.
+    auto alike = [](DiceTerm a, DiceTerm b) {
+        a.count = b.count;
+        a.subtracted = b.subtracted;
+        return a == b;
+    };
+    std::vector<DiceTerm> terms;
+    for (const DiceTerm& term : pool.RolledTerms())
+        if (std::none_of(terms.begin(), terms.end(),
+                         [&](const DiceTerm& known) { return alike(known, term); }))
+            terms.push_back(term);
+    for (const DiceTerm& term : terms)
         exploding += term.explosion.has_value();
-    for (const DiceTerm& term : pool.Terms()) {
+    for (const DiceTerm& term : terms) {
         if (!term.explosion)
             continue;
         const Die rolled = RolledDie(term);

@@ -1,0 +1,253 @@
+// SPDX-License-Identifier: MIT
+// Groups in braces against every roll: each die, or each sub-total, enumerated over all its
+// outcomes, then the group's selection applied to the values as a table would.
+#include "brace_group.h"
+#include "distribution.h"
+#include "errors.h"
+#include "pool_explanation.h"
+#include "pool_notation.h"
+#include "analysis_plan.h"
+
+#include <QTest>
+
+#include <algorithm>
+#include <cmath>
+#include <functional>
+#include <map>
+#include <numeric>
+#include <vector>
+
+using namespace dorvanel;
+
+namespace {
+
+using Tally = std::map<std::int64_t, unsigned long long>;
+
+Tally DieTally(const Die& die) {
+    Tally tally;
+    for (const Die::Face& face : die.Faces())
+        tally[face.value] += static_cast<unsigned long long>(face.weight);
+    return tally;
+}
+
+// Every outcome of the given values, each taken from its own tally, scored by `score`.
+Tally Enumerate(const std::vector<Tally>& each,
+                const std::function<std::int64_t(std::vector<std::int64_t>)>& score) {
+    std::vector<std::vector<std::pair<std::int64_t, unsigned long long>>> lists;
+    for (const Tally& tally : each)
+        lists.emplace_back(tally.begin(), tally.end());
+    Tally result;
+    std::vector<std::size_t> at(lists.size(), 0);
+    for (;;) {
+        std::vector<std::int64_t> values;
+        unsigned long long ways = 1;
+        for (std::size_t i = 0; i < lists.size(); ++i) {
+            values.push_back(lists[i][at[i]].first);
+            ways *= lists[i][at[i]].second;
+        }
+        result[score(values)] += ways;
+        std::size_t i = 0;
+        while (i < lists.size() && ++at[i] == lists[i].size())
+            at[i++] = 0;
+        if (i == lists.size())
+            return result;
+    }
+}
+
+// The sum of the values a keep or drop selects, or how many meet a count's condition.
+std::int64_t Select(std::vector<std::int64_t> values, Modifier modifier, std::int32_t k) {
+    std::sort(values.begin(), values.end());
+    const auto n = static_cast<std::int64_t>(values.size());
+    auto sum = [&](std::int64_t from, std::int64_t to) {
+        return std::accumulate(values.begin() + from, values.begin() + to, std::int64_t{0});
+    };
+    switch (modifier) {
+    case Modifier::KeepHighest:
+        return sum(n - k, n);
+    case Modifier::KeepLowest:
+        return sum(0, k);
+    case Modifier::DropHighest:
+        return sum(0, n - k);
+    case Modifier::DropLowest:
+        return sum(k, n);
+    case Modifier::None:
+        return sum(0, n);
+    default:
+        return std::count_if(values.begin(), values.end(), [&](std::int64_t v) {
+            return SuccessCondition(modifier, k).Meets(v);
+        });
+    }
+}
+
+Tally Plus(const Tally& a, const Tally& b, bool subtracted) {
+    Tally sum;
+    for (const auto& [x, m] : a)
+        for (const auto& [y, n] : b)
+            sum[x + (subtracted ? -y : y)] += m * n;
+    return sum;
+}
+
+// A pool without groups: each term's dice enumerated and selected, then added.
+Tally PoolTally(const DicePool& pool) {
+    Tally total{{pool.Constant(), 1}};
+    for (const DiceTerm& term : pool.Terms()) {
+        const std::vector<Tally> dice(static_cast<std::size_t>(term.count),
+                                      DieTally(ValueOf(term)));
+        const Modifier keep = Keeps(term) ? term.modifier : Modifier::None;
+        total = Plus(total, Enumerate(dice, [&](const std::vector<std::int64_t>& values) {
+                         return Select(values, keep, term.parameter);
+                     }),
+                     term.subtracted);
+    }
+    return total;
+}
+
+Tally GroupTally(const BraceGroup& group) {
+    std::vector<Tally> each;
+    if (group.pooled) {
+        for (const DiceTerm& term : group.members.front().Terms())
+            each.insert(each.end(), static_cast<std::size_t>(term.count), DieTally(ValueOf(term)));
+    } else {
+        for (const DicePool& member : group.members)
+            each.push_back(PoolTally(member));
+    }
+    return Enumerate(each, [&](const std::vector<std::int64_t>& values) {
+        return Select(values, group.modifier, group.parameter);
+    });
+}
+
+} // namespace
+
+class TestBraceGroups : public QObject {
+    Q_OBJECT
+private slots:
+    void groupsAgreeWithEveryRoll_data() {
+        QTest::addColumn<QString>("notation");
+        for (const char* notation : {
+                 "{d12 + d10 + d8}kh2",
+                 "{d6 + d8}kl1",
+                 "{2d6 + 2d4}dl1",
+                 "{3d4 + 2d6}dh2",
+                 "{2d4 + d6 + d{0,0,3}}kh2",
+                 "{2d4ro1 + 2d6min3 + 1d3!!}kh2",
+                 "{d{-2..1} + 2d3}kl2",
+                 "{1d20 + 5, 1d12 + 8}kh1",
+                 "{1d6 + 1, 2d4, 1d8 - 2}kl2",
+                 "{4d4kh3, 1d10, 2d3>=2}kh1",
+                 "{2d4, 2d4, 1d6 + 1}dl1",
+                 "{3d6, 3d6, 3d6}>=10",
+                 "{2d6, 1d8 + 2}<6",
+                 "2d4 - {3d4 + 2d3}kh3 + {2d4, 1d6}kh1 + 3",
+             })
+            QTest::newRow(notation) << QString(notation);
+    }
+    void groupsAgreeWithEveryRoll() {
+        QFETCH(QString, notation);
+        const DicePool pool = ParsePool(notation.toStdString(), {}, 2);
+        QVERIFY(!pool.Braces().empty());
+        Tally expected = PoolTally(pool);
+        for (const auto& group : pool.Braces())
+            expected = Plus(expected, GroupTally(*group), group->subtracted);
+        const DistributionTable table = ComputeDistribution(pool, RunControl{});
+        QCOMPARE(table.MinValue(), expected.begin()->first);
+        QCOMPARE(table.MaxValue(), std::prev(expected.end())->first);
+        long double sum = 0, all = 0;
+        for (const auto& [total, ways] : expected) {
+            sum += static_cast<long double>(total) * ways;
+            all += ways;
+        }
+        QVERIFY2(std::abs(pool.MeanValue() - sum / all) <= 1e-12L * (1 + std::abs(sum / all)),
+                 qPrintable(QString::number(pool.MeanValue(), 'g', 17)));
+        for (std::int64_t t = table.MinValue(); t <= table.MaxValue(); ++t) {
+            const auto found = expected.find(t);
+            QCOMPARE(table.Digits(t), std::to_string(found == expected.end() ? 0 : found->second));
+        }
+    }
+
+    // Many dice of two kinds, whose counts take many primes: against dice of one kind kept,
+    // which the two kinds equal when they are alike but for a reroll of nothing.
+    void manyDiceOfOneKindKeptAlike() {
+        const DicePool mixed = ParsePool("{60d6 + 40d6r7}kh30");
+        QVERIFY(!mixed.Braces().empty());
+        const DistributionTable a = ComputeDistribution(mixed, RunControl{});
+        const DistributionTable b = ComputeDistribution(ParsePool("100d6kh30"), RunControl{});
+        QCOMPARE(a.MinValue(), b.MinValue());
+        QCOMPARE(a.MaxValue(), b.MaxValue());
+        for (std::int64_t t = a.MinValue(); t <= a.MaxValue(); ++t)
+            QCOMPARE(a.Digits(t), b.Digits(t));
+        QCOMPARE(mixed.MeanValue(), ParsePool("100d6kh30").MeanValue());
+    }
+
+    // A group beyond about ten seconds is refused naming a smaller one, which answers.
+    void tooLargeIsRefusedWithWhatAnswers() {
+        const std::string refused = "{200d6 + 200d8 + 200d10}kh200";
+        try {
+            PlanAnalysis(ParsePool(refused), std::nullopt, std::nullopt);
+            QFAIL("not refused");
+        } catch (const PoolLimitError& error) {
+            const std::string message = error.what();
+            const std::string answers = "; {133d6 + 133d8 + 133d10}kh133 answers";
+            QCOMPARE(message, refused + " is too large to be counted in reasonable time" + answers);
+            PlanAnalysis(ParsePool(answers.substr(2, answers.size() - 10)), std::nullopt,
+                         std::nullopt);
+        }
+    }
+
+    void explanation() {
+        QCOMPARE(Explanation(ParsePool("3d6 - {4d6 + 3d8r1}kh3")),
+                 "3d6 - {4d6 + 3d8r1}kh3: 3 six-sided dice, added; pooled 4 six-sided dice and 3 "
+                 "eight-sided dice, a 1 rerolled until it is not; the 3 highest subtracted");
+        QCOMPARE(Explanation(ParsePool("{3d6, 3d6, 3d6}>=10")),
+                 "{3d6, 3d6, 3d6}>=10: the sub-totals 3d6, 3d6 and 3d6; each sub-total of 10 or "
+                 "more counts 1");
+    }
+
+    void notation_data() {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("result");
+        const std::pair<const char*, const char*> rows[] = {
+            {"{2d20}kh1", "2d20kh1"},
+            {"{2d6 + 3d6}kh2", "5d6kh2"},
+            {"{4D6 + 3d8} KH3", "{4d6 + 3d8}kh3"},
+            {"{ 1d20+5 , 1d12+8 }k1", "{1d20 + 5, 1d12 + 8}kh1"},
+            {"{3d6 + 2d8}>=5", "3d6>=5 + 2d8>=5"},
+            {"{2d20}kh1 + 5 - {2d20}kl1", "2d20kh1 - 2d20kl1 + 5"},
+            {"{1d20, 1d12 - 1}", "1d20 + 1d12 - 1"},
+            {"{4d6 + 3d8}d0", "4d6 + 3d8"},
+            {"3d6 - {1d20 + 5, 1d12 + 8}kh1", "3d6 - {1d20 + 5, 1d12 + 8}kh1"},
+            {"{4d6 + 3d8}kh8", "{4d6 + 3d8}kh8: the dice kept at position 12 must be from 1 to 7"},
+            {"{1d6, 1d8}kh3", "{1d6, 1d8}kh3: the sub-totals kept at position 11 must be from 1 "
+                              "to 2"},
+            {"{}kh1", "{}kh1: the group at position 1 is empty"},
+            {"{1d6,}kh1", "{1d6,}kh1: a member of the group is missing at position 6"},
+            {"{1d6, 1d8", "{1d6, 1d8: the group at position 1 is not closed with }"},
+            {"{1d6 + 2}kh1", "{1d6 + 2}kh1: the group at position 1 pools dice: the number at "
+                             "position 8 cannot be within it"},
+            {"{3d6 - 1d4}kh2", "{3d6 - 1d4}kh2: the group at position 1 pools dice: the dice "
+                               "subtracted at position 8 cannot be within it"},
+            {"{1d8 + 4d6kh3}kh2", "{1d8 + 4d6kh3}kh2: the group at position 1 pools dice: the "
+                                  "dice kept or counted at position 8 cannot be within it"},
+            {"{1d8 + 3d6!}kh2", "{1d8 + 3d6!}kh2: the dice at position 8 explode with ! within a "
+                                "group: pool exploding dice with !!"},
+            {"{1d6, {1d4}kh1}kh1", "{1d6, {1d4}kh1}kh1: groups do not nest: the group at "
+                                   "position 7 is inside the one at position 1"},
+            {"{2d6} 3d6", "{2d6} 3d6: + or - missing at position 7"},
+        };
+        for (const auto& [text, result] : rows)
+            QTest::newRow(text) << QString(text) << QString(result);
+    }
+    void notation() {
+        QFETCH(QString, text);
+        QFETCH(QString, result);
+        QString read;
+        try {
+            read = QString::fromStdString(ParsePool(text.toStdString()).Notation());
+        } catch (const NotationError& error) {
+            read = QString::fromUtf8(error.what());
+        }
+        QCOMPARE(read, result);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestBraceGroups)
+#include "tst_brace_groups.moc"
