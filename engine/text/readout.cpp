@@ -176,17 +176,32 @@ std::vector<std::string> ReadoutLines(const DistributionTable& table, std::int64
     return lines;
 }
 
+std::string MostLikelyText(const DistributionTable& table) {
+    // Runs of three or more as ranges, shorter ones total by total.
+    std::vector<std::string> items;
+    for (const TotalRun& run : table.MostLikelyTotals()) {
+        if (std::int64_t{run.last} - run.first >= 2) {
+            items.push_back(std::to_string(run.first) + " to " + std::to_string(run.last));
+            continue;
+        }
+        for (std::int64_t total = run.first; total <= run.last; ++total)
+            items.push_back(std::to_string(total));
+    }
+    std::string text = items.front();
+    for (std::size_t i = 1; i < items.size(); ++i)
+        text += (i + 1 == items.size() ? " and " : ", ") + items[i];
+    return text;
+}
+
 std::vector<std::string> SpreadLines(const DistributionTable& table, char decimalSeparator) {
     const WideNumber deviation(std::sqrt(table.Variance()));
     std::vector<std::string> lines{"Standard deviation: " +
                                    deviation.Format(kShareDigits, decimalSeparator)};
     if (!table.Index().Symmetric())
         lines.push_back("Median: " + MedianText(table, decimalSeparator));
-    const std::vector<std::int32_t>& likely = table.MostLikelyTotals();
-    std::string totals = std::to_string(likely.front());
-    for (std::size_t i = 1; i < likely.size(); ++i)
-        totals += (i + 1 == likely.size() ? " and " : ", ") + std::to_string(likely[i]);
-    lines.push_back((likely.size() == 1 ? "Most likely total: " : "Most likely totals: ") + totals);
+    const std::vector<TotalRun>& likely = table.MostLikelyTotals();
+    const bool one = likely.size() == 1 && likely.front().first == likely.front().last;
+    lines.push_back((one ? "Most likely total: " : "Most likely totals: ") + MostLikelyText(table));
     return lines;
 }
 
