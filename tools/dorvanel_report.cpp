@@ -1,13 +1,15 @@
 // SPDX-License-Identifier: MIT
 // dorvanel-report [--summary | --csv] [--memory-limit BYTES] POOL | DICE FACES: the five
 // summary texts and the listing of an analysis, or its table as comma-separated values, for
-// scripts, checks and benchmarks; --versus A B: how often each of two pools rolls higher.
+// scripts, checks and benchmarks; --stats POOL: the figures teachers quote; --versus A B: how
+// often each of two pools rolls higher.
 #include "conversions.h"
 #include "distribution.h"
 #include "errors.h"
 #include "memory_limits.h"
 #include "pool_explanation.h"
 #include "pool_notation.h"
+#include "readout.h"
 #include "report.h"
 #include "table_export.h"
 #include "versus_counts.h"
@@ -29,6 +31,7 @@ constexpr const char* kUsage =
     "Usage: dorvanel-report [--summary | --csv | --explain] [--memory-limit BYTES]\n"
     "                       [--explode-depth K] POOL\n"
     "       dorvanel-report [--summary | --csv] [--memory-limit BYTES] DICE FACES\n"
+    "       dorvanel-report --stats [--memory-limit BYTES] [--explode-depth K] POOL\n"
     "       dorvanel-report --versus [--memory-limit BYTES] [--explode-depth K] A B\n"
     "\n"
     "Counts, exactly, in how many of the ordered outcomes of rolling the dice of POOL, or\n"
@@ -52,6 +55,10 @@ constexpr const char* kUsage =
     "             \"10d10!10>=8f1\", \"3d{0,0,1,1,2}\"\n"
     "  DICE       number of dice, 1 to 10000; with FACES the same as DICEdFACES\n"
     "  FACES      number of faces, 1 to 1000\n"
+    "  --stats    print instead the mean (with its exact fraction), the standard\n"
+    "             deviation, the median, the most likely totals and the 5th, 25th, 75th\n"
+    "             and 95th percentiles: the median and each percentile the smallest\n"
+    "             total with at least that share of the outcomes at or below it\n"
     "  --versus A B\n"
     "             roll the pools A and B against each other and print, over every roll\n"
     "             of both, in how many A's total is higher, the same and lower:\n"
@@ -80,6 +87,7 @@ struct Arguments {
     bool summaryOnly = false;
     bool csv = false;
     bool explain = false;
+    bool stats = false;
     // --versus: the second pool, rolled against `pool`.
     std::optional<dorvanel::DicePool> versus;
     bool help = false;
@@ -166,6 +174,8 @@ Arguments Parse(const std::vector<std::string>& args) {
             parsed.csv = true;
         else if (arg == "--explain")
             parsed.explain = true;
+        else if (arg == "--stats")
+            parsed.stats = true;
         else if (arg == "--versus")
             versus = true;
         else if (arg == "--memory-limit")
@@ -178,8 +188,8 @@ Arguments Parse(const std::vector<std::string>& args) {
     }
     if (parsed.help || parsed.version)
         return parsed;
-    if (parsed.csv + parsed.summaryOnly + parsed.explain + versus > 1)
-        throw UsageError{"--csv, --summary, --explain and --versus do not go together"};
+    if (parsed.csv + parsed.summaryOnly + parsed.explain + parsed.stats + versus > 1)
+        throw UsageError{"--csv, --summary, --explain, --stats and --versus do not go together"};
     if (versus) {
         if (operands.size() != 2)
             throw UsageError{"--versus expects two pools, A and B, but got " +
@@ -290,7 +300,10 @@ int main(int argc, char** argv) {
             return std::fflush(stdout) == 0 ? 0 : 1;
         }
         const dorvanel::DistributionTable table = dorvanel::ComputeDistribution(pool, control);
-        if (parsed.csv) {
+        if (parsed.stats) {
+            for (const std::string& line : dorvanel::StatisticsLines(table))
+                std::printf("%s\n", line.c_str());
+        } else if (parsed.csv) {
             dorvanel::WriteCsv(table, WriteOut);
         } else {
             std::printf("%s\n%s\n%s\n%s\n%s\n", possibleRolls.c_str(),

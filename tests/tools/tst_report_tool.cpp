@@ -103,6 +103,10 @@ private slots:
             << "10d10!10>=8f1: 10 ten-sided dice, a 10 rolls again; each roll of 8 or more "
                "counts 1, each 1 counts \u22121\nexplosions stop after 10 extra rolls; 1 die in "
                "10000000000 gets that far\n";
+        QTest::newRow("stats") << QStringList{"--stats", "4d6kh3"}
+                               << "Mean: 12.2445987654321 (15869/1296)\n"
+                                  "Standard deviation: 2.84684\nMedian: 12\nMost likely: 13\n"
+                                  "Percentiles: 5 %: 7, 25 %: 10, 75 %: 14, 95 %: 17\n";
         QTest::newRow("summary at depth 2")
             << QStringList{"--summary", "--explode-depth", "2", "3d10!>=8"}
             << "Total Possible Rolls: 1000000000\nMin.: 3    Max.: 90\nValue: 22.935\n"
