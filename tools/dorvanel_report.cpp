@@ -1,15 +1,18 @@
 // SPDX-License-Identifier: MIT
 // dorvanel-report [--summary | --csv] [--memory-limit BYTES] POOL | DICE FACES: the five
 // summary texts and the listing of an analysis, or its table as comma-separated values, for
-// scripts, checks and benchmarks.
+// scripts, checks and benchmarks; --stats POOL: the figures teachers quote; --versus A B: how
+// often each of two pools rolls higher.
 #include "conversions.h"
 #include "distribution.h"
 #include "errors.h"
 #include "memory_limits.h"
 #include "pool_explanation.h"
 #include "pool_notation.h"
+#include "readout.h"
 #include "report.h"
 #include "table_export.h"
+#include "versus_counts.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -19,6 +22,7 @@
 #include <limits>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -27,6 +31,8 @@ constexpr const char* kUsage =
     "Usage: dorvanel-report [--summary | --csv | --explain] [--memory-limit BYTES]\n"
     "                       [--explode-depth K] POOL\n"
     "       dorvanel-report [--summary | --csv] [--memory-limit BYTES] DICE FACES\n"
+    "       dorvanel-report --stats [--memory-limit BYTES] [--explode-depth K] POOL\n"
+    "       dorvanel-report --versus [--memory-limit BYTES] [--explode-depth K] A B\n"
     "\n"
     "Counts, exactly, in how many of the ordered outcomes of rolling the dice of POOL, or\n"
     "DICE dice with faces 1..FACES, each total comes up.\n"
@@ -51,6 +57,15 @@ constexpr const char* kUsage =
     "             sub-totals, \"{1d20 + 5, 1d12 + 8}kh1\", then keep or count as above\n"
     "  DICE       number of dice, 1 to 10000; with FACES the same as DICEdFACES\n"
     "  FACES      number of faces, 1 to 1000\n"
+    "  --stats    print instead the mean (with its exact fraction), the standard\n"
+    "             deviation, the median, the most likely totals and the 5th, 25th, 75th\n"
+    "             and 95th percentiles: the median and each percentile the smallest\n"
+    "             total with at least that share of the outcomes at or below it\n"
+    "  --versus A B\n"
+    "             roll the pools A and B against each other and print, over every roll\n"
+    "             of both, in how many A's total is higher, the same and lower:\n"
+    "             \"A > B: COUNT of TOTAL (P %)\", then A = B and A < B; P is cut to\n"
+    "             three decimals\n"
     "  --summary  print only the five summary lines (and, for exploding dice, where\n"
     "             explosions stop)\n"
     "  --explain  print how POOL is read, in words, and count nothing\n"
@@ -74,6 +89,9 @@ struct Arguments {
     bool summaryOnly = false;
     bool csv = false;
     bool explain = false;
+    bool stats = false;
+    // --versus: the second pool, rolled against `pool`.
+    std::optional<dorvanel::DicePool> versus;
     bool help = false;
     bool version = false;
     std::optional<std::uint64_t> memoryLimit;
@@ -138,6 +156,7 @@ Arguments Parse(const std::vector<std::string>& args) {
     std::int32_t explodeDepth = dorvanel::kDefaultExplodeDepth;
     std::vector<std::string> operands;
     bool options = true;
+    bool versus = false;
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& arg = args[i];
         // A leading minus before a digit starts a number or a pool, not an option.
@@ -157,6 +176,10 @@ Arguments Parse(const std::vector<std::string>& args) {
             parsed.csv = true;
         else if (arg == "--explain")
             parsed.explain = true;
+        else if (arg == "--stats")
+            parsed.stats = true;
+        else if (arg == "--versus")
+            versus = true;
         else if (arg == "--memory-limit")
             parsed.memoryLimit = ParseBytes(i + 1 < args.size() ? args[++i] : std::string());
         else if (arg == "--explode-depth")
@@ -167,8 +190,28 @@ Arguments Parse(const std::vector<std::string>& args) {
     }
     if (parsed.help || parsed.version)
         return parsed;
-    if (parsed.csv + parsed.summaryOnly + parsed.explain > 1)
-        throw UsageError{"--csv, --summary and --explain do not go together"};
+    if (parsed.csv + parsed.summaryOnly + parsed.explain + parsed.stats + versus > 1)
+        throw UsageError{"--csv, --summary, --explain, --stats and --versus do not go together"};
+    if (versus) {
+        if (operands.size() != 2)
+            throw UsageError{"--versus expects two pools, A and B, but got " +
+                             std::to_string(operands.size()) + " arguments"};
+        // A constant is a fair side, as a target to beat.
+        auto side = [explodeDepth](const std::string& text, const char* name) {
+            try {
+                return dorvanel::ParsePool(text, {}, explodeDepth);
+            } catch (const dorvanel::NotationError& error) {
+                throw UsageError{std::string("pool ") + name + ": " + error.what()};
+            }
+        };
+        parsed.pool = side(operands[0], "A");
+        parsed.versus = side(operands[1], "B");
+        if (parsed.pool.DiceCount() + parsed.versus->DiceCount() == 0)
+            throw UsageError{"--versus needs dice in A or B: '" +
+                             dorvanel::QuotedInput(operands[0]) + "' and '" +
+                             dorvanel::QuotedInput(operands[1]) + "' have none"};
+        return parsed;
+    }
     if (operands.size() == 2) {
         const std::int32_t dice = ParseInRange(operands[0], "DICE", 1, dorvanel::kMaxDiceInTerm);
         const std::int32_t faces = ParseInRange(operands[1], "FACES", 1, dorvanel::kMaxFaces);
@@ -193,6 +236,23 @@ Arguments Parse(const std::vector<std::string>& args) {
 void WriteOut(std::string_view text) {
     if (std::fwrite(text.data(), 1, text.size(), stdout) != text.size())
         throw std::runtime_error(std::string("cannot write the output: ") + std::strerror(errno));
+}
+
+// "A > B: COUNT of TOTAL (P %)" and the same for A = B and A < B, the pools in their
+// canonical notation.
+void PrintVersus(const dorvanel::DicePool& a, const dorvanel::DicePool& b,
+                 const dorvanel::RunControl& control) {
+    const dorvanel::VersusCounts counts = dorvanel::ComputeVersus(a, b, control);
+    const dorvanel::Decimal all = counts.Outcomes();
+    const std::string total = all.ToString();
+    const std::string nameA = a.Notation();
+    const std::string nameB = b.Notation();
+    for (const auto& [relation, count] :
+         {std::pair{" > ", &counts.higher}, std::pair{" = ", &counts.ties},
+          std::pair{" < ", &counts.lower}})
+        std::printf("%s%s%s: %s of %s (%s %%)\n", nameA.c_str(), relation, nameB.c_str(),
+                    count->ToString().c_str(), total.c_str(),
+                    dorvanel::PercentText(*count, all).c_str());
 }
 
 } // namespace
@@ -237,8 +297,15 @@ int main(int argc, char** argv) {
                              dorvanel::DescribeBytes(budget.bytes).c_str());
             control.memoryBudget = budget.bytes;
         }
+        if (parsed.versus) {
+            PrintVersus(pool, *parsed.versus, control);
+            return std::fflush(stdout) == 0 ? 0 : 1;
+        }
         const dorvanel::DistributionTable table = dorvanel::ComputeDistribution(pool, control);
-        if (parsed.csv) {
+        if (parsed.stats) {
+            for (const std::string& line : dorvanel::StatisticsLines(table))
+                std::printf("%s\n", line.c_str());
+        } else if (parsed.csv) {
             dorvanel::WriteCsv(table, WriteOut);
         } else {
             std::printf("%s\n%s\n%s\n%s\n%s\n", possibleRolls.c_str(),

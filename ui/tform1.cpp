@@ -344,7 +344,7 @@ void TForm1::AnalysisFinished(std::shared_ptr<const DistributionTable> table) {
         const QString possibilities = Text(ValuePossibilitiesText(*table, DecimalSeparator()));
         const QString probability = Text(ProbabilityText(*table, DecimalSeparator()));
         QStringList details;
-        for (const std::string& line : SpreadLines(*table, DecimalSeparator()))
+        for (const std::string& line : StatisticsLines(*table, DecimalSeparator()))
             details << Text(line);
         analysis_ = std::move(table);
         // The keys start again from the most likely total, where the plot has them.

@@ -8,6 +8,7 @@
 #include "power_by_squaring.h"
 
 #include <algorithm>
+#include <optional>
 
 namespace dorvanel {
 namespace {
@@ -24,7 +25,40 @@ WideNumber Outcomes(const DicePool& pool) {
     return outcomes;
 }
 
+// Whether every part's counts are log-concave, and so their sum's: plain dice are uniform over
+// consecutive values, and two-valued dice are binomial, (failures + successes·x)^N.
+bool LogConcave(const DicePool& pool) {
+    return pool.Kept().empty() && pool.Ratios().empty();
+}
+
+// Totals, each from the entries that store it, as runs of consecutive ones.
+template <typename TotalsOf>
+std::vector<TotalRun> Runs(const std::vector<std::int64_t>& entries, TotalsOf totalsOf) {
+    std::vector<std::int32_t> totals;
+    for (const std::int64_t j : entries)
+        for (const std::int32_t total : totalsOf(j))
+            totals.push_back(total);
+    std::sort(totals.begin(), totals.end());
+    totals.erase(std::unique(totals.begin(), totals.end()), totals.end());
+    std::vector<TotalRun> runs;
+    for (const std::int32_t total : totals) {
+        if (!runs.empty() && std::int64_t{runs.back().last} + 1 == total)
+            runs.back().last = total;
+        else
+            runs.push_back({total, total});
+    }
+    return runs;
+}
+
 } // namespace
+
+// A count by its length in limbs and its top limbs, most significant first: the whole count
+// when it is that short.
+std::pair<std::size_t, std::vector<std::uint32_t>>
+DistributionTable::Summary(std::int64_t j) const {
+    const auto [top, below] = Top(j);
+    return std::pair(below + top.size(), std::vector<std::uint32_t>(top.rbegin(), top.rend()));
+}
 
 DistributionTable::DistributionTable() = default;
 
@@ -49,14 +83,10 @@ void DistributionTable::Complete() {
     mean_ = pool_.MeanValue();
     variance_ = pool_.Variance() + (kept_ ? kept_->Variance() : 0.0L);
     if (index_.Symmetric()) {
-        // Peaked at the middle, or at the two totals beside it; the peak is the one the
-        // labels take, trunc(mean).
-        const std::int64_t twice = std::int64_t{MinValue()} + MaxValue();
-        const std::int64_t below = twice >= 0 ? twice / 2 : -((1 - twice) / 2);
-        mostLikely_ = {static_cast<std::int32_t>(below)};
-        if (twice % 2 != 0)
-            mostLikely_.push_back(static_cast<std::int32_t>(below + 1));
-        peak_ = static_cast<std::int32_t>(twice / 2);
+        // The peak is the total the labels take, trunc(mean), in the middle of the run of
+        // largest counts: where the keys start, away from either end of a flat run.
+        peak_ = static_cast<std::int32_t>((std::int64_t{MinValue()} + MaxValue()) / 2);
+        FindMostLikelyOfSymmetric();
         return;
     }
     const std::int64_t last = index_.Entries() - 1;
@@ -81,16 +111,19 @@ void DistributionTable::Complete() {
             gaps_.push_back({*zero, 1, skipped});
         }
     }
-    // The largest counts by their length and top limbs; where those tie and are not the whole
-    // count, by the whole counts.
-    auto summary = [this](std::int64_t j) {
-        const auto [top, below] = Top(j);
-        return std::pair(below + top.size(), std::vector<std::uint32_t>(top.rbegin(), top.rend()));
-    };
-    auto best = summary(0);
+    mostLikely_ = Runs(LargestEntries(last), [this](std::int64_t j) {
+        return std::vector<std::int32_t>{static_cast<std::int32_t>(MinValue() + j)};
+    });
+    peak_ = mostLikely_.front().first;
+}
+
+std::vector<std::int64_t> DistributionTable::LargestEntries(std::int64_t last) const {
+    // By their length and top limbs; where those tie and are not the whole count, by the
+    // whole counts.
+    auto best = Summary(0);
     std::vector<std::int64_t> candidates{0};
     for (std::int64_t j = 1; j <= last; ++j) {
-        auto current = summary(j);
+        auto current = Summary(j);
         if (current > best) {
             best = std::move(current);
             candidates = {j};
@@ -109,9 +142,38 @@ void DistributionTable::Complete() {
             if (count == largest)
                 candidates.push_back(j);
     }
-    for (const std::int64_t j : candidates)
-        mostLikely_.push_back(static_cast<std::int32_t>(MinValue() + j));
-    peak_ = mostLikely_.front();
+    return candidates;
+}
+
+void DistributionTable::FindMostLikelyOfSymmetric() {
+    const std::int64_t middle = index_.Entries() - 1;
+    if (!LogConcave(pool_)) {
+        const std::int64_t spread = pool_.Spread();
+        mostLikely_ = Runs(LargestEntries(middle), [this, spread](std::int64_t j) {
+            return std::vector<std::int32_t>{static_cast<std::int32_t>(MinValue() + j),
+                                             static_cast<std::int32_t>(MinValue() + spread - j)};
+        });
+        return;
+    }
+    // Log-concave and symmetric, the counts rise to one run of equal largest counts around the
+    // middle: walk down from the middle while the count stays the same.
+    const auto largest = Summary(middle);
+    std::optional<CountReader> reader;
+    Decimal middleCount;
+    std::int64_t first = middle;
+    for (; first > 0 && Summary(first - 1) == largest; --first) {
+        // Counts kept whole, or no longer than their top limbs, are told apart by the summary.
+        if (!checkpointed_ || largest.first <= CountSummary::kTopLimbs)
+            continue;
+        if (!reader) {
+            reader.emplace(*this);
+            middleCount = Decimal::FromLimbs(reader->Count(MinValue() + middle));
+        }
+        if (Decimal::FromLimbs(reader->Count(MinValue() + first - 1)) != middleCount)
+            break;
+    }
+    mostLikely_ = {{static_cast<std::int32_t>(MinValue() + first),
+                    static_cast<std::int32_t>(MaxValue() - first)}};
 }
 
 DistributionTable::DistributionTable(DistributionTable&& other) noexcept = default;

@@ -22,6 +22,14 @@ namespace dorvanel {
 class CheckpointedCounts;
 class GroupsWithRest;
 
+// Consecutive totals, first … last.
+struct TotalRun {
+    std::int32_t first = 0;
+    std::int32_t last = 0;
+
+    friend bool operator==(const TotalRun&, const TotalRun&) = default;
+};
+
 class DistributionTable {
 public:
     // No analysis yet: no totals.
@@ -45,11 +53,11 @@ public:
     long double Variance() const { return variance_; }
     // Where the counts are stored.
     const CountIndex& Index() const { return index_; }
-    // A total with the largest count: the one at the mean, or just below it, where the counts
-    // are symmetric; otherwise the smallest of them.
+    // A total with the largest count: trunc(mean) where the counts are symmetric, which their
+    // run of largest counts always holds; otherwise the smallest of them.
     std::int32_t PeakTotal() const { return peak_; }
-    // Every total with the largest count.
-    const std::vector<std::int32_t>& MostLikelyTotals() const { return mostLikely_; }
+    // Every total with the largest count, as runs of consecutive totals, lowest first.
+    const std::vector<TotalRun>& MostLikelyTotals() const { return mostLikely_; }
     // The totals the table answers for: every possible one, and 1, with those between that
     // cannot occur.
     std::int32_t FirstTotal() const { return std::min(MinValue(), 1); }
@@ -96,6 +104,12 @@ private:
     std::int64_t StoredIndex(std::int64_t total) const;
     // The sums from the highest total down, and the figures, once the counts are there.
     void Complete();
+    // A count by its length in limbs and its top limbs, most significant first.
+    std::pair<std::size_t, std::vector<std::uint32_t>> Summary(std::int64_t j) const;
+    // The stored entries 0 … last with the largest count.
+    std::vector<std::int64_t> LargestEntries(std::int64_t last) const;
+    // Where symmetric counts have their largest, as a run around the middle.
+    void FindMostLikelyOfSymmetric();
     WideNumber SumThrough(const CountSums& sums, std::int64_t last, bool fromTop) const;
     LimbSpan WholeCount(std::int64_t j) const {
         return {limbs_.data() + offsets_[j], offsets_[j + 1] - offsets_[j]};
@@ -109,7 +123,7 @@ private:
     CountIndex index_;
     double mean_ = 0.0;
     long double variance_ = 0.0L;
-    std::vector<std::int32_t> mostLikely_;
+    std::vector<TotalRun> mostLikely_;
     // Runs of totals between MinValue and MaxValue that no roll gives, by index from MinValue,
     // lowest first: only pools that are not symmetric have any.
     struct Gap {

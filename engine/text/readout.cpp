@@ -7,9 +7,11 @@
 #include "count_reader.h"
 #include "count_size.h"
 
+#include <algorithm>
 #include <cmath>
 #include <compare>
 #include <optional>
+#include <vector>
 
 namespace dorvanel {
 namespace {
@@ -77,40 +79,124 @@ std::uint64_t SmallCountSum(const DistributionTable& table, std::int64_t first, 
 // Where a share lies this close to a half its rounding cannot tell which side it is on.
 constexpr long double kShareRounding = 1e-15L;
 
-// The outcomes at or below `total` against those above it, summed exactly: every count read once.
-std::strong_ordering AtMostAgainstAbove(const DistributionTable& table, std::int64_t total) {
+// The outcomes at or below `total` times 100 against `percent` of all outcomes, summed exactly:
+// every count at or below it read once.
+std::strong_ordering AtMostAgainstExactly(const DistributionTable& table, std::int64_t total,
+                                          std::uint32_t percent) {
     CountReader reader(table);
     Decimal atMost;
-    Decimal above;
-    for (std::int64_t t = table.MinValue(); t <= table.MaxValue(); ++t)
-        (t <= total ? atMost : above) += Decimal::FromLimbs(reader.Count(t));
-    return atMost <=> above;
+    for (std::int64_t t = table.MinValue(); t <= std::min<std::int64_t>(total, table.MaxValue());
+         ++t)
+        atMost += Decimal::FromLimbs(reader.Count(t));
+    Decimal part = ExactOutcomes(table.pool());
+    part.MultiplyBy(percent);
+    return atMost.MultiplyBy(100) <=> part;
 }
 
-// The share at or below `total` against one half: from the shares, or, where they are too close
-// to tell, from the counts.
-std::strong_ordering AtMostAgainstHalf(const DistributionTable& table, std::int64_t total) {
-    const long double off = table.AtMostShare(total).Value() - 0.5L;
+// The share at or below `total` against `percent` %: from the shares, or, where they are too
+// close to tell, from the counts.
+std::strong_ordering AtMostAgainst(const DistributionTable& table, std::int64_t total,
+                                   std::uint32_t percent) {
+    const long double off = table.AtMostShare(total).Value() - percent / 100.0L;
     if (std::fabs(off) >= kShareRounding)
         return off < 0 ? std::strong_ordering::less : std::strong_ordering::greater;
-    return AtMostAgainstAbove(table, total);
+    return AtMostAgainstExactly(table, total, percent);
 }
 
-// The smallest total with at least half the outcomes at or below it, found by bisection; when
-// exactly half are, the median lies halfway to the next total.
-std::string MedianText(const DistributionTable& table, char decimalSeparator) {
+// The smallest total with at least `percent` % of the outcomes at or below it, by bisection.
+std::int64_t SmallestReaching(const DistributionTable& table, std::uint32_t percent) {
     std::int64_t low = table.MinValue();
     std::int64_t high = table.MaxValue();
     while (low < high) {
         const std::int64_t middle = low + (high - low) / 2;
-        if (AtMostAgainstHalf(table, middle) < 0)
+        if (AtMostAgainst(table, middle, percent) < 0)
             low = middle + 1;
         else
             high = middle;
     }
-    return low < table.MaxValue() && AtMostAgainstHalf(table, low) == 0
+    return low;
+}
+
+// The smallest total with at least half the outcomes at or below it; when exactly half are, the
+// median lies halfway to the next total.
+std::string MedianText(const DistributionTable& table, char decimalSeparator) {
+    const std::int64_t low = SmallestReaching(table, 50);
+    return low < table.MaxValue() && AtMostAgainst(table, low, 50) == 0
                ? FloatToStr(static_cast<long double>(low) + 0.5L, decimalSeparator)
                : std::to_string(low);
+}
+
+std::uint32_t Remainder(const Decimal& value, std::uint32_t divisor) {
+    std::uint64_t remainder = 0;
+    const LimbSpan limbs = value.limbs();
+    for (auto limb = limbs.rbegin(); limb != limbs.rend(); ++limb)
+        remainder = (remainder * kLimbBase + *limb) % divisor;
+    return static_cast<std::uint32_t>(remainder);
+}
+
+// The mean as a fraction in lowest terms: numerator over denominator, and its sign.
+struct ExactMean {
+    bool negative = false;
+    Decimal numerator;
+    Decimal denominator{1};
+};
+
+// Symmetric counts have their mean halfway between the ends; other counts are summed exactly,
+// every count read once, over all outcomes, whose only prime factors are those of the dice's
+// sides.
+ExactMean MeanOf(const DistributionTable& table) {
+    const std::int64_t lowest = table.MinValue();
+    ExactMean mean;
+    std::vector<std::int64_t> sides{2};
+    if (table.Index().Symmetric()) {
+        const std::int64_t twice = lowest + table.MaxValue();
+        mean = {twice < 0, Decimal(static_cast<std::uint64_t>(twice < 0 ? -twice : twice)),
+                Decimal(2)};
+    } else {
+        // Σ (t − lowest)·count(t), then lowest·outcomes added.
+        Decimal above;
+        CountReader reader(table);
+        for (std::int64_t t = lowest; t <= table.MaxValue(); ++t)
+            above += Decimal::FromLimbs(reader.Count(t))
+                         .MultiplyBy(static_cast<std::uint32_t>(t - lowest));
+        mean.denominator = ExactOutcomes(table.pool());
+        Decimal shift = mean.denominator;
+        shift.MultiplyBy(static_cast<std::uint32_t>(lowest < 0 ? -lowest : lowest));
+        if (lowest >= 0) {
+            mean.numerator = above += shift;
+        } else if (above >= shift) {
+            mean.numerator = above -= shift;
+        } else {
+            mean.negative = true;
+            mean.numerator = shift -= above;
+        }
+        sides.clear();
+        for (const DiceGroup& factor : table.pool().OutcomeFactors())
+            sides.push_back(factor.faces);
+    }
+    for (std::int64_t side : sides)
+        for (std::int64_t p = 2; side > 1; ++p)
+            for (; side % p == 0; side /= p) {
+                const auto prime = static_cast<std::uint32_t>(p);
+                while (Remainder(mean.denominator, prime) == 0 &&
+                       Remainder(mean.numerator, prime) == 0) {
+                    mean.denominator.DivideExactlyBy(prime);
+                    mean.numerator.DivideExactlyBy(prime);
+                }
+            }
+    return mean;
+}
+
+// "12.2445987654321 (15869/1296)", or "35" for a whole mean.
+std::string MeanText(const DistributionTable& table, char decimalSeparator) {
+    const ExactMean mean = MeanOf(table);
+    const std::string sign = mean.negative ? "-" : "";
+    if (mean.denominator == Decimal(1))
+        return sign + mean.numerator.ToString();
+    const long double value =
+        (WideNumber::Of(mean.numerator) / WideNumber::Of(mean.denominator)).Value();
+    return FloatToStr(static_cast<double>(mean.negative ? -value : value), decimalSeparator) +
+           " (" + sign + mean.numerator.ToString() + "/" + mean.denominator.ToString() + ")";
 }
 
 // A tenth of a percent, "< 0.1" and "> 99.9" for what would round to nought or to all.
@@ -176,17 +262,44 @@ std::vector<std::string> ReadoutLines(const DistributionTable& table, std::int64
     return lines;
 }
 
+std::string MostLikelyText(const DistributionTable& table) {
+    // Runs of three or more as ranges, shorter ones total by total.
+    std::vector<std::string> items;
+    for (const TotalRun& run : table.MostLikelyTotals()) {
+        if (std::int64_t{run.last} - run.first >= 2) {
+            items.push_back(std::to_string(run.first) + " to " + std::to_string(run.last));
+            continue;
+        }
+        for (std::int64_t total = run.first; total <= run.last; ++total)
+            items.push_back(std::to_string(total));
+    }
+    std::string text = items.front();
+    for (std::size_t i = 1; i < items.size(); ++i)
+        text += (i + 1 == items.size() ? " and " : ", ") + items[i];
+    return text;
+}
+
+std::vector<std::string> StatisticsLines(const DistributionTable& table, char decimalSeparator) {
+    const WideNumber deviation(std::sqrt(table.Variance()));
+    std::string percentiles = "Percentiles: ";
+    for (const std::uint32_t percent : {5U, 25U, 75U, 95U})
+        percentiles += (percent == 5 ? "" : ", ") + std::to_string(percent) +
+                       " %: " + std::to_string(SmallestReaching(table, percent));
+    return {"Mean: " + MeanText(table, decimalSeparator),
+            "Standard deviation: " + deviation.Format(kShareDigits, decimalSeparator),
+            "Median: " + std::to_string(SmallestReaching(table, 50)),
+            "Most likely: " + MostLikelyText(table), percentiles};
+}
+
 std::vector<std::string> SpreadLines(const DistributionTable& table, char decimalSeparator) {
     const WideNumber deviation(std::sqrt(table.Variance()));
     std::vector<std::string> lines{"Standard deviation: " +
                                    deviation.Format(kShareDigits, decimalSeparator)};
     if (!table.Index().Symmetric())
         lines.push_back("Median: " + MedianText(table, decimalSeparator));
-    const std::vector<std::int32_t>& likely = table.MostLikelyTotals();
-    std::string totals = std::to_string(likely.front());
-    for (std::size_t i = 1; i < likely.size(); ++i)
-        totals += (i + 1 == likely.size() ? " and " : ", ") + std::to_string(likely[i]);
-    lines.push_back((likely.size() == 1 ? "Most likely total: " : "Most likely totals: ") + totals);
+    const std::vector<TotalRun>& likely = table.MostLikelyTotals();
+    const bool one = likely.size() == 1 && likely.front().first == likely.front().last;
+    lines.push_back((one ? "Most likely total: " : "Most likely totals: ") + MostLikelyText(table));
     return lines;
 }
 

@@ -25,10 +25,22 @@ std::string CountText(const DistributionTable& table, std::int64_t total,
 std::vector<std::string> ReadoutLines(const DistributionTable& table, std::int64_t total,
                                       char decimalSeparator = '.');
 
+// The totals with the largest count: "35", "10 and 11", "1 to 20", "1, 3 and 5", runs of three
+// or more as ranges.
+std::string MostLikelyText(const DistributionTable& table);
+
 // "Standard deviation: 5.12348" and "Most likely total: 35", or "Most likely totals: 10 and
-// 11"; for counts that are not symmetric, "Median: 13" between them (halfway between two
-// totals where exactly half the outcomes lie at or below the first).
+// 11" (MostLikelyText); for counts that are not symmetric, "Median: 13" between them (halfway
+// between two totals where exactly half the outcomes lie at or below the first).
 std::vector<std::string> SpreadLines(const DistributionTable& table, char decimalSeparator = '.');
+
+// The figures teachers quote: "Mean: 12.2445987654321 (15869/1296)" (the fraction in lowest
+// terms, left out for a whole mean), "Standard deviation: 2.84684", "Median: 12", "Most likely:
+// 13" (MostLikelyText) and "Percentiles: 5 %: 7, 25 %: 10, 75 %: 14, 95 %: 17". The median and
+// each percentile are the smallest total with at least that share of the outcomes at or below
+// it, compared exactly. The mean of counts that are not symmetric reads every count.
+std::vector<std::string> StatisticsLines(const DistributionTable& table,
+                                         char decimalSeparator = '.');
 
 // "4d6kh3 beats 3d6: 62.2 %, ties 8.6 %": the shares of the joint outcomes that A wins and
 // ties, to a tenth of a percent; a share that is not nought or all is never shown as one.

@@ -146,6 +146,12 @@ std::int64_t ExactThousandthsOfPercent(const Decimal& count, const Decimal& powe
     return k;
 }
 
+// A percentage in thousandths as the labels show it: "12.885", "0", "100".
+std::string ThousandthsText(std::int64_t thousandths, char decimalSeparator) {
+    const double percent = static_cast<double>(static_cast<long double>(thousandths) / 1000);
+    return FloatToStr(percent, decimalSeparator);
+}
+
 // D^N as the label renders it.
 std::string PowerRendering(std::int32_t dice, std::int32_t faces, char decimalSeparator) {
     const long double power = Power(faces, dice);
@@ -207,8 +213,11 @@ std::string ProbabilityText(const DistributionTable& table, char decimalSeparato
         const long double scaled = StrToFloat(count) / power * 100 * 1000;
         thousandths = Trunc(static_cast<double>(scaled));
     }
-    const double percent = static_cast<double>(static_cast<long double>(thousandths) / 1000);
-    return "Probability of Value: " + FloatToStr(percent, decimalSeparator) + "%";
+    return "Probability of Value: " + ThousandthsText(thousandths, decimalSeparator) + "%";
+}
+
+std::string PercentText(const Decimal& count, const Decimal& outcomes, char decimalSeparator) {
+    return ThousandthsText(ExactThousandthsOfPercent(count, outcomes), decimalSeparator);
 }
 
 Listing::Listing(const DistributionTable& table, const std::atomic<bool>* cancel)

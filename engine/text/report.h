@@ -30,6 +30,9 @@ std::string ValuePossibilitiesText(const DistributionTable& table, char decimalS
 // "Probability of Value: " and that count's share of all outcomes in percent, cut (not
 // rounded) to three decimals, then "%".
 std::string ProbabilityText(const DistributionTable& table, char decimalSeparator = '.');
+// A count's share of the outcomes in percent as that label renders it, without the sign:
+// exactly, cut to three decimals ("12.885").
+std::string PercentText(const Decimal& count, const Decimal& outcomes, char decimalSeparator = '.');
 
 // The listing: one line per total from MinValue to MaxValue that some roll gives (for sums of
 // plain dice, every one): the total, with its sign, padded with spaces to the width of the

@@ -492,6 +492,32 @@ private slots:
         }
     }
 
+    // Every total with the largest count, runs of them as ranges: flat runs of symmetric counts
+    // reach far from the middle, in the whole table and in checkpoints, where counts past their
+    // top limbs differ only low down (240 has one outcome fewer than 241).
+    void mostLikelyTotals_data() {
+        QTest::addColumn<QString>("notation");
+        QTest::addColumn<bool>("checkpointed");
+        QTest::addColumn<QString>("totals");
+        QTest::newRow("1d20") << "1d20" << false << "1 to 20";
+        QTest::newRow("1d20 + 1d4") << "1d20 + 1d4" << false << "5 to 21";
+        QTest::newRow("d% + 3d6") << "d% + 3d6" << false << "19 to 103";
+        QTest::newRow("3d6") << "3d6" << false << "10 and 11";
+        QTest::newRow("long counts, whole") << "1d1000 + 40d6" << false << "241 to 1040";
+        QTest::newRow("long counts, checkpointed") << "1d1000 + 40d6" << true << "241 to 1040";
+        QTest::newRow("runs apart") << "1d{1,2,3,5,6,7}" << false << "1 to 3 and 5 to 7";
+        QTest::newRow("single totals apart") << "1d{1,3,5}" << false << "1, 3 and 5";
+    }
+    void mostLikelyTotals() {
+        QFETCH(QString, notation);
+        QFETCH(bool, checkpointed);
+        const DistributionTable table =
+            Computed(ParsePool(notation.toStdString()),
+                     checkpointed ? std::optional<std::uint64_t>(1) : std::nullopt);
+        QCOMPARE(table.IsCheckpointed(), checkpointed);
+        QTEST(QString::fromStdString(MostLikelyText(table)), "totals");
+    }
+
     // The exact mean and the spread of pools whose mean is not halfway between their ends:
     // plain dice beside kept ones, and counted successes.
     void meanAndSpreadOfUnevenPools_data() {

@@ -6,6 +6,7 @@
 #include "exact_tables.h"
 #include "graph_caption.h"
 #include "pool_notation.h"
+#include "readout.h"
 #include "report.h"
 
 #include <QTest>
@@ -39,6 +40,46 @@ QStringList ListingLines(const DistributionTable& table) {
 class TestReport : public QObject {
     Q_OBJECT
 private slots:
+    // The figures teachers quote, checked by hand over every roll: the mean's fraction, negative
+    // and reduced (-214/72 is -107/36), and shares reached exactly at a total (1 of 20 is 5 %, 9 of
+    // 36 is 25 %).
+    void statistics_data() {
+        QTest::addColumn<QString>("pool");
+        QTest::addColumn<QStringList>("lines");
+        QTest::newRow("3d6") << "3d6"
+                             << QStringList{"Mean: 10.5 (21/2)", "Standard deviation: 2.95804",
+                                            "Median: 10", "Most likely: 10 and 11",
+                                            "Percentiles: 5 %: 6, 25 %: 8, 75 %: 13, 95 %: 15"};
+        QTest::newRow("1d20") << "1d20"
+                              << QStringList{"Mean: 10.5 (21/2)", "Standard deviation: 5.76628",
+                                             "Median: 10", "Most likely: 1 to 20",
+                                             "Percentiles: 5 %: 1, 25 %: 5, 75 %: 15, 95 %: 19"};
+        QTest::newRow("2d6kh1") << "2d6kh1"
+                                << QStringList{"Mean: 4.47222222222222 (161/36)",
+                                               "Standard deviation: 1.40408", "Median: 5",
+                                               "Most likely: 6",
+                                               "Percentiles: 5 %: 2, 25 %: 3, 75 %: 6, 95 %: 6"};
+        QTest::newRow("1d2 - 2d6kh1")
+            << "1d2 - 2d6kh1"
+            << QStringList{"Mean: -2.97222222222222 (-107/36)", "Standard deviation: 1.49045",
+                           "Median: -3", "Most likely: -4",
+                           "Percentiles: 5 %: -5, 25 %: -4, 75 %: -2, "
+                           "95 %: 0"};
+        QTest::newRow("4d6kh3") << "4d6kh3"
+                                << QStringList{"Mean: 12.2445987654321 (15869/1296)",
+                                               "Standard deviation: 2.84684", "Median: 12",
+                                               "Most likely: 13",
+                                               "Percentiles: 5 %: 7, 25 %: 10, 75 %: 14, 95 %: 17"};
+    }
+    void statistics() {
+        QFETCH(QString, pool);
+        QStringList lines;
+        for (const std::string& line :
+             StatisticsLines(ComputeDistribution(ParsePool(pool.toStdString()))))
+            lines << QString::fromStdString(line);
+        QTEST(lines, "lines");
+    }
+
     void labels_data() {
         QTest::addColumn<int>("dice");
         QTest::addColumn<int>("faces");

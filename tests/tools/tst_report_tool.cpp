@@ -2,6 +2,12 @@
 #include <QProcess>
 #include <QTest>
 
+#include <algorithm>
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <vector>
+
 namespace {
 
 struct Run {
@@ -19,7 +25,37 @@ Run RunTool(const QStringList& arguments) {
     return {process.exitCode(), process.readAllStandardOutput(), process.readAllStandardError()};
 }
 
+// `count` dice of `faces` faces, the `kept` highest added, and a constant: every total's count
+// over every roll, one by one.
+struct SmallPool {
+    int count = 0;
+    int faces = 1;
+    int kept = 0;
+    int constant = 0;
+};
+
+std::map<int, std::uint64_t> EveryRoll(const SmallPool& pool) {
+    std::map<int, std::uint64_t> counts;
+    std::vector<int> dice(static_cast<std::size_t>(pool.count), 1);
+    for (;;) {
+        std::vector<int> sorted = dice;
+        std::sort(sorted.rbegin(), sorted.rend());
+        int total = pool.constant;
+        for (int i = 0; i < pool.kept; ++i)
+            total += sorted[static_cast<std::size_t>(i)];
+        ++counts[total];
+        std::size_t i = 0;
+        while (i < dice.size() && dice[i] == pool.faces)
+            dice[i++] = 1;
+        if (i == dice.size())
+            return counts;
+        ++dice[i];
+    }
+}
+
 } // namespace
+
+Q_DECLARE_METATYPE(SmallPool)
 
 class TestReportTool : public QObject {
     Q_OBJECT
@@ -67,6 +103,10 @@ private slots:
             << "10d10!10>=8f1: 10 ten-sided dice, a 10 rolls again; each roll of 8 or more "
                "counts 1, each 1 counts \u22121\nexplosions stop after 10 extra rolls; 1 die in "
                "10000000000 gets that far\n";
+        QTest::newRow("stats") << QStringList{"--stats", "4d6kh3"}
+                               << "Mean: 12.2445987654321 (15869/1296)\n"
+                                  "Standard deviation: 2.84684\nMedian: 12\nMost likely: 13\n"
+                                  "Percentiles: 5 %: 7, 25 %: 10, 75 %: 14, 95 %: 17\n";
         QTest::newRow("summary at depth 2")
             << QStringList{"--summary", "--explode-depth", "2", "3d10!>=8"}
             << "Total Possible Rolls: 1000000000\nMin.: 3    Max.: 90\nValue: 22.935\n"
@@ -112,6 +152,57 @@ private slots:
         const QString err = QString::fromUtf8(limited.err);
         QVERIFY2(note.isEmpty() ? err.isEmpty() : err.startsWith(note) && err.count('\n') == 1,
                  qPrintable(err));
+    }
+
+    // A against B over every pair of rolls, the pools named as the notation writes them, each
+    // share cut to three decimals.
+    void versus_data() {
+        QTest::addColumn<QString>("a");
+        QTest::addColumn<QString>("b");
+        QTest::addColumn<SmallPool>("rollsA");
+        QTest::addColumn<SmallPool>("rollsB");
+        QTest::addColumn<QString>("nameA");
+        QTest::addColumn<QString>("nameB");
+        QTest::newRow("4d6 drop lowest against 3d6")
+            << "4d6dl1"
+            << "3d6" << SmallPool{4, 6, 3, 0} << SmallPool{3, 6, 3, 0} << "4d6dl1"
+            << "3d6";
+        QTest::newRow("sizes apart, a constant")
+            << "2d8 + 1"
+            << "3d6" << SmallPool{2, 8, 2, 1} << SmallPool{3, 6, 3, 0} << "2d8 + 1"
+            << "3d6";
+        QTest::newRow("against a target")
+            << "d20"
+            << "11" << SmallPool{1, 20, 1, 0} << SmallPool{0, 1, 0, 11} << "1d20"
+            << "11";
+    }
+    void versus() {
+        QFETCH(QString, a);
+        QFETCH(QString, b);
+        QFETCH(SmallPool, rollsA);
+        QFETCH(SmallPool, rollsB);
+        QFETCH(QString, nameA);
+        QFETCH(QString, nameB);
+        std::uint64_t higher = 0, ties = 0, lower = 0;
+        for (const auto& [totalA, countA] : EveryRoll(rollsA))
+            for (const auto& [totalB, countB] : EveryRoll(rollsB))
+                (totalA > totalB ? higher : totalA == totalB ? ties : lower) += countA * countB;
+        const std::uint64_t all = higher + ties + lower;
+        auto line = [all](const QString& relation, std::uint64_t count) {
+            const std::uint64_t thousandths = count * 100000 / all;
+            QString percent = QString::number(thousandths / 1000);
+            if (thousandths % 1000 != 0)
+                percent += "." + QString::number(thousandths % 1000).rightJustified(3, '0');
+            while (percent.contains('.') && percent.endsWith('0'))
+                percent.chop(1);
+            return QString("%1: %2 of %3 (%4 %)\n").arg(relation).arg(count).arg(all).arg(percent);
+        };
+        const Run run = RunTool({"--versus", a, b});
+        QCOMPARE(run.err, QByteArray());
+        QCOMPARE(run.exitCode, 0);
+        QCOMPARE(QString::fromUtf8(run.out), line(nameA + " > " + nameB, higher) +
+                                                 line(nameA + " = " + nameB, ties) +
+                                                 line(nameA + " < " + nameB, lower));
     }
 
     void informationOptions_data() {
@@ -185,6 +276,9 @@ private slots:
             << "--explode-depth must be between 0 and 100: 101 is too large";
         QTest::newRow("explain and csv")
             << QStringList{"--explain", "--csv", "3d6"} << "do not go together";
+        QTest::newRow("versus, a bad pool")
+            << QStringList{"--versus", "3d6", "3d6kh2>=4"}
+            << "pool B: 3d6kh2>=4: a second keep, drop or count at position 7";
         QTest::newRow("memory limit missing")
             << QStringList{"3", "6", "--memory-limit"} << "--memory-limit must be a positive";
     }

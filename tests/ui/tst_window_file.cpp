@@ -132,9 +132,13 @@ private slots:
     void meanLabelTellsTheSpread() {
         WindowFixture fixture;
         TForm1& w = fixture.Start();
-        QCOMPARE(w.lbVal->toolTip(), "Standard deviation: 2.95804\nMost likely totals: 10 and 11");
+        QCOMPARE(w.lbVal->toolTip(), "Mean: 10.5 (21/2)\nStandard deviation: 2.95804\nMedian: 10\n"
+                                     "Most likely: 10 and 11\n"
+                                     "Percentiles: 5 %: 6, 25 %: 8, 75 %: 13, 95 %: 15");
         Analyse(fixture, 10, 6);
-        QCOMPARE(w.lbVal->toolTip(), "Standard deviation: 5.40062\nMost likely total: 35");
+        QCOMPARE(w.lbVal->toolTip(), "Mean: 35\nStandard deviation: 5.40062\nMedian: 35\n"
+                                     "Most likely: 35\n"
+                                     "Percentiles: 5 %: 26, 25 %: 31, 75 %: 39, 95 %: 44");
     }
 
     // File, Options and Help, each with its letter for Alt; About tells the version, the licence
