@@ -284,6 +284,10 @@ private slots:
         QTest::newRow("kept counts past 62 bits") << "25d6kh3 - 20d4";
         QTest::newRow("uneven successes") << "200d6 + 30d10>=8";
         QTest::newRow("successes, subtracted") << "50d8 - 40d6>=5 + 5d4=2";
+        // More successes than failures: counts that are not symmetric either.
+        QTest::newRow("successes more likely") << "200d6 + 30d10>=3";
+        // Three rare odds whose failures multiply past 2^31 with n + 1: a step divides in two.
+        QTest::newRow("rare odds, divided twice") << "40d6 + 10d1000=1 + 10d999=1 + 10d998=1";
     }
     void largePoolsAgreeWithConvolution() {
         QFETCH(QString, notation);
