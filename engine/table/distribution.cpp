@@ -2,7 +2,7 @@
 #include "distribution.h"
 
 #include "checkpointed_counts.h"
-#include "count_size.h"
+#include "count_limbs.h"
 #include "count_window.h"
 #include "errors.h"
 #include "groups_with_rest.h"

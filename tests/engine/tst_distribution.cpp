@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "checkpointed_counts.h"
+#include "count_limbs.h"
 #include "count_reader.h"
-#include "count_size.h"
 #include "count_window.h"
 #include "digit_strings.h"
 #include "distribution.h"

@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: MIT
+#include "count_limbs.h"
 #include "count_reader.h"
-#include "count_size.h"
 #include "count_window.h"
 #include "distribution.h"
 #include "errors.h"
