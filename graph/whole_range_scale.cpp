@@ -2,7 +2,7 @@
 #include "whole_range_scale.h"
 
 #include "conversions.h"
-#include "count_size.h"
+#include "count_limbs.h"
 #include "decimal.h"
 
 #include <cmath>

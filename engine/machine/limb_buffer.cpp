@@ -58,26 +58,6 @@ LimbBuffer& LimbBuffer::operator=(LimbBuffer&& other) noexcept {
     return *this;
 }
 
-void LimbBuffer::Grow(std::size_t capacity, std::size_t used) {
-    if (capacity <= capacity_)
-        return;
-    const std::size_t bytes = RoundUp(capacity * sizeof(std::uint32_t) + 1, PageSize());
-#ifdef MREMAP_MAYMOVE
-    if (data_ != nullptr) {
-        void* p = mremap(data_, mappedBytes_, bytes, MREMAP_MAYMOVE);
-        if (p == MAP_FAILED)
-            throw std::bad_alloc();
-        data_ = static_cast<std::uint32_t*>(p);
-        mappedBytes_ = bytes;
-        capacity_ = capacity;
-        return;
-    }
-#endif
-    LimbBuffer larger(capacity);
-    std::copy(data_, data_ + used, larger.data_);
-    *this = std::move(larger);
-}
-
 void LimbBuffer::ReleaseBeyond(std::size_t used) {
     const std::size_t keep = RoundUp(used * sizeof(std::uint32_t) + 1, PageSize());
     if (keep < mappedBytes_)

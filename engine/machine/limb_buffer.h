@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 // Memory for the limbs of a table of counts: reserved without being touched, so that an
-// upper-bound estimate costs nothing until it is used, and able to grow past it if needed. And
-// for the other large arrays a table fills once.
+// upper-bound estimate costs nothing until it is used. And for the other large arrays a table
+// fills once.
 #pragma once
 
 #include <atomic>
@@ -27,8 +27,6 @@ public:
     const std::uint32_t* data() const { return data_; }
     std::size_t capacity() const { return capacity_; }
 
-    // Keeps the first `used` limbs and may move them. Throws std::bad_alloc.
-    void Grow(std::size_t capacity, std::size_t used);
     // Gives the memory past the first `used` limbs back to the system.
     void ReleaseBeyond(std::size_t used);
     // Gives back the whole pages between limbs `from` and `to`, which read as 0 afterwards.

@@ -72,9 +72,10 @@ std::vector<Decimal> HighestKept(std::int32_t dice, std::int32_t faces, std::int
             next[0] += coefficient;
             std::swap(horner, next);
         }
-        // u runs from 0 …; the kept sum is K·t + u, stored from K on.
+        // u runs from 0 …; the kept sum is K·t + u, stored from K on. The walk left
+        // 1 + highestA·above coefficients: the last lands at K·(D − 1) − above, within counts.
         const std::size_t start = static_cast<std::size_t>(kept) * (t - 1);
-        for (std::size_t u = 0; u < horner.size() && start + u < counts.size(); ++u)
+        for (std::size_t u = 0; u < horner.size(); ++u)
             counts[start + u] += horner[u];
     }
     return counts;

@@ -18,22 +18,11 @@ __extension__ typedef __int128 Int128;
 // Shorter blocks, where the corrections would grow too fast along a longer one, leave too
 // little between the hand-overs.
 constexpr std::int64_t kShortestBlock = 8;
-// Which way is faster is tried every so many blocks, in case the machine has changed: three
-// blocks each way, the first of each untimed, as it pays for waking the helper or leaving it to
-// sleep. Each trial that changes nothing doubles the interval, so that a core held by another
-// process costs a few slow blocks in all.
-constexpr std::int64_t kTrialBlocks = 6;
-constexpr std::int64_t kRetryEvery = 64;
-constexpr std::int64_t kLongestRetry = 4096;
-// A block on two threads this many times slower than one thread's ends the trial or the run
-// on two at once: the other core is taken.
-constexpr double kTakenCore = 3;
 // Limbs kept between k and the shortest count a block reads: the upper part's sum, short by
 // the corrections (below 2^60), must stay positive.
 constexpr std::size_t kUpperMargin = 16;
 constexpr double kCorrectionLimit = 0x1p60;
 constexpr std::uint64_t kCoefficientLimit = std::uint64_t{1} << 40;
-constexpr double kUntimed = 1e300;
 
 std::int64_t Now() {
     return std::chrono::duration_cast<std::chrono::nanoseconds>(
@@ -70,8 +59,8 @@ std::uint64_t Magnitude(std::int64_t value) {
     return value < 0 ? 0 - static_cast<std::uint64_t>(value) : static_cast<std::uint64_t>(value);
 }
 
-// upper += e at its lowest limb, for an upper part of `length` limbs in room for `room`;
-// returns its new length, trimmed.
+} // namespace
+
 std::size_t AddCorrection(std::uint32_t* upper, std::size_t length, std::size_t room,
                           std::int64_t e) {
     std::size_t i = 0;
@@ -91,8 +80,6 @@ std::size_t AddCorrection(std::uint32_t* upper, std::size_t length, std::size_t 
     return length;
 }
 
-} // namespace
-
 bool SplitSteps::MayShare(const PoolRecurrence& recurrence, std::size_t countLimbs) {
     if (countLimbs < kMinimumLimbs || !recurrence.LeadingFactors().empty() ||
         std::thread::hardware_concurrency() < 2)
@@ -108,8 +95,8 @@ bool SplitSteps::MayShare(const PoolRecurrence& recurrence, std::size_t countLim
 
 SplitSteps::SplitSteps(CountWindow& window, std::size_t minimumLimbs, Choice choice)
     : window_(window), minimumLimbs_(std::max<std::size_t>(minimumLimbs, 2 * kUpperMargin)),
-      choice_(choice), lowerSum_(window.stride_), trialCost_{kUntimed, kUntimed},
-      oneThread_(kUntimed), retryEvery_(kRetryEvery), helper_([this] { RunUpper(); }) {}
+      alwaysSplit_(choice == Choice::AlwaysSplit), lowerSum_(window.stride_),
+      helper_([this] { RunUpper(); }) {}
 
 SplitSteps::~SplitSteps() {
     stop_ = true;
@@ -128,7 +115,7 @@ std::int64_t SplitSteps::Forward(std::int64_t most) {
             window_.Forward();
         return steps;
     }
-    const bool split = ChooseSplit();
+    const bool split = alwaysSplit_ || choice_.Next();
     const std::int64_t start = Now();
     if (split) {
         RunSplit(block);
@@ -139,7 +126,7 @@ std::int64_t SplitSteps::Forward(std::int64_t most) {
     }
     const double limbs =
         static_cast<double>(block.steps) * static_cast<double>(window_.Count(window_.hi()).size());
-    Timed(split, static_cast<double>(Now() - start) / limbs);
+    choice_.Timed(split, static_cast<double>(Now() - start) / limbs);
     return block.steps;
 }
 
@@ -179,9 +166,7 @@ SplitSteps::Block SplitSteps::PlanBlock(std::int64_t steps) const {
     return {};
 }
 
-bool SplitSteps::ChooseSplit() {
-    if (choice_ == Choice::AlwaysSplit)
-        return true;
+bool SplitChoice::Next() {
     if (trialStep_ == kTrialBlocks && --untilTrial_ <= 0) {
         trialStep_ = 0;
         trialCost_ = {kUntimed, kUntimed};
@@ -191,7 +176,7 @@ bool SplitSteps::ChooseSplit() {
     return splitFaster_;
 }
 
-void SplitSteps::Timed(bool split, double cost) {
+void SplitChoice::Timed(bool split, double cost) {
     const bool takenCore = split && cost > kTakenCore * oneThread_;
     if (trialStep_ == kTrialBlocks) {
         if (takenCore)
@@ -209,7 +194,7 @@ void SplitSteps::Timed(bool split, double cost) {
         Decide(!takenCore && trialCost_[1] < trialCost_[0]);
 }
 
-void SplitSteps::Decide(bool splitFaster) {
+void SplitChoice::Decide(bool splitFaster) {
     retryEvery_ =
         splitFaster == splitFaster_ ? std::min(2 * retryEvery_, kLongestRetry) : kRetryEvery;
     splitFaster_ = splitFaster;

@@ -9,7 +9,8 @@
 // caller adds them in and the window holds the exact counts again.
 //
 // The caller's thread times blocks of both kinds as they go and keeps to the faster, trying the
-// other every so often: where another process holds the second core, the run stays on one.
+// other every so often (SplitChoice): where another process holds the second core, the run stays
+// on one.
 #pragma once
 
 #include "count_window.h"
@@ -23,6 +24,45 @@
 #include <vector>
 
 namespace dorvanel {
+
+// Which way each block of steps goes, from how long the blocks before took: kTrialBlocks / 2
+// blocks the other way, then as many the way held faster, the fastest of each way kept, the first
+// of each untimed, as it pays for waking the helper or leaving it to sleep. Between trials blocks
+// go the faster way; a block on two threads much slower than one thread's ends the trial or the
+// run on two at once: the other core is taken.
+class SplitChoice {
+public:
+    static constexpr std::int64_t kTrialBlocks = 6;
+    // Trials are so many blocks apart at first; each that changes nothing doubles the interval,
+    // so that a core held by another process costs a few slow blocks in all.
+    static constexpr std::int64_t kRetryEvery = 64;
+    static constexpr std::int64_t kLongestRetry = 4096;
+    // A block on two threads this many times slower than one thread's.
+    static constexpr double kTakenCore = 3;
+
+    // Whether the next block goes on two threads.
+    bool Next();
+    // What the block took, in any unit of time per limb of a step.
+    void Timed(bool split, double cost);
+
+private:
+    void Decide(bool splitFaster);
+
+    static constexpr double kUntimed = 1e300;
+    bool splitFaster_ = false;
+    // kTrialBlocks between trials; the first begins at once.
+    std::int64_t trialStep_ = 0;
+    std::array<double, 2> trialCost_{kUntimed, kUntimed};
+    double oneThread_ = kUntimed; // the last trial's on one thread
+    std::int64_t retryEvery_ = kRetryEvery;
+    std::int64_t untilTrial_ = 0;
+};
+
+// A count's correction e added into its upper limbs, at the lowest, for an upper part of `length`
+// limbs in room for `room`; returns its new length, trimmed. Throws InternalError when the count
+// comes out negative or longer than the room.
+std::size_t AddCorrection(std::uint32_t* upper, std::size_t length, std::size_t room,
+                          std::int64_t e);
 
 class SplitSteps {
 public:
@@ -69,9 +109,6 @@ private:
     };
 
     Block PlanBlock(std::int64_t steps) const;
-    bool ChooseSplit();
-    void Timed(bool split, double cost);
-    void Decide(bool splitFaster);
     void RunSplit(const Block& block);
     void Settle(const Block& block);
     void RunUpper(); // the helper thread
@@ -81,20 +118,12 @@ private:
     // The caller's thread's.
     CountWindow& window_;
     const std::size_t minimumLimbs_;
-    const Choice choice_;
+    const bool alwaysSplit_;
     LimbCombiner lowerCombiner_;
     std::vector<ScaledCount> lowerTerms_;
     std::vector<std::uint32_t> lowerSum_;
     std::array<std::int64_t, kLongestBlock> corrections_{}; // e of each count of the block
-    // Which way blocks go, and the trial that decides it: kTrialBlocks / 2 blocks the other
-    // way, then as many this way, timed in nanoseconds per limb of a step, the fastest of each
-    // way kept. trialStep_ is kTrialBlocks between trials; the first begins at once.
-    bool splitFaster_ = false;
-    std::int64_t trialStep_ = 0;
-    std::array<double, 2> trialCost_;
-    double oneThread_; // the last trial's on one thread
-    std::int64_t retryEvery_;
-    std::int64_t untilTrial_ = 0;
+    SplitChoice choice_; // timed in nanoseconds per limb of a step
     std::int64_t splitBlocks_ = 0;
     // The share of each count's limbs below k, moved towards whichever thread waits less.
     double lowerShare_ = 0.5;

@@ -5,7 +5,7 @@
 
 #include "checkpointed_counts.h"
 #include "count_index.h"
-#include "count_size.h"
+#include "count_limbs.h"
 #include "count_sums.h"
 #include "count_window.h"
 #include "errors.h"

@@ -2,7 +2,7 @@
 #include "distribution.h"
 
 #include "checkpointed_counts.h"
-#include "count_size.h"
+#include "count_limbs.h"
 #include "count_window.h"
 #include "errors.h"
 #include "groups_with_rest.h"
@@ -57,6 +57,14 @@ private:
     std::uint64_t next_ = 0;
 };
 
+// A whole table's limbs are reserved to the bound on all its counts (EstimateTableSize), which
+// no count of sums of dice can pass: count(j)·x^j <= G(x) for every x in (0, 1), and every
+// other count is at most all outcomes. Past it, the bound is wrong.
+InternalError OutgrewBound(const DicePool& pool, std::int64_t j) {
+    return InternalError(pool.Description() + ": the counts outgrew the bound on their length at " +
+                         std::to_string(pool.MinValue() + j));
+}
+
 // Every count whole, each step reading its operands from the table itself.
 DistributionTable ComputeWhole(const AnalysisPlan& plan, const RunControl& control) {
     const PoolRecurrence& recurrence = *plan.recurrence;
@@ -85,11 +93,8 @@ DistributionTable ComputeWhole(const AnalysisPlan& plan, const RunControl& contr
     for (std::int64_t j = 0; j < last; ++j) {
         ThrowIfCancelled(control.cancel);
         const std::uint64_t used = offsets[j + 1];
-        if (used + working > limbs.capacity()) {
-            // Only if the size bound was beaten; the faulting thread must let go first.
-            faulting.reset();
-            limbs.Grow((used + working) * 5 / 4, used);
-        }
+        if (used + working > limbs.capacity())
+            throw OutgrewBound(plan.pool, j + 1);
         offsets[j + 2] = used + step.Forward(
                                     recurrence, j, [&](std::int64_t s) { return count(j - s); },
                                     limbs.data() + used);
@@ -302,7 +307,7 @@ DistributionTable ComputeStreamed(const AnalysisPlan& plan,
         if (whole) {
             const std::uint64_t used = offsets[static_cast<std::size_t>(j)];
             if (used + count.size() > limbs.capacity())
-                limbs.Grow((used + count.size()) * 5 / 4, used);
+                throw OutgrewBound(plan.pool, j);
             std::copy(count.begin(), count.end(), limbs.data() + used);
             offsets[static_cast<std::size_t>(j) + 1] = used + count.size();
         } else {

@@ -2,7 +2,7 @@
 #include "table_size.h"
 
 #include "count_index.h"
-#include "count_size.h"
+#include "count_limbs.h"
 #include "count_sums.h"
 
 #include <algorithm>

@@ -4,8 +4,8 @@
 #include "pool_explanation.h"
 
 #include "conversions.h"
+#include "count_limbs.h"
 #include "count_reader.h"
-#include "count_size.h"
 
 #include <algorithm>
 #include <cmath>

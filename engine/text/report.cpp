@@ -2,7 +2,7 @@
 #include "report.h"
 
 #include "conversions.h"
-#include "count_size.h"
+#include "count_limbs.h"
 #include "errors.h"
 #include "power_by_squaring.h"
 

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "checkpointed_counts.h"
+#include "count_limbs.h"
 #include "count_reader.h"
-#include "count_size.h"
 #include "count_window.h"
 #include "digit_strings.h"
 #include "distribution.h"
@@ -16,6 +16,7 @@
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
+#include <limits>
 #include <mutex>
 #include <random>
 #include <vector>
@@ -513,6 +514,26 @@ private slots:
         const DistributionTable whole = ComputeDistribution(pool);
         for (std::int64_t t = table.MinValue(); t <= table.MaxValue(); ++t)
             QCOMPARE(table.Digits(t), whole.Digits(t));
+    }
+
+    // A table that is not symmetric starting at the smallest total there is: its negation would
+    // end one past the largest, so the one end walks every total.
+    void aNegationThatDoesNotFitLeavesOneEnd() {
+        const DicePool pool = ParsePool("40d6 + 6d10>=8");
+        const DicePool lowest(pool.Terms(), pool.Constant() +
+                                                std::numeric_limits<std::int32_t>::min() -
+                                                pool.MinValue());
+        RunControl control;
+        control.memoryBudget = 1;
+        std::atomic<int> upperTakes = 0;
+        control.beforeTake = [&](TableEnd end) { upperTakes += end == TableEnd::Upper ? 1 : 0; };
+        const DistributionTable table = ComputeDistribution(lowest, control);
+        QVERIFY(table.IsCheckpointed());
+        QCOMPARE(upperTakes.load(), 0);
+        const DistributionTable whole = ComputeDistribution(pool);
+        const std::int64_t shift = std::int64_t{whole.MinValue()} - table.MinValue();
+        for (std::int64_t t = table.MinValue(); t <= table.MaxValue(); ++t)
+            QCOMPARE(table.Digits(t), whole.Digits(t + shift));
     }
 };
 

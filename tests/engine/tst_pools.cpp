@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: MIT
+#include "count_limbs.h"
 #include "count_reader.h"
-#include "count_size.h"
 #include "count_window.h"
 #include "distribution.h"
 #include "errors.h"
@@ -284,6 +284,10 @@ private slots:
         QTest::newRow("kept counts past 62 bits") << "25d6kh3 - 20d4";
         QTest::newRow("uneven successes") << "200d6 + 30d10>=8";
         QTest::newRow("successes, subtracted") << "50d8 - 40d6>=5 + 5d4=2";
+        // More successes than failures: counts that are not symmetric either.
+        QTest::newRow("successes more likely") << "200d6 + 30d10>=3";
+        // Three rare odds whose failures multiply past 2^31 with n + 1: a step divides in two.
+        QTest::newRow("rare odds, divided twice") << "40d6 + 10d1000=1 + 10d999=1 + 10d998=1";
     }
     void largePoolsAgreeWithConvolution() {
         QFETCH(QString, notation);
@@ -355,6 +359,98 @@ private slots:
             }
         }
         QVERIFY(split.SplitBlocks() > 10);
+    }
+
+    // A helper whose step fails, here on a count longer than the window's slots, stops the run
+    // with its error rather than leaving the caller waiting.
+    void splitStepsStopOnTheHelpersError() {
+        const DicePool pool = ParsePool("200d300");
+        auto recurrence = std::make_shared<const PoolRecurrence>(pool);
+        CountWindow shared(recurrence, 40, recurrence->Reach() + 1, SplitSteps::kLongestBlock);
+        SplitSteps split(shared, 32, SplitSteps::Choice::AlwaysSplit);
+        QString message;
+        try {
+            while (shared.hi() < recurrence->Spread())
+                split.Forward(SplitSteps::kLongestBlock);
+        } catch (const InternalError& error) {
+            message = error.what();
+        }
+        // The helper's room, above where the counts are split, is short of the slot's 40 limbs.
+        const QRegularExpressionMatch room =
+            QRegularExpression("longer than (\\d+) limbs").match(message);
+        QVERIFY2(room.hasMatch() && room.captured(1).toInt() < 40, qPrintable(message));
+        QVERIFY(split.SplitBlocks() > 0);
+    }
+
+    // A correction added into a count's upper limbs carries into a limb of its own, borrows
+    // across zeros, and stops the run where the count would come out negative or too long.
+    // Limbs are written lowest first.
+    void correctionsCarryAndBorrow_data() {
+        QTest::addColumn<QString>("upper");
+        QTest::addColumn<int>("room");
+        QTest::addColumn<qint64>("correction");
+        QTest::addColumn<QString>("corrected"); // empty: refused
+        QTest::newRow("carries into a new limb")
+            << "999999999 999999999" << 3 << qint64{1} << "0 0 1";
+        QTest::newRow("several limbs' worth") << "5" << 3 << qint64{4000000000000000001} << "6 0 4";
+        QTest::newRow("borrows and shortens")
+            << "0 0 1" << 3 << qint64{-1} << "999999999 999999999";
+        QTest::newRow("none") << "7 3" << 2 << qint64{0} << "7 3";
+        QTest::newRow("negative") << "5" << 3 << qint64{-6} << "";
+        QTest::newRow("too long") << "999999999" << 1 << qint64{1} << "";
+    }
+    void correctionsCarryAndBorrow() {
+        QFETCH(QString, upper);
+        QFETCH(int, room);
+        QFETCH(qint64, correction);
+        QFETCH(QString, corrected);
+        std::vector<std::uint32_t> limbs(static_cast<std::size_t>(room), 0);
+        const QStringList written = upper.split(' ');
+        for (qsizetype i = 0; i < written.size(); ++i)
+            limbs[static_cast<std::size_t>(i)] = written[i].toUInt();
+        try {
+            const std::size_t length = AddCorrection(
+                limbs.data(), static_cast<std::size_t>(written.size()), limbs.size(), correction);
+            QStringList result;
+            for (std::size_t i = 0; i < length; ++i)
+                result << QString::number(limbs[i]);
+            QCOMPARE(result.join(' '), corrected);
+        } catch (const InternalError& error) {
+            QVERIFY2(corrected.isEmpty(), error.what());
+        }
+    }
+
+    // Blocks go on two threads or one by how long each way took: a trial of three blocks each
+    // way, the first of each untimed, then the faster way until the next trial. A block on two
+    // threads more than three times one thread's means the other core is taken: the run goes on
+    // one at once, during a trial or between them. 'S' a block on two threads, '1' on one.
+    void splitChoiceFollowsTheTimes_data() {
+        QTest::addColumn<double>("oneThread");
+        QTest::addColumn<double>("twoThreads");
+        QTest::addColumn<int>("takenFrom"); // the block from which two threads cost 7
+        QTest::addColumn<QString>("ways");
+        // A trial that changes nothing doubles the blocks to the next, 64 at first.
+        const QString trial = "SSS111";
+        QTest::newRow("two cores")
+            << 2.0 << 1.0 << 1000 << trial + QString(63, 'S') + "111SSS" + QString(5, 'S');
+        QTest::newRow("two threads slower") << 2.0 << 4.0 << 1000 << trial + QString(74, '1');
+        QTest::newRow("other core taken between trials")
+            << 2.0 << 1.0 << 10 << trial + "SSSSS" + QString(63, '1') + "S" + QString(5, '1');
+        QTest::newRow("other core taken during a trial")
+            << 2.0 << 1.0 << 72 << trial + QString(63, 'S') + "111" + "S" + QString(7, '1');
+    }
+    void splitChoiceFollowsTheTimes() {
+        QFETCH(double, oneThread);
+        QFETCH(double, twoThreads);
+        QFETCH(int, takenFrom);
+        SplitChoice choice;
+        QString ways;
+        for (int block = 0; block < 80; ++block) {
+            const bool split = choice.Next();
+            ways += split ? 'S' : '1';
+            choice.Timed(split, !split ? oneThread : block >= takenFrom ? 7.0 : twoThreads);
+        }
+        QTEST(ways, "ways");
     }
 
     // Counts long enough for their steps to be shared, in a checkpointed table kept every few
@@ -730,9 +826,8 @@ private slots:
             << "2d1001: the number of faces at position 3 must be from 1 to 1000";
         QTest::newRow("a die after a die") << "3d6 d8"
                                            << "3d6 d8: + or - missing at position 5";
-        QTest::newRow("two modifiers")
-            << "3d6kh2>=4"
-            << "3d6kh2>=4: a second keep, drop or count at position 7";
+        QTest::newRow("two modifiers") << "3d6kh2>=4"
+                                       << "3d6kh2>=4: a second keep, drop or count at position 7";
         QTest::newRow("keeping more than rolled")
             << "4d6kh5"
             << "4d6kh5: the dice kept at position 4 must be from 1 to 4";

@@ -11,7 +11,10 @@
 #include <QSignalSpy>
 #include <QTest>
 
+#include <chrono>
+#include <condition_variable>
 #include <memory>
+#include <mutex>
 #include <new>
 
 using namespace dorvanel;
@@ -207,6 +210,42 @@ private slots:
         QVERIFY(!view.HasLine(6000));
         QCOMPARE(view.LineText(6000), QString::fromUtf8(" 6200: \u2026"));
         QVERIFY(!view.grab().isNull());
+    }
+
+    // Asking for other lines abandons the block on its way: its walk stops, it never arrives,
+    // nothing is reported, and the lines asked for arrive.
+    void anAbandonedBlockNeverArrives() {
+        std::mutex mutex;
+        std::condition_variable moved;
+        bool started = false;
+        bool askedElsewhere = false;
+        ListingBlocks blocks(Table(200, 61, 1), [&](const Listing& listing, std::int64_t line) {
+            if (line == 0) {
+                std::unique_lock lock(mutex);
+                started = true;
+                moved.notify_all();
+                moved.wait_for(lock, std::chrono::seconds(60), [&] { return askedElsewhere; });
+                // A walk far from here, which the abandoned block stops.
+                return listing.Line(3000);
+            }
+            return listing.Line(line);
+        });
+        QSignalSpy failures(&blocks, &ListingBlocks::Failed);
+        blocks.Want(0, 0);
+        {
+            std::unique_lock lock(mutex);
+            QVERIFY(moved.wait_for(lock, std::chrono::seconds(60), [&] { return started; }));
+        }
+        blocks.Want(9000, 9000);
+        {
+            const std::lock_guard lock(mutex);
+            askedElsewhere = true;
+        }
+        moved.notify_all();
+        QTRY_VERIFY(blocks.Line(9000));
+        QCoreApplication::processEvents();
+        QVERIFY(!blocks.Line(0));
+        QCOMPARE(failures.size(), 0);
     }
 
     // Megabytes of lines, and any of a checkpointed table, are copied off the window's thread:

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "count_size.h"
+#include "count_limbs.h"
 
 #include <algorithm>
 #include <cmath>
