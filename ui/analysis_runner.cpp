@@ -4,6 +4,7 @@
 #include "distribution.h"
 #include "error_reporter.h"
 #include "errors.h"
+#include "readout.h"
 
 #include <exception>
 
@@ -15,10 +16,11 @@ AnalysisRunner::AnalysisRunner(Computation compute, QObject* parent)
 // Cancelled runs stop within one total; the job waits for them.
 AnalysisRunner::~AnalysisRunner() = default;
 
-void AnalysisRunner::Start(const DicePool& pool, std::optional<std::uint64_t> memoryBudget) {
+void AnalysisRunner::Start(const DicePool& pool, std::optional<std::uint64_t> memoryBudget,
+                           char decimalSeparator) {
     // The work uses `this` on the job's thread: job_ waits for that thread before the runner
     // is gone.
-    job_.Start([this, pool, memoryBudget,
+    job_.Start([this, pool, memoryBudget, decimalSeparator,
                 compute = compute_](const std::shared_ptr<BackgroundJob::State>& run) {
         RunControl control;
         control.cancel = &run->cancel;
@@ -31,7 +33,15 @@ void AnalysisRunner::Start(const DicePool& pool, std::optional<std::uint64_t> me
             job_.Progress(run, [this](double whole, double stage) { emit Progress(whole, stage); });
         try {
             auto table = std::make_shared<const DistributionTable>(compute(pool, control));
-            job_.Deliver(run, [this, table = std::move(table)] { emit Finished(table); });
+            // A run stopped as it ended may hand back nothing to work out.
+            ThrowIfCancelled(&run->cancel);
+            std::vector<std::string> statistics =
+                table->empty() ? std::vector<std::string>{}
+                               : StatisticsLines(*table, decimalSeparator, &run->cancel,
+                                                 kReadableFractionDigits);
+            job_.Deliver(run, [this, table = std::move(table), statistics = std::move(statistics)] {
+                emit Finished(table, statistics);
+            });
         } catch (const AnalysisCancelled&) {
             // Whoever cancelled has moved on; nothing to deliver.
         } catch (const std::exception& error) {

@@ -14,6 +14,8 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <string>
+#include <vector>
 
 namespace dorvanel {
 
@@ -29,7 +31,9 @@ public:
 
     // The table may hold up to `memoryBudget` bytes, or any amount when there is none; a pool
     // whose working space alone exceeds it, or that cannot be counted in reasonable time, fails.
-    void Start(const DicePool& pool, std::optional<std::uint64_t> memoryBudget);
+    // Its statistics, which may read every count, come with it, written with `decimalSeparator`.
+    void Start(const DicePool& pool, std::optional<std::uint64_t> memoryBudget,
+               char decimalSeparator = '.');
     // Stops the current run, if any, and says so with Cancelled.
     void Cancel();
     // Stops the current run, if any, silently: nothing of it is delivered.
@@ -38,7 +42,8 @@ public:
 
 signals:
     void Progress(double run, double stage);
-    void Finished(std::shared_ptr<const DistributionTable> table);
+    void Finished(std::shared_ptr<const DistributionTable> table,
+                  std::vector<std::string> statistics);
     void Failed(const QString& message);
     void Cancelled();
 

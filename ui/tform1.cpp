@@ -273,7 +273,7 @@ void TForm1::AnalyzeClick() {
         PrepareProgress();
         beforeRun_ = before;
         JobStarted(Job::Analysis);
-        runner_.Start(*pool, TableBudget());
+        runner_.Start(*pool, TableBudget(), DecimalSeparator());
         MarkPreviousAnalysis(true);
     });
 }
@@ -339,12 +339,13 @@ void TForm1::ShowProgress(double run, double stage) {
     pb2->setValue(static_cast<int>(stage * kProgressSteps));
 }
 
-void TForm1::AnalysisFinished(std::shared_ptr<const DistributionTable> table) {
+void TForm1::AnalysisFinished(std::shared_ptr<const DistributionTable> table,
+                              const std::vector<std::string>& statistics) {
     RunReportingErrors([&] {
         const QString possibilities = Text(ValuePossibilitiesText(*table, DecimalSeparator()));
         const QString probability = Text(ProbabilityText(*table, DecimalSeparator()));
         QStringList details;
-        for (const std::string& line : StatisticsLines(*table, DecimalSeparator()))
+        for (const std::string& line : statistics)
             details << Text(line);
         analysis_ = std::move(table);
         // The keys start again from the most likely total, where the plot has them.

@@ -237,7 +237,8 @@ private:
     // Escape: stops whichever of the run, the export and the listing's copy still going was
     // started last.
     void CancelLatestJob();
-    void AnalysisFinished(std::shared_ptr<const DistributionTable> table);
+    void AnalysisFinished(std::shared_ptr<const DistributionTable> table,
+                          const std::vector<std::string>& statistics);
     void AnalysisEnded();
     void RestoreVisibleState();
     // Both bars ready for a run, which reports in fractions.

@@ -14,8 +14,7 @@ namespace dorvanel {
 // A prime below 2^31: products of two residues fit 64 bits.
 class Modulus {
 public:
-    explicit Modulus(std::uint32_t prime)
-        : p_(prime), reciprocal_(~std::uint64_t{0} / prime) {}
+    explicit Modulus(std::uint32_t prime) : p_(prime), reciprocal_(~std::uint64_t{0} / prime) {}
     std::uint32_t Prime() const { return p_; }
     std::uint32_t Add(std::uint32_t a, std::uint32_t b) const {
         const std::uint32_t sum = a + b;
@@ -27,8 +26,8 @@ public:
     // Barrett's reduction: the quotient from the reciprocal is short by at most 2.
     std::uint32_t Multiply(std::uint32_t a, std::uint32_t b) const {
         const std::uint64_t product = std::uint64_t{a} * b;
-        __extension__ const auto quotient =
-            static_cast<std::uint64_t>((static_cast<unsigned __int128>(product) * reciprocal_) >> 64);
+        __extension__ const auto quotient = static_cast<std::uint64_t>(
+            (static_cast<unsigned __int128>(product) * reciprocal_) >> 64);
         auto rest = static_cast<std::uint32_t>(product - quotient * p_);
         rest -= p_ & -static_cast<std::uint32_t>(rest >= p_);
         return rest - (p_ & -static_cast<std::uint32_t>(rest >= p_));

@@ -52,8 +52,8 @@ std::vector<Decimal> MemberCounts(const DicePool& member, const std::atomic<bool
     std::vector<Decimal> counts{Decimal(1)};
     auto add = [&](const std::vector<Decimal>& part) { counts = Convolved(counts, part, cancel); };
     for (const DiceGroup& group : member.Groups())
-        add(GroupDistribution({group.count, Die::Range(1, group.faces), group.count, false, nullptr},
-                              cancel));
+        add(GroupDistribution(
+            {group.count, Die::Range(1, group.faces), group.count, false, nullptr}, cancel));
     for (const RatioGroup& group : member.Ratios())
         add(GroupDistribution({group.count, group.die, group.count, false, nullptr}, cancel));
     for (const KeptGroup& group : member.Kept())
@@ -67,7 +67,8 @@ std::vector<Decimal> MemberCounts(const DicePool& member, const std::atomic<bool
                 ways.MultiplyBy(static_cast<std::uint32_t>(group.count - i))
                     .DivideExactlyBy(static_cast<std::uint32_t>(i + 1));
             for (std::int32_t i = 0; i < group.count; ++i)
-                ways.MultiplyBy(static_cast<std::uint32_t>(i < j ? group.successes : group.failures));
+                ways.MultiplyBy(
+                    static_cast<std::uint32_t>(i < j ? group.successes : group.failures));
             part.push_back(ways);
         }
         add(part);
@@ -138,8 +139,8 @@ std::pair<std::int64_t, std::int64_t> Range(const BraceGroup& group) {
             const bool highMeets = condition.Meets(high);
             const bool between = condition.compare == Condition::Compare::Equal &&
                                  low <= condition.value && condition.value <= high;
-            always += lowMeets && highMeets && (condition.compare != Condition::Compare::Equal ||
-                                                low == high);
+            always += lowMeets && highMeets &&
+                      (condition.compare != Condition::Compare::Equal || low == high);
             may += lowMeets || highMeets || between;
         }
         return {always, may};
@@ -258,9 +259,9 @@ double BraceWork(const BraceGroup& group) {
             const double spread = static_cast<double>(member.Spread()) + 1;
             work += spread * spread * (member.DiceCount() / 9.0 + 1);
             // Weights of no single run, as many ways in all as the sub-total has outcomes.
-            SelectedKind kind{1, member.MinValue(),
-                              std::vector<Decimal>(static_cast<std::size_t>(member.Spread()) + 1,
-                                                   Decimal(1))};
+            SelectedKind kind{
+                1, member.MinValue(),
+                std::vector<Decimal>(static_cast<std::size_t>(member.Spread()) + 1, Decimal(1))};
             for (const DiceGroup& factor : member.OutcomeFactors())
                 for (std::int32_t i = 0; i < factor.count; ++i)
                     kind.weights.front().MultiplyBy(static_cast<std::uint32_t>(factor.faces));

@@ -26,9 +26,9 @@ using Poly = std::vector<std::uint32_t>;
 
 struct Factor {
     std::int32_t count = 0;
-    Poly g;                // G_t, by excess
-    std::uint32_t f = 0;   // F_t
-    bool noneBelow = false; // F_t is exactly 0
+    Poly g;                       // G_t, by excess
+    std::uint32_t f = 0;          // F_t
+    bool noneBelow = false;       // F_t is exactly 0
     std::vector<std::uint32_t> c; // C(n, a)·F^(n−a) for a ≤ min(n, K − 1)
     // Where G is one run of one weight, as for a die of consecutive faces: its first excess,
     // and the weight; width 0 otherwise.
@@ -123,8 +123,8 @@ private:
         std::size_t first = 0;
         while (first < g.size() && g[first] == 0)
             ++first;
-        if (first < g.size() && std::all_of(g.begin() + static_cast<std::ptrdiff_t>(first),
-                                            g.end(), [&](std::uint32_t v) { return v == g[first]; })) {
+        if (first < g.size() && std::all_of(g.begin() + static_cast<std::ptrdiff_t>(first), g.end(),
+                                            [&](std::uint32_t v) { return v == g[first]; })) {
             factor.runFirst = first;
             factor.runWidth = g.size() - first;
             factor.runWeight = g[first];
@@ -212,7 +212,8 @@ private:
 std::vector<std::int64_t> Ends(const std::vector<SelectedKind>& kinds, bool high) {
     std::vector<std::int64_t> ends;
     for (const SelectedKind& kind : kinds)
-        ends.insert(ends.end(), static_cast<std::size_t>(kind.count), high ? kind.High() : kind.low);
+        ends.insert(ends.end(), static_cast<std::size_t>(kind.count),
+                    high ? kind.High() : kind.low);
     std::sort(ends.rbegin(), ends.rend());
     return ends;
 }
@@ -257,7 +258,8 @@ std::vector<Decimal> HighestOfKinds(const std::vector<SelectedKind>& kinds, std:
 
     const ResidueBasis basis(PrimesBeyond(outcomes));
     std::vector<std::vector<std::uint32_t>> residues(
-        static_cast<std::size_t>(most - least + 1), std::vector<std::uint32_t>(basis.Primes().size()));
+        static_cast<std::size_t>(most - least + 1),
+        std::vector<std::uint32_t>(basis.Primes().size()));
     for (std::size_t q = 0; q < basis.Primes().size(); ++q) {
         const KindsModulo kindsModulo(kinds, kept, basis.Primes()[q]);
         const Modulus m(basis.Primes()[q]);
@@ -276,7 +278,8 @@ std::vector<Decimal> HighestOfKinds(const std::vector<SelectedKind>& kinds, std:
             const std::int64_t sum = base + static_cast<std::int64_t>(j);
             if (sum < least || sum > most) {
                 if (counts[j] != 0)
-                    throw InternalError("the highest of several kinds counted a sum they cannot give");
+                    throw InternalError(
+                        "the highest of several kinds counted a sum they cannot give");
                 continue;
             }
             residues[static_cast<std::size_t>(sum - least)][q] = counts[j];
@@ -339,8 +342,8 @@ long double MeanOfHighest(const std::vector<SelectedKind>& kinds, std::int32_t k
                 Poly power(std::min(n, k - 1) + 1);
                 std::uint32_t binomial = 1;
                 for (std::size_t j = 0; j < power.size(); ++j) {
-                    power[j] = m.Multiply(m.Multiply(binomial, m.Power(above, j)),
-                                          m.Power(below, n - j));
+                    power[j] =
+                        m.Multiply(m.Multiply(binomial, m.Power(above, j)), m.Power(below, n - j));
                     binomial = m.Multiply(m.Multiply(binomial, static_cast<std::uint32_t>(n - j)),
                                           m.Inverse(static_cast<std::uint32_t>(j + 1)));
                 }
@@ -352,14 +355,16 @@ long double MeanOfHighest(const std::vector<SelectedKind>& kinds, std::int32_t k
             }
             std::uint32_t capped = m.Multiply(all, static_cast<std::uint32_t>(k));
             for (std::size_t j = 0; j < fewer.size(); ++j)
-                capped = m.Subtract(capped, m.Multiply(fewer[j], static_cast<std::uint32_t>(k - j)));
+                capped =
+                    m.Subtract(capped, m.Multiply(fewer[j], static_cast<std::uint32_t>(k - j)));
             const auto step = static_cast<std::uint64_t>(*t - *std::prev(t));
             sum = m.Add(sum, m.Multiply(capped, static_cast<std::uint32_t>(step % prime)));
         }
         sums.push_back(sum);
     }
     const WideNumber above = WideNumber::Of(basis.Value(sums)) / WideNumber::Of(outcomes);
-    return above.Value() + static_cast<long double>(kept) * static_cast<long double>(*values.begin());
+    return above.Value() +
+           static_cast<long double>(kept) * static_cast<long double>(*values.begin());
 }
 
 double HighestOfKindsWork(const std::vector<SelectedKind>& kinds, std::int32_t kept) {
@@ -374,7 +379,8 @@ double HighestOfKindsWork(const std::vector<SelectedKind>& kinds, std::int32_t k
             weight += w;
         const double digits = static_cast<double>(weight.DigitCount());
         const double leading = LeadingDigitsValue(weight.limbs(), 9);
-        bits += kind.count * (std::log2(leading) + (digits - std::min(digits, 9.0)) * std::log2(10.0));
+        bits +=
+            kind.count * (std::log2(leading) + (digits - std::min(digits, 9.0)) * std::log2(10.0));
         low = std::min(low, kind.low);
         high = std::max(high, kind.High());
         span = std::max(span, static_cast<double>(kind.weights.size()));

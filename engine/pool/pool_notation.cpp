@@ -145,8 +145,8 @@ private:
         }
         const std::int32_t all = MembersOf(group);
         if (selectionAt && Keeps(group.modifier)) {
-            const bool keep = group.modifier == Modifier::KeepHighest ||
-                              group.modifier == Modifier::KeepLowest;
+            const bool keep =
+                group.modifier == Modifier::KeepHighest || group.modifier == Modifier::KeepLowest;
             // Within a group's members; a pooled group's kinds are checked as one.
             const std::int32_t least = keep ? 1 : 0;
             const std::int32_t most = keep ? all : all - 1;
@@ -155,12 +155,12 @@ private:
                      (keep ? "kept" : "dropped") + " at position " + PositionOf(*selectionAt) +
                      " must be from " + std::to_string(least) + " to " + std::to_string(most));
         }
-        const bool keeps = group.modifier == Modifier::KeepHighest ||
-                           group.modifier == Modifier::KeepLowest;
-        const bool drops = group.modifier == Modifier::DropHighest ||
-                           group.modifier == Modifier::DropLowest;
-        const bool selectsAll = !selectionAt || (keeps && group.parameter == all) ||
-                                (drops && group.parameter == 0);
+        const bool keeps =
+            group.modifier == Modifier::KeepHighest || group.modifier == Modifier::KeepLowest;
+        const bool drops =
+            group.modifier == Modifier::DropHighest || group.modifier == Modifier::DropLowest;
+        const bool selectsAll =
+            !selectionAt || (keeps && group.parameter == all) || (drops && group.parameter == 0);
         // What plain terms say as well is written as terms: the sum of all, one kind of dice,
         // or pooled dice counted.
         if (selectsAll) {
@@ -173,8 +173,7 @@ private:
                 constant_ += subtracted ? -member.Constant() : member.Constant();
             return;
         }
-        if (group.pooled && (group.members.front().Terms().size() == 1 ||
-                             !Keeps(group.modifier))) {
+        if (group.pooled && (group.members.front().Terms().size() == 1 || !Keeps(group.modifier))) {
             for (DiceTerm term : group.members.front().Terms()) {
                 term.subtracted = subtracted;
                 term.modifier = group.modifier;

@@ -6,6 +6,7 @@
 #include "conversions.h"
 #include "count_limbs.h"
 #include "count_reader.h"
+#include "errors.h"
 
 #include <algorithm>
 #include <cmath>
@@ -82,12 +83,15 @@ constexpr long double kShareRounding = 1e-15L;
 // The outcomes at or below `total` times 100 against `percent` of all outcomes, summed exactly:
 // every count at or below it read once.
 std::strong_ordering AtMostAgainstExactly(const DistributionTable& table, std::int64_t total,
-                                          std::uint32_t percent) {
+                                          std::uint32_t percent, const std::atomic<bool>* cancel) {
     CountReader reader(table);
     Decimal atMost;
     for (std::int64_t t = table.MinValue(); t <= std::min<std::int64_t>(total, table.MaxValue());
-         ++t)
+         ++t) {
+        if (t % 1024 == 0)
+            ThrowIfCancelled(cancel);
         atMost += Decimal::FromLimbs(reader.Count(t));
+    }
     Decimal part = ExactOutcomes(table.pool());
     part.MultiplyBy(percent);
     return atMost.MultiplyBy(100) <=> part;
@@ -96,20 +100,22 @@ std::strong_ordering AtMostAgainstExactly(const DistributionTable& table, std::i
 // The share at or below `total` against `percent` %: from the shares, or, where they are too
 // close to tell, from the counts.
 std::strong_ordering AtMostAgainst(const DistributionTable& table, std::int64_t total,
-                                   std::uint32_t percent) {
+                                   std::uint32_t percent,
+                                   const std::atomic<bool>* cancel = nullptr) {
     const long double off = table.AtMostShare(total).Value() - percent / 100.0L;
     if (std::fabs(off) >= kShareRounding)
         return off < 0 ? std::strong_ordering::less : std::strong_ordering::greater;
-    return AtMostAgainstExactly(table, total, percent);
+    return AtMostAgainstExactly(table, total, percent, cancel);
 }
 
 // The smallest total with at least `percent` % of the outcomes at or below it, by bisection.
-std::int64_t SmallestReaching(const DistributionTable& table, std::uint32_t percent) {
+std::int64_t SmallestReaching(const DistributionTable& table, std::uint32_t percent,
+                              const std::atomic<bool>* cancel = nullptr) {
     std::int64_t low = table.MinValue();
     std::int64_t high = table.MaxValue();
     while (low < high) {
         const std::int64_t middle = low + (high - low) / 2;
-        if (AtMostAgainst(table, middle, percent) < 0)
+        if (AtMostAgainst(table, middle, percent, cancel) < 0)
             low = middle + 1;
         else
             high = middle;
@@ -144,7 +150,7 @@ struct ExactMean {
 // Symmetric counts have their mean halfway between the ends; other counts are summed exactly,
 // every count read once, over all outcomes, whose only prime factors are those of the dice's
 // sides.
-ExactMean MeanOf(const DistributionTable& table) {
+ExactMean MeanOf(const DistributionTable& table, const std::atomic<bool>* cancel) {
     const std::int64_t lowest = table.MinValue();
     ExactMean mean;
     std::vector<std::int64_t> sides{2};
@@ -156,9 +162,12 @@ ExactMean MeanOf(const DistributionTable& table) {
         // Σ (t − lowest)·count(t), then lowest·outcomes added.
         Decimal above;
         CountReader reader(table);
-        for (std::int64_t t = lowest; t <= table.MaxValue(); ++t)
+        for (std::int64_t t = lowest; t <= table.MaxValue(); ++t) {
+            if (t % 1024 == 0)
+                ThrowIfCancelled(cancel);
             above += Decimal::FromLimbs(reader.Count(t))
                          .MultiplyBy(static_cast<std::uint32_t>(t - lowest));
+        }
         mean.denominator = ExactOutcomes(table.pool());
         Decimal shift = mean.denominator;
         shift.MultiplyBy(static_cast<std::uint32_t>(lowest < 0 ? -lowest : lowest));
@@ -188,8 +197,11 @@ ExactMean MeanOf(const DistributionTable& table) {
 }
 
 // "12.2445987654321 (15869/1296)", or "35" for a whole mean.
-std::string MeanText(const DistributionTable& table, char decimalSeparator) {
-    const ExactMean mean = MeanOf(table);
+std::string MeanText(const DistributionTable& table, char decimalSeparator,
+                     const std::atomic<bool>* cancel, std::size_t fractionDigits) {
+    if (!table.Index().Symmetric() && ExactOutcomes(table.pool()).DigitCount() > fractionDigits)
+        return FloatToStr(table.MeanValue(), decimalSeparator);
+    const ExactMean mean = MeanOf(table, cancel);
     const std::string sign = mean.negative ? "-" : "";
     if (mean.denominator == Decimal(1))
         return sign + mean.numerator.ToString();
@@ -279,15 +291,17 @@ std::string MostLikelyText(const DistributionTable& table) {
     return text;
 }
 
-std::vector<std::string> StatisticsLines(const DistributionTable& table, char decimalSeparator) {
+std::vector<std::string> StatisticsLines(const DistributionTable& table, char decimalSeparator,
+                                         const std::atomic<bool>* cancel,
+                                         std::size_t fractionDigits) {
     const WideNumber deviation(std::sqrt(table.Variance()));
     std::string percentiles = "Percentiles: ";
     for (const std::uint32_t percent : {5U, 25U, 75U, 95U})
         percentiles += (percent == 5 ? "" : ", ") + std::to_string(percent) +
-                       " %: " + std::to_string(SmallestReaching(table, percent));
-    return {"Mean: " + MeanText(table, decimalSeparator),
+                       " %: " + std::to_string(SmallestReaching(table, percent, cancel));
+    return {"Mean: " + MeanText(table, decimalSeparator, cancel, fractionDigits),
             "Standard deviation: " + deviation.Format(kShareDigits, decimalSeparator),
-            "Median: " + std::to_string(SmallestReaching(table, 50)),
+            "Median: " + std::to_string(SmallestReaching(table, 50, cancel)),
             "Most likely: " + MostLikelyText(table), percentiles};
 }
 

@@ -6,6 +6,7 @@
 #include "distribution_table.h"
 #include "versus_counts.h"
 
+#include <atomic>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -38,9 +39,15 @@ std::vector<std::string> SpreadLines(const DistributionTable& table, char decima
 // terms, left out for a whole mean), "Standard deviation: 2.84684", "Median: 12", "Most likely:
 // 13" (MostLikelyText) and "Percentiles: 5 %: 7, 25 %: 10, 75 %: 14, 95 %: 17". The median and
 // each percentile are the smallest total with at least that share of the outcomes at or below
-// it, compared exactly. The mean of counts that are not symmetric reads every count.
+// it, compared exactly. The mean of counts that are not symmetric reads every count, which for a
+// large table takes seconds: it throws AnalysisCancelled once `cancel` is raised.
+// The window leaves out a fraction whose outcomes take more digits than this: no one reads it in
+// a tooltip, and for a pool not symmetric it would take reading every count.
+inline constexpr std::size_t kReadableFractionDigits = 40;
 std::vector<std::string> StatisticsLines(const DistributionTable& table,
-                                         char decimalSeparator = '.');
+                                         char decimalSeparator = '.',
+                                         const std::atomic<bool>* cancel = nullptr,
+                                         std::size_t fractionDigits = SIZE_MAX);
 
 // "4d6kh3 beats 3d6: 62.2 %, ties 8.6 %": the shares of the joint outcomes that A wins and
 // ties, to a tenth of a percent; a share that is not nought or all is never shown as one.

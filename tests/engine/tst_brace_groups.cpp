@@ -1,12 +1,12 @@
 // SPDX-License-Identifier: MIT
 // Groups in braces against every roll: each die, or each sub-total, enumerated over all its
 // outcomes, then the group's selection applied to the values as a table would.
+#include "analysis_plan.h"
 #include "brace_group.h"
 #include "distribution.h"
 #include "errors.h"
 #include "pool_explanation.h"
 #include "pool_notation.h"
-#include "analysis_plan.h"
 
 #include <QTest>
 
@@ -94,9 +94,11 @@ Tally PoolTally(const DicePool& pool) {
         const std::vector<Tally> dice(static_cast<std::size_t>(term.count),
                                       DieTally(ValueOf(term)));
         const Modifier keep = Keeps(term) ? term.modifier : Modifier::None;
-        total = Plus(total, Enumerate(dice, [&](const std::vector<std::int64_t>& values) {
-                         return Select(values, keep, term.parameter);
-                     }),
+        total = Plus(total,
+                     Enumerate(dice,
+                               [&](const std::vector<std::int64_t>& values) {
+                                   return Select(values, keep, term.parameter);
+                               }),
                      term.subtracted);
     }
     return total;

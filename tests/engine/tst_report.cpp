@@ -80,6 +80,15 @@ private slots:
         QTEST(lines, "lines");
     }
 
+    // The window leaves out a fraction longer than it reads, without reading the counts.
+    void aLongFractionIsLeftOut() {
+        const DistributionTable table = ComputeDistribution(ParsePool("30d6kh15"));
+        const std::string whole = StatisticsLines(table).front();
+        const std::string shown = StatisticsLines(table, '.', nullptr, 20).front();
+        QVERIFY2(whole.find('/') != std::string::npos, whole.c_str());
+        QCOMPARE(shown, whole.substr(0, whole.find(" (")));
+    }
+
     void labels_data() {
         QTest::addColumn<int>("dice");
         QTest::addColumn<int>("faces");
