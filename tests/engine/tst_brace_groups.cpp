@@ -187,11 +187,16 @@ private slots:
             PlanAnalysis(ParsePool(refused), std::nullopt, std::nullopt);
             QFAIL("not refused");
         } catch (const PoolLimitError& error) {
+            // How far it goes depends on the cores there are.
             const std::string message = error.what();
-            const std::string answers = "; {133d6 + 133d8 + 133d10}kh133 answers";
-            QCOMPARE(message, refused + " is too large to be counted in reasonable time" + answers);
-            PlanAnalysis(ParsePool(answers.substr(2, answers.size() - 10)), std::nullopt,
-                         std::nullopt);
+            const std::string start = refused + " is too large to be counted in reasonable time; ";
+            const std::string end = " answers";
+            QVERIFY2(message.starts_with(start) && message.ends_with(end), message.c_str());
+            const std::string answers =
+                message.substr(start.size(), message.size() - start.size() - end.size());
+            QVERIFY2(answers.ends_with("d10}kh" + answers.substr(1, answers.find('d') - 1)),
+                     answers.c_str());
+            PlanAnalysis(ParsePool(answers), std::nullopt, std::nullopt);
         }
     }
 
