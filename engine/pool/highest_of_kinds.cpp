@@ -227,18 +227,9 @@ std::int64_t HighestSum(const std::vector<SelectedKind>& kinds, std::int32_t kep
     return sum;
 }
 
-} // namespace
-
-std::int64_t LeastHighestSum(const std::vector<SelectedKind>& kinds, std::int32_t kept) {
-    return HighestSum(kinds, kept, false);
-}
-
-std::int64_t MostHighestSum(const std::vector<SelectedKind>& kinds, std::int32_t kept) {
-    return HighestSum(kinds, kept, true);
-}
-
-std::vector<Decimal> HighestOfKinds(const std::vector<SelectedKind>& kinds, std::int32_t kept,
-                                    const std::atomic<bool>* cancel) {
+// Every outcome of all the members, and the values any of them can take, smallest first.
+std::pair<Decimal, std::set<std::int64_t>>
+OutcomesAndValues(const std::vector<SelectedKind>& kinds) {
     Decimal outcomes(1);
     std::set<std::int64_t> values;
     for (const SelectedKind& kind : kinds) {
@@ -251,6 +242,22 @@ std::vector<Decimal> HighestOfKinds(const std::vector<SelectedKind>& kinds, std:
         for (std::int32_t i = 0; i < kind.count; ++i)
             outcomes = outcomes * weight;
     }
+    return {outcomes, values};
+}
+
+} // namespace
+
+std::int64_t LeastHighestSum(const std::vector<SelectedKind>& kinds, std::int32_t kept) {
+    return HighestSum(kinds, kept, false);
+}
+
+std::int64_t MostHighestSum(const std::vector<SelectedKind>& kinds, std::int32_t kept) {
+    return HighestSum(kinds, kept, true);
+}
+
+std::vector<Decimal> HighestOfKinds(const std::vector<SelectedKind>& kinds, std::int32_t kept,
+                                    const std::atomic<bool>* cancel) {
+    const auto [outcomes, values] = OutcomesAndValues(kinds);
     const std::int64_t least = LeastHighestSum(kinds, kept);
     const std::int64_t most = MostHighestSum(kinds, kept);
     // Every sum K·t + excess lies within K times the lowest and the highest value.
@@ -320,18 +327,7 @@ std::vector<Decimal> HighestOfKinds(const std::vector<SelectedKind>& kinds, std:
 }
 
 long double MeanOfHighest(const std::vector<SelectedKind>& kinds, std::int32_t kept) {
-    Decimal outcomes(1);
-    std::set<std::int64_t> values;
-    for (const SelectedKind& kind : kinds) {
-        Decimal weight;
-        for (std::size_t v = 0; v < kind.weights.size(); ++v) {
-            weight += kind.weights[v];
-            if (kind.weights[v] != Decimal())
-                values.insert(kind.low + static_cast<std::int64_t>(v));
-        }
-        for (std::int32_t i = 0; i < kind.count; ++i)
-            outcomes = outcomes * weight;
-    }
+    const auto [outcomes, values] = OutcomesAndValues(kinds);
     // X = Σ_t (t − the value below)·(K·T − Σ_(j<K) (K − j)·N_j), N_j = [y^j] Π (a·y + b)^n with
     // a the weight at t or above and b below, is at most K·T·(highest − lowest).
     Decimal bound = outcomes;

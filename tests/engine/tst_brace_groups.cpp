@@ -208,52 +208,6 @@ private slots:
                  "{3d6, 3d6, 3d6}>=10: the sub-totals 3d6, 3d6 and 3d6; each sub-total of 10 or "
                  "more counts 1");
     }
-
-    void notation_data() {
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<QString>("result");
-        const std::pair<const char*, const char*> rows[] = {
-            {"{2d20}kh1", "2d20kh1"},
-            {"{2d6 + 3d6}kh2", "5d6kh2"},
-            {"{4D6 + 3d8} KH3", "{4d6 + 3d8}kh3"},
-            {"{ 1d20+5 , 1d12+8 }k1", "{1d20 + 5, 1d12 + 8}kh1"},
-            {"{3d6 + 2d8}>=5", "3d6>=5 + 2d8>=5"},
-            {"{2d20}kh1 + 5 - {2d20}kl1", "2d20kh1 - 2d20kl1 + 5"},
-            {"{1d20, 1d12 - 1}", "1d20 + 1d12 - 1"},
-            {"{4d6 + 3d8}d0", "4d6 + 3d8"},
-            {"3d6 - {1d20 + 5, 1d12 + 8}kh1", "3d6 - {1d20 + 5, 1d12 + 8}kh1"},
-            {"{4d6 + 3d8}kh8", "{4d6 + 3d8}kh8: the dice kept at position 12 must be from 1 to 7"},
-            {"{1d6, 1d8}kh3", "{1d6, 1d8}kh3: the sub-totals kept at position 11 must be from 1 "
-                              "to 2"},
-            {"{}kh1", "{}kh1: the group at position 1 is empty"},
-            {"{1d6,}kh1", "{1d6,}kh1: a member of the group is missing at position 6"},
-            {"{1d6, 1d8", "{1d6, 1d8: the group at position 1 is not closed with }"},
-            {"{1d6 + 2}kh1", "{1d6 + 2}kh1: the group at position 1 pools dice: the number at "
-                             "position 8 cannot be within it"},
-            {"{3d6 - 1d4}kh2", "{3d6 - 1d4}kh2: the group at position 1 pools dice: the dice "
-                               "subtracted at position 8 cannot be within it"},
-            {"{1d8 + 4d6kh3}kh2", "{1d8 + 4d6kh3}kh2: the group at position 1 pools dice: the "
-                                  "dice kept or counted at position 8 cannot be within it"},
-            {"{1d8 + 3d6!}kh2", "{1d8 + 3d6!}kh2: the dice at position 8 explode with ! within a "
-                                "group: pool exploding dice with !!"},
-            {"{1d6, {1d4}kh1}kh1", "{1d6, {1d4}kh1}kh1: groups do not nest: the group at "
-                                   "position 7 is inside the one at position 1"},
-            {"{2d6} 3d6", "{2d6} 3d6: + or - missing at position 7"},
-        };
-        for (const auto& [text, result] : rows)
-            QTest::newRow(text) << QString(text) << QString(result);
-    }
-    void notation() {
-        QFETCH(QString, text);
-        QFETCH(QString, result);
-        QString read;
-        try {
-            read = QString::fromStdString(ParsePool(text.toStdString()).Notation());
-        } catch (const NotationError& error) {
-            read = QString::fromUtf8(error.what());
-        }
-        QCOMPARE(read, result);
-    }
 };
 
 QTEST_GUILESS_MAIN(TestBraceGroups)
