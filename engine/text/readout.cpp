@@ -123,15 +123,6 @@ std::int64_t SmallestReaching(const DistributionTable& table, std::uint32_t perc
     return low;
 }
 
-// The smallest total with at least half the outcomes at or below it; when exactly half are, the
-// median lies halfway to the next total.
-std::string MedianText(const DistributionTable& table, char decimalSeparator) {
-    const std::int64_t low = SmallestReaching(table, 50);
-    return low < table.MaxValue() && AtMostAgainst(table, low, 50) == 0
-               ? FloatToStr(static_cast<long double>(low) + 0.5L, decimalSeparator)
-               : std::to_string(low);
-}
-
 std::uint32_t Remainder(const Decimal& value, std::uint32_t divisor) {
     std::uint64_t remainder = 0;
     const LimbSpan limbs = value.limbs();
@@ -303,18 +294,6 @@ std::vector<std::string> StatisticsLines(const DistributionTable& table, char de
             "Standard deviation: " + deviation.Format(kShareDigits, decimalSeparator),
             "Median: " + std::to_string(SmallestReaching(table, 50, cancel)),
             "Most likely: " + MostLikelyText(table), percentiles};
-}
-
-std::vector<std::string> SpreadLines(const DistributionTable& table, char decimalSeparator) {
-    const WideNumber deviation(std::sqrt(table.Variance()));
-    std::vector<std::string> lines{"Standard deviation: " +
-                                   deviation.Format(kShareDigits, decimalSeparator)};
-    if (!table.Index().Symmetric())
-        lines.push_back("Median: " + MedianText(table, decimalSeparator));
-    const std::vector<TotalRun>& likely = table.MostLikelyTotals();
-    const bool one = likely.size() == 1 && likely.front().first == likely.front().last;
-    lines.push_back((one ? "Most likely total: " : "Most likely totals: ") + MostLikelyText(table));
-    return lines;
 }
 
 } // namespace dorvanel

@@ -30,11 +30,6 @@ std::vector<std::string> ReadoutLines(const DistributionTable& table, std::int64
 // or more as ranges.
 std::string MostLikelyText(const DistributionTable& table);
 
-// "Standard deviation: 5.12348" and "Most likely total: 35", or "Most likely totals: 10 and
-// 11" (MostLikelyText); for counts that are not symmetric, "Median: 13" between them (halfway
-// between two totals where exactly half the outcomes lie at or below the first).
-std::vector<std::string> SpreadLines(const DistributionTable& table, char decimalSeparator = '.');
-
 // The figures teachers quote: "Mean: 12.2445987654321 (15869/1296)" (the fraction in lowest
 // terms, left out for a whole mean), "Standard deviation: 2.84684", "Median: 12", "Most likely:
 // 13" (MostLikelyText) and "Percentiles: 5 %: 7, 25 %: 10, 75 %: 14, 95 %: 17". The median and
