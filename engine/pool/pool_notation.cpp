@@ -144,21 +144,18 @@ private:
             }
         }
         const std::int32_t all = MembersOf(group);
-        if (selectionAt && Keeps(group.modifier)) {
-            const bool keep =
-                group.modifier == Modifier::KeepHighest || group.modifier == Modifier::KeepLowest;
-            // Within a group's members; a pooled group's kinds are checked as one.
-            const std::int32_t least = keep ? 1 : 0;
-            const std::int32_t most = keep ? all : all - 1;
-            if (group.parameter < least || group.parameter > most)
-                Fail(std::string("the ") + (group.pooled ? "dice " : "sub-totals ") +
-                     (keep ? "kept" : "dropped") + " at position " + PositionOf(*selectionAt) +
-                     " must be from " + std::to_string(least) + " to " + std::to_string(most));
-        }
         const bool keeps =
             group.modifier == Modifier::KeepHighest || group.modifier == Modifier::KeepLowest;
         const bool drops =
             group.modifier == Modifier::DropHighest || group.modifier == Modifier::DropLowest;
+        if (selectionAt && (keeps || drops)) {
+            const std::int32_t least = keeps ? 1 : 0;
+            const std::int32_t most = keeps ? all : all - 1;
+            if (group.parameter < least || group.parameter > most)
+                Fail(std::string("the ") + (group.pooled ? "dice " : "sub-totals ") +
+                     (keeps ? "kept" : "dropped") + " at position " + PositionOf(*selectionAt) +
+                     " must be from " + std::to_string(least) + " to " + std::to_string(most));
+        }
         const bool selectsAll =
             !selectionAt || (keeps && group.parameter == all) || (drops && group.parameter == 0);
         // What plain terms say as well is written as terms: the sum of all, one kind of dice,
@@ -168,12 +165,13 @@ private:
                 for (DiceTerm term : member.Terms()) {
                     term.subtracted = term.subtracted != subtracted;
                     terms_.push_back(term);
+                    termStarts_.push_back(open);
                 }
             for (const DicePool& member : group.members)
                 constant_ += subtracted ? -member.Constant() : member.Constant();
             return;
         }
-        if (group.pooled && (group.members.front().Terms().size() == 1 || !Keeps(group.modifier))) {
+        if (group.pooled && (group.members.front().Terms().size() == 1 || !(keeps || drops))) {
             for (DiceTerm term : group.members.front().Terms()) {
                 term.subtracted = subtracted;
                 term.modifier = group.modifier;
