@@ -78,6 +78,25 @@ std::vector<Decimal> MemberCounts(const DicePool& member, const std::atomic<bool
     return counts;
 }
 
+// About what MemberCounts takes: each part on its own, then its products, every count of the
+// product as long as the sub-total's outcomes.
+double MemberWork(const DicePool& member) {
+    double work = 0;
+    for (const DiceGroup& group : member.Groups())
+        work += GroupWork({group.count, Die::Range(1, group.faces), group.count, false, nullptr});
+    for (const RatioGroup& group : member.Ratios())
+        work += GroupWork({group.count, group.die, group.count, false, nullptr});
+    for (const KeptGroup& group : member.Kept())
+        work += GroupWork(group);
+    double limbs = 1;
+    for (const DiceGroup& factor : member.OutcomeFactors())
+        limbs += factor.count * std::log10(static_cast<double>(factor.faces)) / 9;
+    const double parts = static_cast<double>(member.Groups().size() + member.Ratios().size() +
+                                             member.Kept().size() + member.Successes().size());
+    const double spread = static_cast<double>(member.Spread()) + 1;
+    return work + parts * spread * spread * limbs;
+}
+
 // The members as kinds of alike ones, each value's weight its count of ways.
 std::vector<SelectedKind> KindsOf(const BraceGroup& group, const std::atomic<bool>* cancel) {
     std::vector<SelectedKind> kinds;
@@ -118,7 +137,6 @@ std::vector<SelectedKind> Mirrored(std::vector<SelectedKind> kinds) {
 
 // The least and most of the group before its sign.
 std::pair<std::int64_t, std::int64_t> Range(const BraceGroup& group) {
-    std::vector<SelectedKind> ends; // each kind's lowest and highest value only
     std::vector<std::pair<std::int64_t, std::int64_t>> spans;
     if (group.pooled) {
         for (const DiceTerm& term : group.members.front().Terms()) {
@@ -252,12 +270,10 @@ double BraceWork(const BraceGroup& group) {
     if (group.pooled) {
         kinds = KindsOf(group, nullptr);
     } else {
-        // Each sub-total's parts and their products, and its spread for the selection.
         for (const DicePool& member : group.members) {
-            for (const KeptGroup& part : member.Kept())
-                work += GroupWork(part);
-            const double spread = static_cast<double>(member.Spread()) + 1;
-            work += spread * spread * (member.DiceCount() / 9.0 + 1);
+            // Alike sub-totals are counted once.
+            if (std::find(group.members.data(), &member, member) == &member)
+                work += MemberWork(member);
             // Weights of no single run, as many ways in all as the sub-total has outcomes.
             SelectedKind kind{
                 1, member.MinValue(),
@@ -274,23 +290,44 @@ double BraceWork(const BraceGroup& group) {
     return work + HighestOfKindsWork(kinds, KeptOf(group).first);
 }
 
+std::string WhatAnswers(const BraceGroup& group, double mostWork) {
+    // Fewer dice never take longer: the largest share that answers, by bisection.
+    double low = 0;
+    double high = 1;
+    for (int i = 0; i < 30; ++i) {
+        const double middle = (low + high) / 2;
+        (BraceWork(ScaledBraces(group, middle)) <= mostWork ? low : high) = middle;
+    }
+    const BraceGroup within = ScaledBraces(group, low);
+    return BraceWork(within) <= mostWork ? "; " + BraceNotation(within) + " answers" : "";
+}
+
 BraceGroup ScaledBraces(const BraceGroup& group, double share) {
     BraceGroup scaled = group;
-    auto scale = [share](std::int32_t count) {
-        return std::max<std::int32_t>(1, static_cast<std::int32_t>(count * share));
-    };
-    if (group.pooled) {
-        std::vector<DiceTerm> terms = group.members.front().Terms();
-        for (DiceTerm& term : terms)
-            term.count = scale(term.count);
-        scaled.members = {DicePool(terms, 0)};
+    for (DicePool& member : scaled.members) {
+        std::vector<DiceTerm> terms = member.Terms();
+        for (DiceTerm& term : terms) {
+            const std::int32_t count =
+                std::max<std::int32_t>(1, static_cast<std::int32_t>(term.count * share));
+            // A kept term keeps as large a share of fewer dice.
+            if (Keeps(term)) {
+                const bool keep =
+                    term.modifier == Modifier::KeepHighest || term.modifier == Modifier::KeepLowest;
+                term.parameter = std::clamp(
+                    static_cast<std::int32_t>(std::int64_t{term.parameter} * count / term.count),
+                    keep ? 1 : 0, keep ? count : count - 1);
+            }
+            term.count = count;
+        }
+        member = DicePool(terms, member.Constant());
     }
     const std::int32_t members = MembersOf(scaled);
     const bool drops =
         group.modifier == Modifier::DropHighest || group.modifier == Modifier::DropLowest;
-    if (!CountsMembers(group))
-        scaled.parameter = drops ? std::clamp(scale(group.parameter), 0, members - 1)
-                                 : std::clamp(scale(group.parameter), 1, members);
+    if (!CountsMembers(group) && group.pooled)
+        scaled.parameter =
+            drops ? std::clamp(static_cast<std::int32_t>(group.parameter * share), 0, members - 1)
+                  : std::clamp(static_cast<std::int32_t>(group.parameter * share), 1, members);
     return scaled;
 }
 

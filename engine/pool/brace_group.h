@@ -43,8 +43,13 @@ std::vector<Decimal> BraceDistribution(const BraceGroup& group,
 long double BraceMean(const BraceGroup& group);
 // About how many limb operations BraceDistribution takes, in GroupWork's units.
 double BraceWork(const BraceGroup& group);
-// The group with every kind's count scaled to `share` of it (at least one each), keeping as
+// The group with every term's dice scaled to `share` of them (at least one each), keeping as
 // large a share of them: what a refusal offers instead.
 BraceGroup ScaledBraces(const BraceGroup& group, double share);
+// What a refusal offers: "; {133d6 + 133d8 + 133d10}kh133 answers", the largest share of the
+// group within `mostWork`, or nothing when there is none.
+std::string WhatAnswers(const BraceGroup& group, double mostWork);
+// Sub-totals are counted for the labels before any run: at most about a tenth of a second.
+inline constexpr double kMostSubTotalWork = 1.5e7;
 
 } // namespace dorvanel

@@ -386,6 +386,9 @@ long double MeanOfHighest(const std::vector<SelectedKind>& kinds, std::int32_t k
            static_cast<long double>(kept) * static_cast<long double>(*values.begin());
 }
 
+// Converts the operations counted below to GroupWork's units.
+constexpr double kSecondsScale = 0.3;
+
 double HighestOfKindsWork(const std::vector<SelectedKind>& kinds, std::int32_t kept) {
     double bits = 0;
     std::int64_t low = kinds.front().low;
@@ -412,13 +415,18 @@ double HighestOfKindsWork(const std::vector<SelectedKind>& kinds, std::int32_t k
     const double values = static_cast<double>(high - low + 1);
     const double k = kept;
     const double m = static_cast<double>(kinds.size());
-    // Each value t, twice: the middle kinds' Horner steps for every budget, the first's and the
-    // last's for one, over polynomials about K·span / 2 long, each step a product by G.
-    const double steps = std::max(m - 2, 0.0) * k * k / 2 + 2 * k;
-    // Measured: about 2.5·10^8 of these a second on one core, where GroupWork counts 1.5·10^8;
-    // a second core takes every other prime.
+    // Each value t, twice: every kind's G and F set up; the middle kinds' Horner steps for every
+    // budget and the first's and the last's for one, each adding a polynomial about
+    // (K − 1)·span / 2 long, and all but K of them a product by G of one a little shorter.
+    const double middle = std::max(m - 2, 0.0) * k * k / 2;
+    const double products = middle + 2 * (k - 1);
+    const double sums = middle + 2 * k;
+    const double length = 1 + (k - 1) * span / 2;
+    const double multiplied = 1 + std::max(k - 2, 0.0) * span / 2;
+    const double perValue = m * span + products * multiplied * weightsAbove + sums * length;
+    // Measured here against GroupWork's units, on one core; a second takes every other prime.
     const double cores = primes > 1 && std::thread::hardware_concurrency() > 1 ? 2 : 1;
-    return values * 2 * steps * (k * span / 2) * weightsAbove * primes / 2 * 0.6 / cores;
+    return values * 2 * perValue * primes * kSecondsScale / cores;
 }
 
 } // namespace dorvanel

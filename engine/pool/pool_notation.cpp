@@ -181,6 +181,10 @@ private:
             }
             return;
         }
+        // Sub-totals are counted for the labels before any run: they must be quick.
+        if (!group.pooled && BraceWork(group) > kMostSubTotalWork)
+            Fail("the sub-totals of the group at position " + PositionOf(open) +
+                 " are too large to count at once" + WhatAnswers(group, kMostSubTotalWork));
         braces_.push_back(std::make_shared<const BraceGroup>(std::move(group)));
     }
 

@@ -86,31 +86,18 @@ KeptShape KeptShapeOf(const DicePool& pool) {
     return shape;
 }
 
-// A group in braces beyond the work it may take: the largest share of its dice or sub-totals
-// that answers, by bisection.
-std::string BracesRefusal(const DicePool& pool, const BraceGroup& group) {
-    double low = 0;
-    double high = 1;
-    for (int i = 0; i < 30; ++i) {
-        const double middle = (low + high) / 2;
-        (BraceWork(ScaledBraces(group, middle)) <= kMaxKeptWork ? low : high) = middle;
-    }
-    const BraceGroup within = ScaledBraces(group, low);
-    const bool answers = BraceWork(within) <= kMaxKeptWork;
-    const std::string named = BraceNotation(group);
-    return (pool.Notation() == named ? "" : pool.Description() + ": ") + named +
-           " is too large to be counted in reasonable time" +
-           (answers ? "; " + BraceNotation(within) + " answers" : "");
-}
-
 // The message for dice counted on their own beyond the work they may take: for plain kept dice
 // how far they go; for others how many of the slowest group's dice answer.
 std::string KeptRefusal(const DicePool& pool) {
     const auto slowest = std::max_element(
         pool.Kept().begin(), pool.Kept().end(),
         [](const KeptGroup& a, const KeptGroup& b) { return GroupWork(a) < GroupWork(b); });
-    if (slowest->braces)
-        return BracesRefusal(pool, *slowest->braces);
+    if (slowest->braces) {
+        const std::string named = BraceNotation(*slowest->braces);
+        return (pool.Notation() == named ? "" : pool.Description() + ": ") + named +
+               " is too large to be counted in reasonable time" +
+               WhatAnswers(*slowest->braces, kMaxKeptWork);
+    }
     if (slowest->die.Uniform())
         return pool.Description() +
                " keeps too many of too many dice to be counted in reasonable time: kept dice go "

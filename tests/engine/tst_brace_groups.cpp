@@ -200,6 +200,22 @@ private slots:
         }
     }
 
+    // Sub-totals are counted for the labels before the run: large ones are refused as read.
+    void largeSubTotalsAreRefusedAsRead() {
+        try {
+            ParsePool("1d4 + {300d6, 300d8}kh1");
+            QFAIL("not refused");
+        } catch (const NotationError& error) {
+            const QString message = QString::fromUtf8(error.what());
+            const QString start = "1d4 + {300d6, 300d8}kh1: the sub-totals of the group at "
+                                  "position 7 are too large to count at once; {";
+            QVERIFY2(message.startsWith(start) && message.endsWith("d8}kh1 answers"),
+                     qPrintable(message));
+            ParsePool(
+                message.mid(start.size() - 1, message.size() - start.size() - 7).toStdString());
+        }
+    }
+
     void explanation() {
         QCOMPARE(Explanation(ParsePool("3d6 - {4d6 + 3d8r1}kh3")),
                  "3d6 - {4d6 + 3d8r1}kh3: 3 six-sided dice, added; pooled 4 six-sided dice and 3 "
