@@ -257,7 +257,10 @@ std::int64_t MostHighestSum(const std::vector<SelectedKind>& kinds, std::int32_t
 
 std::vector<Decimal> HighestOfKinds(const std::vector<SelectedKind>& kinds, std::int32_t kept,
                                     const std::atomic<bool>* cancel) {
-    const auto [outcomes, values] = OutcomesAndValues(kinds);
+    // Named, not bound: the counting lambdas below capture them.
+    const auto outcomesAndValues = OutcomesAndValues(kinds);
+    const Decimal& outcomes = outcomesAndValues.first;
+    const std::set<std::int64_t>& values = outcomesAndValues.second;
     const std::int64_t least = LeastHighestSum(kinds, kept);
     const std::int64_t most = MostHighestSum(kinds, kept);
     // Every sum K·t + excess lies within K times the lowest and the highest value.
