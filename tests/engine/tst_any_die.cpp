@@ -3,6 +3,7 @@
 // roll (twice a reroll once, depth + 1 times an explosion), every tape of rolls counted once.
 #include "distribution.h"
 #include "errors.h"
+#include "every_roll.h"
 #include "pool_notation.h"
 #include "report.h"
 
@@ -16,10 +17,9 @@
 #include <vector>
 
 using namespace dorvanel;
+using namespace dorvanel::testing;
 
 namespace {
-
-using Tally = std::map<std::int64_t, unsigned long long>;
 
 bool Meets(std::int64_t face, const Condition& condition) {
     switch (condition.compare) {
@@ -138,20 +138,8 @@ Tally TermTotals(const DiceTerm& term) {
             rolled.push_back(values[i].first);
             ways *= values[i].second;
         }
-        std::sort(rolled.begin(), rolled.end());
-        const auto sum = [&](std::int64_t from, std::int64_t to) {
-            return std::accumulate(rolled.begin() + from, rolled.begin() + to, std::int64_t{0});
-        };
-        const auto size = static_cast<std::int64_t>(n);
-        std::int64_t total = sum(0, size);
-        if (term.modifier == Modifier::KeepHighest)
-            total = sum(size - k, size);
-        else if (term.modifier == Modifier::KeepLowest)
-            total = sum(0, k);
-        else if (term.modifier == Modifier::DropHighest)
-            total = sum(0, size - k);
-        else if (term.modifier == Modifier::DropLowest)
-            total = sum(k, size);
+        const std::int64_t total =
+            SelectedValue(rolled, Keeps(term) ? term.modifier : Modifier::None, k);
         totals[term.subtracted ? -total : total] += ways;
         std::size_t i = 0;
         while (i < n && ++at[i] == values.size())
@@ -212,23 +200,8 @@ private slots:
         QFETCH(int, depth);
         const DicePool pool = ParsePool(notation.toStdString(), {}, depth);
         QCOMPARE(pool.Terms().size(), std::size_t{1});
-        const Tally expected = TermTotals(pool.Terms().front());
-        const DistributionTable table = ComputeDistribution(pool, RunControl{});
-        QCOMPARE(table.MinValue(), expected.begin()->first);
-        QCOMPARE(table.MaxValue(), std::prev(expected.end())->first);
         // The mean as the labels give it, from the dice alone, before any count.
-        long double sum = 0, all = 0;
-        for (const auto& [total, ways] : expected) {
-            sum += static_cast<long double>(total) * ways;
-            all += ways;
-        }
-        QVERIFY2(std::abs(pool.MeanValue() - sum / all) <= 1e-12L * (1 + std::abs(sum / all)),
-                 qPrintable(QString::number(pool.MeanValue(), 'g', 17)));
-        for (std::int64_t t = table.MinValue(); t <= table.MaxValue(); ++t) {
-            const auto found = expected.find(t);
-            const unsigned long long count = found == expected.end() ? 0 : found->second;
-            QCOMPARE(table.Digits(t), std::to_string(count));
-        }
+        CompareWithEveryRoll(pool, TermTotals(pool.Terms().front()));
     }
 
     // Totals no roll gives get no line, whole or checkpointed.

@@ -5,6 +5,7 @@
 #include "brace_group.h"
 #include "distribution.h"
 #include "errors.h"
+#include "every_roll.h"
 #include "pool_explanation.h"
 #include "pool_notation.h"
 
@@ -18,10 +19,9 @@
 #include <vector>
 
 using namespace dorvanel;
+using namespace dorvanel::testing;
 
 namespace {
-
-using Tally = std::map<std::int64_t, unsigned long long>;
 
 Tally DieTally(const Die& die) {
     Tally tally;
@@ -54,31 +54,6 @@ Tally Enumerate(const std::vector<Tally>& each,
     }
 }
 
-// The sum of the values a keep or drop selects, or how many meet a count's condition.
-std::int64_t Select(std::vector<std::int64_t> values, Modifier modifier, std::int32_t k) {
-    std::sort(values.begin(), values.end());
-    const auto n = static_cast<std::int64_t>(values.size());
-    auto sum = [&](std::int64_t from, std::int64_t to) {
-        return std::accumulate(values.begin() + from, values.begin() + to, std::int64_t{0});
-    };
-    switch (modifier) {
-    case Modifier::KeepHighest:
-        return sum(n - k, n);
-    case Modifier::KeepLowest:
-        return sum(0, k);
-    case Modifier::DropHighest:
-        return sum(0, n - k);
-    case Modifier::DropLowest:
-        return sum(k, n);
-    case Modifier::None:
-        return sum(0, n);
-    default:
-        return std::count_if(values.begin(), values.end(), [&](std::int64_t v) {
-            return SuccessCondition(modifier, k).Meets(v);
-        });
-    }
-}
-
 Tally Plus(const Tally& a, const Tally& b, bool subtracted) {
     Tally sum;
     for (const auto& [x, m] : a)
@@ -97,7 +72,7 @@ Tally PoolTally(const DicePool& pool) {
         total = Plus(total,
                      Enumerate(dice,
                                [&](const std::vector<std::int64_t>& values) {
-                                   return Select(values, keep, term.parameter);
+                                   return SelectedValue(values, keep, term.parameter);
                                }),
                      term.subtracted);
     }
@@ -114,7 +89,7 @@ Tally GroupTally(const BraceGroup& group) {
             each.push_back(PoolTally(member));
     }
     return Enumerate(each, [&](const std::vector<std::int64_t>& values) {
-        return Select(values, group.modifier, group.parameter);
+        return SelectedValue(values, group.modifier, group.parameter);
     });
 }
 
@@ -150,20 +125,7 @@ private slots:
         Tally expected = PoolTally(pool);
         for (const auto& group : pool.Braces())
             expected = Plus(expected, GroupTally(*group), group->subtracted);
-        const DistributionTable table = ComputeDistribution(pool, RunControl{});
-        QCOMPARE(table.MinValue(), expected.begin()->first);
-        QCOMPARE(table.MaxValue(), std::prev(expected.end())->first);
-        long double sum = 0, all = 0;
-        for (const auto& [total, ways] : expected) {
-            sum += static_cast<long double>(total) * ways;
-            all += ways;
-        }
-        QVERIFY2(std::abs(pool.MeanValue() - sum / all) <= 1e-12L * (1 + std::abs(sum / all)),
-                 qPrintable(QString::number(pool.MeanValue(), 'g', 17)));
-        for (std::int64_t t = table.MinValue(); t <= table.MaxValue(); ++t) {
-            const auto found = expected.find(t);
-            QCOMPARE(table.Digits(t), std::to_string(found == expected.end() ? 0 : found->second));
-        }
+        CompareWithEveryRoll(pool, expected);
     }
 
     // Many dice of two kinds, whose counts take many primes: against dice of one kind kept,

@@ -4,6 +4,7 @@
 #include "count_window.h"
 #include "distribution.h"
 #include "errors.h"
+#include "every_roll.h"
 #include "exact_tables.h"
 #include "lane_limit.h"
 #include "pool_notation.h"
@@ -23,6 +24,7 @@
 
 using namespace dorvanel;
 using dorvanel::testing::RelativeDifference;
+using dorvanel::testing::SelectedValue;
 
 namespace {
 
@@ -55,44 +57,6 @@ DiceTerm Dice(std::int32_t count, std::int32_t faces, bool fudge = false, bool s
     return term;
 }
 
-// What a modified group's roll gives, straight from the faces rolled.
-std::int64_t GroupValue(const DiceTerm& term, std::vector<std::int64_t> rolled) {
-    std::sort(rolled.begin(), rolled.end());
-    const auto n = static_cast<std::int64_t>(rolled.size());
-    const std::int64_t k = term.parameter;
-    auto sum = [&](std::int64_t from, std::int64_t to) {
-        std::int64_t total = 0;
-        for (std::int64_t i = from; i < to; ++i)
-            total += rolled[static_cast<std::size_t>(i)];
-        return total;
-    };
-    switch (term.modifier) {
-    case Modifier::KeepHighest:
-        return sum(n - k, n);
-    case Modifier::KeepLowest:
-        return sum(0, k);
-    case Modifier::DropHighest:
-        return sum(0, n - k);
-    case Modifier::DropLowest:
-        return sum(k, n);
-    default:
-        return std::count_if(rolled.begin(), rolled.end(), [&](std::int64_t face) {
-            switch (term.modifier) {
-            case Modifier::AtLeast:
-                return face >= k;
-            case Modifier::Above:
-                return face > k;
-            case Modifier::AtMost:
-                return face <= k;
-            case Modifier::Below:
-                return face < k;
-            default:
-                return face == k;
-            }
-        });
-    }
-}
-
 // The count of every total by direct convolution in arithmetic of type Number (modulo
 // `modulus` when it is not 0), from the faces as written: plain dice die by die, a modified
 // group by every sorted roll of its dice, weighted by the ordered rolls it stands for. No
@@ -123,7 +87,9 @@ std::map<std::int64_t, Number> Convolved(const DicePool& pool, Number modulus = 
             std::map<std::int64_t, Number> die;
             for (const std::int64_t face : faces) {
                 const std::int64_t value =
-                    term.modifier == Modifier::None ? face : GroupValue(term, {face});
+                    term.modifier == Modifier::None
+                        ? face
+                        : SelectedValue({face}, term.modifier, term.parameter);
                 add(die[sign * value], 1);
             }
             for (std::int32_t i = 0; i < term.count; ++i)
@@ -137,7 +103,7 @@ std::map<std::int64_t, Number> Convolved(const DicePool& pool, Number modulus = 
         std::function<void(std::size_t, std::size_t, UInt128)> roll =
             [&](std::size_t from, std::size_t left, UInt128 ways) {
                 if (left == 0) {
-                    add(group[sign * GroupValue(term, rolled)],
+                    add(group[sign * SelectedValue(rolled, term.modifier, term.parameter)],
                         static_cast<Number>(modulus ? ways % modulus : ways));
                     return;
                 }
