@@ -332,20 +332,27 @@ private slots:
     void splitStepsStopOnTheHelpersError() {
         const DicePool pool = ParsePool("200d300");
         auto recurrence = std::make_shared<const PoolRecurrence>(pool);
-        CountWindow shared(recurrence, 40, recurrence->Reach() + 1, SplitSteps::kLongestBlock);
-        SplitSteps split(shared, 32, SplitSteps::Choice::AlwaysSplit);
+        // The caller's own slot may fill first when the helper is slow to start: the run then
+        // stops on the caller's error, and is tried again.
         QString message;
-        try {
-            while (shared.hi() < recurrence->Spread())
-                split.Forward(SplitSteps::kLongestBlock);
-        } catch (const InternalError& error) {
-            message = error.what();
+        for (int attempt = 0; attempt < 8; ++attempt) {
+            CountWindow shared(recurrence, 40, recurrence->Reach() + 1, SplitSteps::kLongestBlock);
+            SplitSteps split(shared, 32, SplitSteps::Choice::AlwaysSplit);
+            try {
+                while (shared.hi() < recurrence->Spread())
+                    split.Forward(SplitSteps::kLongestBlock);
+            } catch (const InternalError& error) {
+                message = error.what();
+            }
+            QVERIFY(split.SplitBlocks() > 0);
+            // The helper's room, above where the counts are split, is short of the slot's 40
+            // limbs.
+            const QRegularExpressionMatch room =
+                QRegularExpression("longer than (\\d+) limbs").match(message);
+            if (room.hasMatch() && room.captured(1).toInt() < 40)
+                return;
         }
-        // The helper's room, above where the counts are split, is short of the slot's 40 limbs.
-        const QRegularExpressionMatch room =
-            QRegularExpression("longer than (\\d+) limbs").match(message);
-        QVERIFY2(room.hasMatch() && room.captured(1).toInt() < 40, qPrintable(message));
-        QVERIFY(split.SplitBlocks() > 0);
+        QFAIL(qPrintable(message));
     }
 
     // A correction added into a count's upper limbs carries into a limb of its own, borrows
